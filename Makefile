@@ -1,0 +1,35 @@
+# Verdalin: `make test` builds both programs and runs every test; `make demo` runs the program.
+.PHONY: all deps linux windows test test-linux test-windows demo clean format
+
+JOBS ?= 2
+
+all: linux windows
+
+deps:
+	@tools/install-deps.sh
+
+linux: deps
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux -j $(JOBS)
+
+windows: deps
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS)
+
+test-linux: linux
+	ctest --preset linux
+
+test-windows: windows
+	tools/wine-session.sh build/windows ctest --preset windows
+
+test: test-linux test-windows
+	@echo "All tests passed (native and under Wine)."
+
+demo: linux
+	tools/demo.sh
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

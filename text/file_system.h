@@ -1,0 +1,52 @@
+// The file system as a platform service: the primitives under the file layer and the INI store.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace verdalin {
+
+// Paths of this many characters or more are refused by every operation.
+constexpr std::size_t kMaxPathLength = 1024;
+
+enum class PathKind { kMissing, kFile, kDirectory };
+
+struct PathInfo {
+  PathKind kind = PathKind::kMissing;
+  int64_t size = 0;
+};
+
+// A file opened for reading and writing; closed when destroyed.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+  virtual bool Seek(int64_t position) = 0;
+  virtual int64_t Position() = 0;
+  // Writes the bytes at the position; returns the count written.
+  virtual int64_t Write(std::string_view bytes) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Looks the path up without opening it.
+  virtual PathInfo Stat(const std::string& path) = 0;
+  // Opens for reading and writing, creating an empty file when missing; others may read the file
+  // but not write it while it is open, and the open fails while another writer holds it.
+  // Null on failure.
+  virtual std::unique_ptr<OpenFile> OpenShared(const std::string& path) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  // Reads the whole file; false when it cannot be opened.
+  virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
+  // Replaces the whole file: writes the new text beside it and renames it into place, so that a
+  // crash or a full disk never leaves a half-written file. A new file is readable by its owner
+  // only; an existing file keeps its permissions.
+  virtual bool ReplaceAll(const std::string& path, std::string_view contents) = 0;
+};
+
+// The platform's file system (POSIX with advisory locks on Linux, CreateFileA on Windows).
+FileSystem& PlatformFileSystem();
+
+}  // namespace verdalin

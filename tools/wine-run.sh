@@ -1,0 +1,9 @@
+#!/bin/sh
+# Test emulator for the Windows build: wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...] runs it under Wine.
+here=$(dirname "$0")
+. "$here/wine-env.sh" "$1"
+shift
+"$here/wine-prefix.sh" || exit 1
+# Outside a test session, start Wine's background processes detached from our output first.
+[ -f "$verdalin_wine_root/wine-session" ] || wine wineboot </dev/null >/dev/null 2>&1
+exec wine "$@"

@@ -1,0 +1,27 @@
+// The main window as the core sees it: operations on controls by identifier.
+#pragma once
+
+#include <string>
+
+namespace verdalin {
+
+class WindowControls {
+ public:
+  virtual ~WindowControls() = default;
+  virtual std::string GetControlText(int id) = 0;
+  virtual void SetControlText(int id, const std::string& text) = 0;
+  // Preset list: selected index or -1; check box: 1 or 0; gauge: its position.
+  virtual int GetControlState(int id) = 0;
+  // Preset list: select (none when out of range); check box: tick when non-zero; gauge: clamp.
+  virtual void SetControlState(int id, int value) = 0;
+  // Inserts a preset list item at `position` (-1: at the end).
+  virtual void AddListItem(int id, int position, const std::string& text) = 0;
+  virtual void SetStatusText(int field, const std::string& text, int appearance) = 0;
+  virtual std::string GetWindowTitle() = 0;
+  virtual void SetWindowTitle(const std::string& title) = 0;
+  // Hides the window, or shows it restored from minimised and activated.
+  virtual void ShowWindow(bool hide) = 0;
+  virtual bool IsMinimised() = 0;
+};
+
+}  // namespace verdalin
