@@ -1,5 +1,5 @@
 # Verdalin: `make test` builds both programs and runs every test; `make demo` runs the program.
-.PHONY: all deps linux windows test test-linux test-windows demo clean format
+.PHONY: all deps linux windows test test-linux test-windows fuzz bench demo clean format
 
 JOBS ?= 2
 
@@ -17,12 +17,18 @@ windows: deps
 	cmake --build --preset windows -j $(JOBS)
 
 test-linux: linux
-	ctest --preset linux
+	tools/with-fake-gateway.sh ctest --preset linux
 
 test-windows: windows
-	tools/wine-session.sh build/windows ctest --preset windows
+	tools/wine-session.sh build/windows tools/with-fake-gateway.sh ctest --preset windows
 
-test: test-linux test-windows
+fuzz: deps
+	tools/run-fuzzers.sh
+
+bench: linux
+	for b in build/linux/bench/*_bench; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+test: test-linux test-windows fuzz
 	@echo "All tests passed (native and under Wine)."
 
 demo: linux
