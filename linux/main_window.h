@@ -1,0 +1,85 @@
+// The main window over Qt widgets: the controls of the control table, status bar and tooltips.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "app/front_end.h"
+#include "linux/pictures.h"
+#include "ui/control_ids.h"
+#include "ui/window_controls.h"
+
+class QLabel;
+
+namespace verdalin {
+
+class BalloonTip;
+
+// Where the window's events go (the application in the program, a recorder in tests).
+class WindowEvents {
+ public:
+  virtual ~WindowEvents() = default;
+  virtual void OnControl(int id) = 0;
+  virtual void OnClose() = 0;
+  // An event that is neither a close nor a control event (here: the window was minimised).
+  virtual void OnOtherEvent() = 0;
+};
+
+class MainWindow : public QWidget, public WindowControls, public WindowSystem {
+  Q_OBJECT
+ public:
+  static constexpr int kStatusBarHeight = 22;
+
+  explicit MainWindow(const FrontEndResources& resources);
+  void SetEvents(WindowEvents* events) { events_ = events; }
+
+  // WindowSystem
+  void BuildMainWindow(const InterfaceTexts& texts) override;
+  void SetWhiteBackground() override;
+  void ApplyBlackOnWhite(int id) override;
+  void EndEventLoop() override;
+
+  // WindowControls; texts are UTF-8.
+  std::string GetControlText(int id) override;
+  void SetControlText(int id, const std::string& text) override;
+  int GetControlState(int id) override;
+  void SetControlState(int id, int value) override;
+  void AddListItem(int id, int position, const std::string& text) override;
+  void SetStatusText(int field, const std::string& text, int appearance) override;
+  std::string GetWindowTitle() override;
+  void SetWindowTitle(const std::string& title) override;
+  void ShowWindow(bool hide) override;
+  bool IsMinimised() override;
+
+  // The widgets, for tests; null before building or outside the table.
+  QWidget* Control(int id) const;
+  QLabel* StatusField(int field) const;
+  BalloonTip* Tooltip(int id) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  QWidget* CreateControl(int id, const QString& text);
+  void ConnectEvents(int id, QWidget* control);
+  void BuildStatusBar(const InterfaceTexts& texts);
+  void SetTabOrder();
+  void Report(int id);
+
+  const FrontEndResources& resources_;
+  WindowEvents* events_ = nullptr;
+  std::array<QWidget*, kControlCount> controls_{};
+  std::array<BalloonTip*, kControlCount> tooltips_{};
+  std::array<QLabel*, 2> status_{};
+};
+
+// Start-up step 1 of the toolkit: the Fusion look everywhere, the program's icon, no quitting
+// when a window closes, and an application font the size of the Windows default GUI font
+// (Liberation Sans, 11 pixels), so that the fixed layout holds its texts.
+void SetUpToolkit(const QIcon& icon);
+
+// Shows a status text with its appearance bits on a status field.
+void ApplyStatusAppearance(QLabel* field, const QString& text, int appearance);
+
+}  // namespace verdalin

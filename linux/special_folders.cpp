@@ -1,0 +1,86 @@
+// The XDG folders (documents, autostart), the home folder and the executable's path on Linux.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "linux/shell_services.h"
+#include "text/text_ops.h"
+
+namespace verdalin {
+
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+// Blanks trimmed and trailing slashes dropped, keeping a lone "/".
+std::string CleanFolder(std::string_view path) {
+  std::string folder = TrimBlanks(path);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+// The value of `KEY="..."` on a user-dirs.dirs line, with $HOME expanded; "" when not that key.
+std::string UserDirValue(std::string_view line, std::string_view key, const std::string& home) {
+  const std::string trimmed = TrimBlanks(line);
+  std::string_view rest = trimmed;
+  if (rest.substr(0, key.size()) != key || rest.substr(key.size(), 1) != "=") return "";
+  rest.remove_prefix(key.size() + 1);
+  if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
+    rest = rest.substr(1, rest.size() - 2);
+  constexpr std::string_view kHomeVariable = "$HOME";
+  if (rest.substr(0, kHomeVariable.size()) == kHomeVariable)
+    return home + std::string(rest.substr(kHomeVariable.size()));
+  return rest.substr(0, 1) == "/" ? std::string(rest) : std::string();
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+std::string HomeFolder() {
+  std::string home = Environment("HOME");
+  if (!home.empty()) return CleanFolder(home);
+  const passwd* entry = getpwuid(getuid());
+  return entry != nullptr && entry->pw_dir != nullptr ? CleanFolder(entry->pw_dir) : std::string();
+}
+
+std::string ConfigHome() {
+  const std::string config = Environment("XDG_CONFIG_HOME");
+  if (!config.empty() && config.front() == '/') return CleanFolder(config);
+  return HomeFolder() + "/.config";
+}
+
+std::string DocumentsFolderFrom(std::string_view user_dirs, const std::string& home) {
+  std::string found;
+  std::istringstream lines{std::string(user_dirs)};
+  for (std::string line; std::getline(lines, line);) {
+    const std::string value = UserDirValue(line, "XDG_DOCUMENTS_DIR", home);
+    if (!value.empty()) found = value;  // the last assignment wins, as in a shell
+  }
+  return CleanFolder(found.empty() ? home : found);
+}
+
+std::string ExecutablePath() {
+  char path[1025];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "";
+  return std::string(path, static_cast<std::size_t>(length));
+}
+
+std::string LinuxShell::SpecialFolderPath(SpecialFolder folder) {
+  if (folder == SpecialFolder::kStartup) return ConfigHome() + "/autostart";
+  return DocumentsFolderFrom(ReadText(ConfigHome() + "/user-dirs.dirs"), HomeFolder());
+}
+
+}  // namespace verdalin
