@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "linux/shell_services.h"
-#include "text/text_ops.h"
 
 namespace verdalin {
 
@@ -18,16 +17,23 @@ std::string Environment(const char* name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
+// Without the leading and trailing blanks (spaces).
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
 // Blanks trimmed and trailing slashes dropped, keeping a lone "/".
 std::string CleanFolder(std::string_view path) {
-  std::string folder = TrimBlanks(path);
+  std::string folder = Trimmed(path);
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
 }
 
 // The value of `KEY="..."` on a user-dirs.dirs line, with $HOME expanded; "" when not that key.
 std::string UserDirValue(std::string_view line, std::string_view key, const std::string& home) {
-  const std::string trimmed = TrimBlanks(line);
+  const std::string trimmed = Trimmed(line);
   std::string_view rest = trimmed;
   if (rest.substr(0, key.size()) != key || rest.substr(key.size(), 1) != "=") return "";
   rest.remove_prefix(key.size() + 1);
