@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "monitor/fetch_address.h"
@@ -44,17 +45,20 @@ bool CrackUrl(const std::string& url, UrlParts* parts) {
   parts->host.assign(components.lpszHostName, components.dwHostNameLength);
   parts->port = components.nPort;
   parts->secure = components.nScheme == INTERNET_SCHEME_HTTPS;
+  std::string path;
   if (components.lpszUrlPath != nullptr) {
-    parts->path.assign(components.lpszUrlPath, components.dwUrlPathLength);
+    path.assign(components.lpszUrlPath, components.dwUrlPathLength);
   }
   if (components.lpszExtraInfo != nullptr) {
-    parts->path.append(components.lpszExtraInfo, components.dwExtraInfoLength);
+    path.append(components.lpszExtraInfo, components.dwExtraInfoLength);
   }
-  parts->path = parts->path.substr(0, parts->path.find('#'));
-  if (parts->path.empty()) parts->path = "/";
+  path.resize(std::min(path.size(), path.find('#')));
+  parts->path = path.empty() ? std::string(1, '/') : path;
   return true;
 }
 
+// Set on every handle: Wine takes the receive and send time-outs only from the connection and
+// request handles.
 void SetTimeouts(HINTERNET internet, const FetchLimits& limits) {
   DWORD connect = static_cast<DWORD>(limits.connect_timeout_ms);
   DWORD transfer = static_cast<DWORD>(limits.total_timeout_ms);
@@ -63,17 +67,22 @@ void SetTimeouts(HINTERNET internet, const FetchLimits& limits) {
   InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &transfer, sizeof transfer);
 }
 
-// Reads the body in chunks of 2048 bytes, each after a pause of 10 ms, until a read gives
-// nothing. Past the deadline, on a time-out or over the size cap the fetch has failed (empty);
+// Reads the body in chunks of at most 2048 bytes, each after a pause of 10 ms, until a read
+// gives nothing. WinInet's read waits until the whole chunk has come, so each read asks only
+// for what is already there: a gateway that trickles bytes cannot hold the loop past the
+// deadline. Past the deadline, on a time-out or over the size cap the fetch has failed (empty);
 // another read error ends the body, keeping what came before.
 std::string ReadBody(HINTERNET request, Clock::time_point deadline, std::size_t limit) {
   std::string body;
   char buffer[kReadChunk];
   for (;;) {
     Sleep(10);
-    if (Clock::now() > deadline) return {};
+    DWORD ready = 0;
+    BOOL waited = InternetQueryDataAvailable(request, &ready, 0, 0);
+    if (Clock::now() > deadline || (!waited && GetLastError() == ERROR_INTERNET_TIMEOUT)) return {};
     DWORD read = 0;
-    if (!InternetReadFile(request, buffer, kReadChunk, &read)) {
+    if (!InternetReadFile(request, buffer, waited ? std::min(ready, kReadChunk) : kReadChunk,
+                          &read)) {
       if (GetLastError() == ERROR_INTERNET_TIMEOUT) return {};
       break;
     }
@@ -110,10 +119,13 @@ class WinInetPageFetcher : public PageFetcher {
         internet.handle, parts.host.c_str(), parts.port, OrNull(*target, target->user),
         OrNull(*target, target->password), INTERNET_SERVICE_HTTP, 0, 0));
     if (connection.handle == nullptr) return {};
+    SetTimeouts(connection.handle, limits_);
     DWORD flags = INTERNET_FLAG_RELOAD | (parts.secure ? INTERNET_FLAG_SECURE : 0);
+    if (!target->has_credentials) flags |= INTERNET_FLAG_NO_AUTH;
     InternetHandle request(HttpOpenRequestA(connection.handle, "GET", parts.path.c_str(), nullptr,
                                             nullptr, nullptr, flags, 0));
     if (request.handle == nullptr) return {};
+    SetTimeouts(request.handle, limits_);
     static const char kNoCache[] = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
     if (!HttpSendRequestA(request.handle, kNoCache, sizeof kNoCache - 1, nullptr, 0)) return {};
     return ReadBody(request.handle, deadline, limits_.max_body_bytes);

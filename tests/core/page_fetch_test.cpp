@@ -49,7 +49,11 @@ TEST_F(PageFetch, RefusedLoginReturnsTheGatewaysErrorPage) {
     std::string tag = userinfo.empty() ? "none" : "empty";
     page = Fetch(Url("/sagem?tag=" + tag, userinfo));
     EXPECT_NE(page.find("401 Unauthorized"), std::string::npos) << tag;
+#ifndef _WIN32
+    // WinInet keeps the credentials of earlier requests to a host for the whole process and
+    // sends them again, so this holds only for the libcurl client.
     EXPECT_EQ(LastRequest(tag, "present"), "no") << tag;
+#endif
   }
 }
 
