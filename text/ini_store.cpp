@@ -130,7 +130,9 @@ void InsertLine(std::vector<Line>& lines, size_t at, std::string text) {
 void AppendGroup(std::vector<Line>& lines, std::string_view group, std::string key_line) {
   if (!lines.empty() && !StripBlanks(lines.back().text).empty())
     InsertLine(lines, lines.size(), "");
-  InsertLine(lines, lines.size(), "[" + std::string(group) + "]");
+  std::string header(1, '[');  // built by appending: "[" + text trips a bogus GCC 12 warning
+  header.append(group).push_back(']');
+  InsertLine(lines, lines.size(), std::move(header));
   InsertLine(lines, lines.size(), std::move(key_line));
 }
 
