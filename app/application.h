@@ -43,6 +43,14 @@ int64_t TimerPeriod(std::string_view delay_text);
 // The browse dialog's request for an output file field text.
 FileDialogRequest OutputFileRequest(std::string_view field_text, char separator);
 
+// How a front end drives the core, after its own first steps (link font, pictures):
+//   Application app(front, services);
+//   app.SetPollRunner(&poll);  // the poll may hold references to app.Presets() and app.Locale()
+//   if (!app.Start(first_parameter)) return Application::ExitCode();
+//   loop: close -> OnClose, tray menu -> OnMenuItem, control notification -> OnControl(id),
+//         anything else -> OnOtherEvent; timer 1 -> OnTimer; tray icon mouse -> OnTrayMouse;
+//         leave when EndEventLoop was called (QuitRequested());
+//   return app.Shutdown();
 class Application {
  public:
   Application(FrontEnd& front, CoreServices services);
@@ -97,6 +105,7 @@ class Application {
   void Restore();
   void SaveSettingsOnce();
   void RunPoll();
+  void RequestQuit();
 
   FrontEnd& front_;
   CoreServices services_;
@@ -107,6 +116,8 @@ class Application {
   std::string program_directory_;
   std::string settings_path_;
   bool quit_ = false;
+  bool window_built_ = false;
+  bool menu_created_ = false;
   bool settings_saved_ = false;
   bool tray_icon_present_ = false;
   bool hidden_in_tray_ = false;
