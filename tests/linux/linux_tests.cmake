@@ -9,3 +9,21 @@ target_link_libraries(verdalin_qt_tests PRIVATE verdalin_qt verdalin_services Qt
 target_compile_definitions(verdalin_qt_tests PRIVATE VERDALIN_BINARY_DIR="${CMAKE_BINARY_DIR}")
 gtest_discover_tests(verdalin_qt_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+# Helpers of the scripted tests: the stored form of a password, and the notification-area host.
+add_executable(verdalin_store_password ${CMAKE_SOURCE_DIR}/tests/linux/tools/store_password.cpp)
+target_link_libraries(verdalin_store_password PRIVATE verdalin_core)
+find_package(X11 REQUIRED)
+add_executable(tray_host ${CMAKE_SOURCE_DIR}/tests/linux/tray_host.c)
+target_link_libraries(tray_host PRIVATE X11::X11)
+target_compile_options(tray_host PRIVATE -Wall -Wextra -Werror)
+
+# The program itself, end to end (tools/with-fake-gateway.sh gives the gateway's port).
+if(TARGET verdalin)
+  add_test(NAME program_end_to_end_startup
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/e2e_startup_test.py ${CMAKE_BINARY_DIR})
+  add_test(NAME program_tray_under_xvfb
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/tray_test.py ${CMAKE_BINARY_DIR}
+            $<TARGET_FILE:tray_host>)
+  set_tests_properties(program_end_to_end_startup program_tray_under_xvfb PROPERTIES TIMEOUT 180)
+endif()

@@ -11,8 +11,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -84,9 +84,9 @@ TEST(SpecialFolders, DocumentsFolderComesFromUserDirsOrIsTheHome) {
                                 "  XDG_DOCUMENTS_DIR=\"/data/docs/\"  \n",
                                 "/home/u"),
             "/data/docs");
-  EXPECT_EQ(DocumentsFolderFrom("XDG_DOCUMENTS_DIR=\"$HOME/A\"\nXDG_DOCUMENTS_DIR=\"$HOME/B\"\n",
-                                "/h"),
-            "/h/B");
+  EXPECT_EQ(
+      DocumentsFolderFrom("XDG_DOCUMENTS_DIR=\"$HOME/A\"\nXDG_DOCUMENTS_DIR=\"$HOME/B\"\n", "/h"),
+      "/h/B");
   EXPECT_EQ(DocumentsFolderFrom("XDG_DOCUMENTS_DIR=\"relative\"\n", "/home/u"), "/home/u");
   EXPECT_EQ(DocumentsFolderFrom("", "/home/u/"), "/home/u");
   EXPECT_EQ(DocumentsFolderFrom("XDG_DOCUMENTS_DIRX=\"/no\"\n", "/home/u"), "/home/u");
@@ -104,7 +104,8 @@ TEST(SpecialFolders, FoldersFollowTheXdgEnvironment) {
   }
   const ScopedEnv config("XDG_CONFIG_HOME", temp.Path() + "/conf");
   fs::create_directories(temp.Path() + "/conf");
-  std::ofstream(temp.Path() + "/conf/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Mes documents\"\n";
+  std::ofstream(temp.Path() + "/conf/user-dirs.dirs")
+      << "XDG_DOCUMENTS_DIR=\"$HOME/Mes documents\"\n";
   EXPECT_EQ(shell.SpecialFolderPath(SpecialFolder::kStartup), temp.Path() + "/conf/autostart");
   EXPECT_EQ(shell.SpecialFolderPath(SpecialFolder::kDocuments), temp.Path() + "/Mes documents");
   const ScopedEnv relative("XDG_CONFIG_HOME", "not/absolute");
@@ -208,6 +209,8 @@ TEST(Priority, UnprivilegedProcessComesBackToNormal) {
   }));
 }
 
-TEST(SocketLayer, StreamSocketsOpen) { EXPECT_TRUE(SocketLayerWorks()); }
+TEST(SocketLayer, StreamSocketsOpen) {
+  EXPECT_TRUE(SocketLayerWorks());
+}
 
 }  // namespace verdalin

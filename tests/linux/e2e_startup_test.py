@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""End to end: the built program, copied with its INI files into a temporary folder, started with
+-startup against the fake gateway for each gateway model; then ended with SIGTERM.
+
+Checks the CSV rows (dates vary: their shape; the values byte for byte), the credentials the
+gateway received, Runs and LastRun, and the settings written at the end.
+Usage: e2e_startup_test.py BUILD_DIR
+"""
+
+import os
+import re
+import signal
+import stat
+import sys
+
+from program_fixture import (MODELS, SOURCE, Gateway, ProgramFolder, check_last_run, expect,
+                             read_ini, store_password, wait_for, write_ini)
+
+sys.path.insert(0, os.path.join(SOURCE, "tools"))
+import gateway_pages  # noqa: E402
+
+HEADER = ("Date;Connected;Mode:Type;Upstream_kbps;Downstream_kbps;Attenuation_local;"
+          "Attenuation_distant;SNR_local;SNR_distant;CRC_errors;Device;Firmware\r\n")
+ROW_DATE = re.compile(r"^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2};")
+ROWS_WANTED = 3
+
+
+def expected_row_tail(model, device):
+    """The row after its date, for the gateway's default line values."""
+    v = gateway_pages.LineValues()
+    line_type = "" if model == "tecom" else v.line_type
+    crc = 0 if model == "tecom" else v.crc_errors
+    return ';1;"%s:%s";%d;%d;%.2f;%.2f;%.2f;%.2f;%d;"%s";"%s"\r\n' % (
+        v.mode, line_type, round(v.upstream), round(v.downstream), v.attenuation_down,
+        v.attenuation_up, v.snr_down, v.snr_up, crc, device, v.firmware)
+
+
+def read_rows(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as source:
+        text = source.read().decode("utf-8")
+    return text.splitlines(keepends=True)
+
+
+def run_model(build, gateway, index, model):
+    kind, page, device = model
+    folder = ProgramFolder(build)
+    try:
+        user, password = "monitor", "Pa55!w*rd-" + page
+        tag = "e2e-" + page
+        address = gateway.page_address(page, user, password, tag)
+        presets = []
+        for i, (other_kind, other_page, other_device) in enumerate(MODELS, 1):
+            presets.append(("P%d" % i, [
+                ("type", other_kind), ("label", other_device),
+                ("URL", address if other_kind == kind else "http://127.0.0.1:9/none"),
+                ("login", user), ("password", password), ("downmax", "20000")]))
+        write_ini(folder.presets, [("Index", [("total", "3"), ("1", "P1"), ("2", "P2"),
+                                              ("3", "P3")])] + presets)
+        output = os.path.join(folder.root, "données 漢字", "log €.CsV")
+        os.makedirs(os.path.dirname(output))
+        stored = store_password(build, password)
+        write_ini(folder.settings, [
+            ("Settings", [("downstream", "20000"), ("login", user), ("delay", "1"),
+                          ("url", address), ("output_file", output), ("preset", str(index)),
+                          ("crypted_password", stored)]),
+            ("Statistics", [("LastRun", "2001/01/01-00:00"), ("Runs", "4")])])
+        os.chmod(folder.settings, 0o640)
+
+        folder.start(["-startup"])
+        wait_for(lambda: len(read_rows(output)) >= 1 + ROWS_WANTED or
+                 folder.process.poll() is not None, 30, "%d CSV rows (%s)" % (ROWS_WANTED, page))
+        expect(folder.process.poll() is None, "the program runs: " + folder.output())
+        expect(folder.stop() == 0, "SIGTERM ends the program with exit code 0")
+
+        rows = read_rows(output)
+        expect(rows[0] == HEADER, "the CSV starts with its header: %r" % rows[0])
+        tail = expected_row_tail(page, device)
+        for row in rows[1:]:
+            expect(ROW_DATE.match(row), "a row starts with its date: %r" % row)
+            expect(row[len("yyyy/mm/dd hh:ii:ss"):] == tail,
+                   "row values for %s:\n  got  %r\n  want %r" % (page, row, tail))
+
+        received = {f: gateway.control("last-auth", tag=tag, field=f)
+                    for f in ("user", "password", "count")}
+        expect(received["user"] == user and received["password"] == password,
+               "the gateway received the credentials: %r" % received)
+        expect(int(received["count"]) >= ROWS_WANTED, "one request per poll: %r" % received)
+
+        ini = read_ini(folder.settings)
+        statistics, settings = ini["statistics"], ini["settings"]
+        expect(statistics["Runs"] == "5", "Runs counts this start: %r" % statistics)
+        check_last_run(statistics["LastRun"])
+        want = {"downstream": "20000", "login": user, "delay": "1", "url": address,
+                "output_file": output, "preset": str(index), "crypted_password": stored}
+        expect(settings == want, "settings written at the end:\n  %r\n  %r" % (settings, want))
+        expect(stat.S_IMODE(os.stat(folder.settings).st_mode) == 0o640,
+               "an existing settings file keeps its permissions")
+        print("ok %s: %d rows, credentials, statistics and settings" % (page, len(rows) - 1))
+    finally:
+        folder.close()
+
+
+def first_start(build):
+    """No INI files at all, no -startup: nothing is polled (the default address is never
+    fetched), and the settings file the program creates is readable by its owner only."""
+    folder = ProgramFolder(build)
+    try:
+        with open(os.path.join(folder.config, "user-dirs.dirs"), "w") as out:
+            out.write('XDG_DOCUMENTS_DIR="$HOME/Mes Documents"\n')
+        folder.start([])
+        wait_for(lambda: os.path.exists(folder.settings), 20, "the statistics of the first start")
+        expect(folder.process.poll() is None, "the program runs: " + folder.output())
+        expect(folder.stop(signal.SIGHUP) == 0, "SIGHUP ends the program with exit code 0")
+        ini = read_ini(folder.settings)
+        expect(ini["statistics"]["Runs"] == "1", "a first start counts 1: %r" % ini)
+        check_last_run(ini["statistics"]["LastRun"])
+        settings = ini["settings"]
+        expect(settings["url"] == "http://192.168.1.1/adslstats.html", "default address")
+        expect(settings["login"] == "admin" and settings["delay"] == "300", "defaults: %r" % settings)
+        expect(settings["output_file"] == folder.home + "/Mes Documents/Verdalin_Data.CsV",
+               "the output file is in the XDG documents folder: %r" % settings["output_file"])
+        expect(settings["preset"] == "-1", "no presets: no selection")
+        expect(settings["crypted_password"] == "Zk3+Tw8=", "the default password round trip")
+        expect(stat.S_IMODE(os.stat(folder.settings).st_mode) == 0o600,
+               "a new settings file is readable by its owner only")
+        expect(not os.path.exists(folder.presets), "the presets file is never created")
+        print("ok first start: defaults, owner-only settings file")
+    finally:
+        folder.close()
+
+
+def main():
+    build = os.path.abspath(sys.argv[1])
+    gateway = Gateway()
+    try:
+        for index, model in enumerate(MODELS):
+            run_model(build, gateway, index, model)
+        first_start(build)
+    finally:
+        gateway.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

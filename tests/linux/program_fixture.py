@@ -1,0 +1,154 @@
+"""Shared pieces of the Linux program's scripted tests: folders, INI files, the fake gateway."""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import urllib.parse
+import urllib.request
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(os.path.dirname(HERE))
+MODELS = (("INVENTEL", "inventel", "Livebox Inventel"),
+          ("SAGEM", "sagem", "Livebox Sagem"),
+          ("AH4222", "tecom", "Tecom AH4222"))
+
+
+def fail(message):
+    raise AssertionError(message)
+
+
+def expect(condition, message):
+    if not condition:
+        fail(message)
+
+
+def wait_for(predicate, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.05)
+    fail("timed out waiting for " + what)
+
+
+def write_ini(path, groups):
+    """Writes groups [(name, [(key, value)])] the way the program's INI store reads them."""
+    with open(path, "wb") as out:
+        for name, pairs in groups:
+            out.write(b"[" + name.encode() + b"]\r\n")
+            for key, value in pairs:
+                out.write(key.encode() + b"=" + value.encode() + b"\r\n")
+
+
+def read_ini(path):
+    groups, current = {}, None
+    with open(path, "rb") as source:
+        for raw in source.read().decode("utf-8").splitlines():
+            line = raw.strip()
+            if line.startswith("[") and line.endswith("]"):
+                current = groups.setdefault(line[1:-1].lower(), {})
+            elif current is not None and "=" in line:
+                key, value = line.split("=", 1)
+                current[key.strip()] = value
+    return groups
+
+
+class Gateway:
+    """The fake gateway of tools/with-fake-gateway.sh, or one of our own when run alone."""
+
+    def __init__(self):
+        self.process = None
+        port = os.environ.get("VERDALIN_GATEWAY_PORT")
+        if not port:
+            self.process = subprocess.Popen(
+                ["python3", os.path.join(SOURCE, "tools", "fake_gateway.py")],
+                stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+            port = self.process.stdout.readline().split()[1]
+        self.port = int(port)
+
+    def control(self, action, **query):
+        address = "http://127.0.0.1:%d/_control/%s?%s" % (
+            self.port, action, urllib.parse.urlencode(query))
+        with urllib.request.urlopen(address, timeout=10) as answer:
+            return answer.read().decode("latin-1")
+
+    def page_address(self, page, user, password, tag):
+        ident = self.control("credentials", user=user, password=password)
+        return "http://127.0.0.1:%d/%s?cred=%s&tag=%s" % (self.port, page, ident.strip(), tag)
+
+    def close(self):
+        if self.process:
+            self.process.terminate()
+            self.process.wait(10)
+
+
+class ProgramFolder:
+    """A temporary folder with a copy of the program, its INI files and a home of its own."""
+
+    def __init__(self, build):
+        self.root = tempfile.mkdtemp(prefix="verdalin-e2e-")
+        self.program_dir = os.path.join(self.root, "program été")
+        self.home = os.path.join(self.root, "home")
+        self.config = os.path.join(self.home, ".config")
+        os.makedirs(self.program_dir)
+        os.makedirs(self.config)
+        self.program = os.path.join(self.program_dir, "verdalin")
+        shutil.copy2(os.path.join(build, "verdalin"), self.program)
+        self.settings = os.path.join(self.program_dir, "Verdalin_Settings.ini")
+        self.presets = os.path.join(self.program_dir, "Verdalin_Presets.ini")
+        self.process = None
+        self.log = None
+
+    def environment(self, extra=None):
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith(("DBUS_", "XDG_", "QT_", "DISPLAY", "WAYLAND"))}
+        env.update(HOME=self.home, XDG_CONFIG_HOME=self.config, LC_ALL="C",
+                   QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=self.root)
+        env.update(extra or {})
+        return env
+
+    def start(self, args, extra_env=None):
+        self.log = open(os.path.join(self.root, "program.log"), "wb")
+        self.process = subprocess.Popen([self.program] + args, env=self.environment(extra_env),
+                                        stdout=self.log, stderr=subprocess.STDOUT,
+                                        stdin=subprocess.DEVNULL)
+        return self.process
+
+    def stop(self, sig=signal.SIGTERM, seconds=15):
+        """Ends the program with `sig` and returns its exit code."""
+        self.process.send_signal(sig)
+        code = self.process.wait(seconds)
+        self.process = None
+        return code
+
+    def output(self):
+        with open(os.path.join(self.root, "program.log"), "rb") as source:
+            return source.read().decode("utf-8", "replace")
+
+    def close(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        if self.log:
+            self.log.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def store_password(build, password):
+    tool = os.path.join(build, "linux", "verdalin_store_password")
+    return subprocess.run([tool, password], check=True, capture_output=True,
+                          text=True).stdout.strip()
+
+
+LAST_RUN = re.compile(r"^\d{4}/\d{2}/\d{2}-\d{2}:\d{2}$")
+
+
+def check_last_run(value):
+    expect(LAST_RUN.match(value), "LastRun has the form yyyy/mm/dd-hh:ii: %r" % value)
+    stamp = time.mktime(time.strptime(value, "%Y/%m/%d-%H:%M"))
+    expect(abs(time.time() - stamp) < 180, "LastRun is about now: %r" % value)
