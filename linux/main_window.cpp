@@ -24,8 +24,12 @@ namespace {
 // height is the one with the list open.
 constexpr int kClosedListHeight = 21;
 
+// Texts of the program are UTF-8; bytes that are not (a password stored by the Windows program,
+// the default password, a gateway page in Latin-1) are shown as the Windows-1252 they come from.
 QString Utf8(const std::string& text) {
-  return QString::fromUtf8(text);
+  const QString shown = QString::fromUtf8(text);
+  if (shown.toUtf8().toStdString() == text) return shown;
+  return QString::fromUtf8(Windows1252ToUtf8(text));
 }
 std::string Utf8(const QString& text) {
   return text.toUtf8().toStdString();
@@ -126,6 +130,11 @@ MainWindow::MainWindow(const FrontEndResources& resources)
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       resources_(resources) {}
+
+// Taking the controls down moves the focus about: nobody hears of it any more.
+MainWindow::~MainWindow() {
+  events_ = nullptr;
+}
 
 void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
   setWindowTitle(QString::fromUtf8(kWindowTitle.data(), kWindowTitle.size()));
@@ -266,6 +275,22 @@ BalloonTip* MainWindow::Tooltip(int id) const {
 }
 
 std::string MainWindow::GetControlText(int id) {
+  const std::string text = ShownText(id);
+  const auto raw = raw_texts_.find(id);
+  if (raw != raw_texts_.end() && raw->second.shown == text) return raw->second.bytes;
+  return text;
+}
+
+// A text that is not UTF-8 comes back byte for byte as long as nobody changed it, so that a
+// stored password survives a run untouched.
+void MainWindow::SetControlText(int id, const std::string& text) {
+  SetShownText(id, text);
+  raw_texts_.erase(id);
+  const std::string shown = ShownText(id);
+  if (shown != text) raw_texts_[id] = RawText{text, shown};
+}
+
+std::string MainWindow::ShownText(int id) const {
   QWidget* control = Control(id);
   if (auto* field = qobject_cast<QLineEdit*>(control)) return Utf8(field->text());
   if (auto* label = qobject_cast<QLabel*>(control)) return Utf8(label->text());
@@ -275,7 +300,7 @@ std::string MainWindow::GetControlText(int id) {
   return "";
 }
 
-void MainWindow::SetControlText(int id, const std::string& text) {
+void MainWindow::SetShownText(int id, const std::string& text) {
   QWidget* control = Control(id);
   if (auto* field = qobject_cast<Field*>(control)) field->SetProgramText(Utf8(text));
   if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(Utf8(text));

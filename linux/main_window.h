@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <array>
+#include <map>
 
 #include "app/front_end.h"
 #include "linux/pictures.h"
@@ -31,6 +32,7 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   static constexpr int kStatusBarHeight = 22;
 
   explicit MainWindow(const FrontEndResources& resources);
+  ~MainWindow() override;
   void SetEvents(WindowEvents* events) { events_ = events; }
 
   // WindowSystem
@@ -66,12 +68,20 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   void BuildStatusBar(const InterfaceTexts& texts);
   void SetTabOrder();
   void Report(int id);
+  std::string ShownText(int id) const;
+  void SetShownText(int id, const std::string& text);
+
+  struct RawText {
+    std::string bytes;  // as set, not UTF-8
+    std::string shown;  // as shown, UTF-8
+  };
 
   const FrontEndResources& resources_;
   WindowEvents* events_ = nullptr;
   std::array<QWidget*, kControlCount> controls_{};
   std::array<BalloonTip*, kControlCount> tooltips_{};
   std::array<QLabel*, 2> status_{};
+  std::map<int, RawText> raw_texts_;
 };
 
 // Start-up step 1 of the toolkit: the Fusion look everywhere, the program's icon, no quitting

@@ -26,13 +26,14 @@ ROWS_WANTED = 3
 
 
 def expected_row_tail(model, device):
-    """The row after its date, for the gateway's default line values."""
+    """The row after its date, for the gateway's default line values (a semicolon in the
+    firmware text becomes a comma, so that the row keeps its columns)."""
     v = gateway_pages.LineValues()
     line_type = "" if model == "tecom" else v.line_type
     crc = 0 if model == "tecom" else v.crc_errors
     return ';1;"%s:%s";%d;%d;%.2f;%.2f;%.2f;%.2f;%d;"%s";"%s"\r\n' % (
         v.mode, line_type, round(v.upstream), round(v.downstream), v.attenuation_down,
-        v.attenuation_up, v.snr_down, v.snr_up, crc, device, v.firmware)
+        v.attenuation_up, v.snr_down, v.snr_up, crc, device, v.firmware.replace(";", ","))
 
 
 def read_rows(path):

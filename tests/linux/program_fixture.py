@@ -12,8 +12,8 @@ import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
-MODELS = (("INVENTEL", "inventel", "Livebox Inventel"),
-          ("SAGEM", "sagem", "Livebox Sagem"),
+MODELS = (("INVENTEL", "inventel", "LiveBox Inventel"),
+          ("SAGEM", "sagem", "LiveBox Sagem"),
           ("AH4222", "tecom", "Tecom AH4222"))
 
 

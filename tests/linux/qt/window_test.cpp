@@ -214,6 +214,39 @@ TEST_F(WindowTest, ControlTextsAreUtf8BothWays) {
   EXPECT_FALSE(As<QLabel>(18)->pixmap().isNull());
 }
 
+// The default password and passwords stored by the Windows program are not UTF-8.
+TEST_F(WindowTest, TextsThatAreNotUtf8ShowAsWindows1252AndComeBackUntouched) {
+  const std::string stored = "+\xa3ny\xe6";
+  window_.SetControlText(3, stored);
+  EXPECT_EQ(As<QLineEdit>(3)->text(), QStringLiteral("+£nyæ"));
+  EXPECT_EQ(window_.GetControlText(3), stored);
+  Activate();
+  As<QLineEdit>(3)->setFocus();
+  QTest::keyClicks(As<QLineEdit>(3), "x");
+  EXPECT_EQ(window_.GetControlText(3), "+£nyæx");  // edited: the text as shown now
+  window_.SetControlText(3, "été");
+  EXPECT_EQ(window_.GetControlText(3), "été");
+  window_.SetStatusText(0, "Firmware V\xe9rsion", 5);
+  EXPECT_EQ(window_.StatusField(0)->text(), QStringLiteral("Firmware Vérsion"));
+}
+
+// The application goes before the window: taking the window down reports nothing.
+TEST(MainWindowLifetime, DestroyingTheWindowReportsNoEvents) {
+  InterfaceTexts texts;
+  texts.Load();
+  const FrontEndResources resources = LoadFrontEndResources();
+  auto events = std::make_unique<RecordedEvents>();
+  auto window = std::make_unique<MainWindow>(resources);
+  window->SetEvents(events.get());
+  window->BuildMainWindow(texts);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  window->Control(15)->setFocus();
+  const std::size_t before = events->controls.size();
+  window.reset();
+  EXPECT_EQ(events->controls.size(), before);
+}
+
 TEST_F(WindowTest, CloseAsksTheApplicationAndMinimisingReportsAnEvent) {
   window_.close();
   EXPECT_EQ(events_.closes, 1);
