@@ -703,8 +703,8 @@ int regexec(regexp* prog, const char* subject) {
     SendDebugMessage("RegExp: corrupted regexp");
     return 0;
   }
-  if (prog->regmust != nullptr && std::strstr(subject, prog->regmust) == nullptr) return 0;
   for (int n = 0; n < kRegexpSlots; ++n) prog->startp[n] = prog->endp[n] = nullptr;
+  if (prog->regmust != nullptr && std::strstr(subject, prog->regmust) == nullptr) return 0;
   Matcher matcher(*prog, subject);
   if (prog->reganch) return matcher.Try(subject) == Attempt::kMatch;
   if (prog->regstart != '\0') {
