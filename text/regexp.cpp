@@ -389,6 +389,8 @@ class Matcher {
   std::size_t FollowingText(std::size_t star) const;
   bool Push(std::uint32_t type, std::size_t node, const char* pos, std::size_t count);
   bool Charge(std::size_t steps);
+  // A limit reached or a damaged program ends the whole search with no match, after one
+  // message: a damaged program would fail the same way at every later position.
   Step Stop(const char* message) {
     SendDebugMessage(message);
     stopped_ = true;
