@@ -1,0 +1,54 @@
+// Settings, presets and run statistics: the two INI files and the controls they fill.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/preset.h"
+#include "text/clock.h"
+#include "text/file_system.h"
+#include "ui/window_controls.h"
+
+namespace verdalin {
+
+inline constexpr std::string_view kSettingsFileName = "Verdalin_Settings.ini";
+inline constexpr std::string_view kPresetsFileName = "Verdalin_Presets.ini";
+inline constexpr std::string_view kDataFileName = "Verdalin_Data.CsV";
+
+inline constexpr std::string_view kSettingsGroup = "Settings";
+inline constexpr std::string_view kStatisticsGroup = "Statistics";
+
+inline constexpr std::string_view kDefaultDownstream = "8192";
+inline constexpr std::string_view kDefaultLogin = "admin";  // the gateways' factory login
+inline constexpr std::string_view kDefaultDelay = "300";
+// The status page at the gateways' usual LAN address.
+inline constexpr std::string_view kDefaultUrl = "http://192.168.1.1/adslstats.html";
+inline constexpr std::string_view kDefaultPreset = "0";
+inline constexpr std::string_view kDefaultCryptedPassword = "Zk3+Tw8=";
+inline constexpr std::string_view kLastRunMask = "%yyyy/%mm/%dd-%hh:%ii";
+
+// Presets beyond this count are not read: a corrupt "total" must not stall the start-up.
+inline constexpr int32_t kMaxPresets = 1000;
+
+// Preset 0 (empty) followed by the presets of the file in the order of its "Index" keys.
+PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file);
+// The preset that list position `position` designates: p + 1, or preset 0 when out of range.
+const Preset& PresetAtPosition(const PresetTable& presets, int position);
+// Adds the labels of presets 1 to n to the preset list.
+void FillPresetList(WindowControls& window, const PresetTable& presets);
+// Copies the selected preset's URL, login, password and downmax into fields 1, 2, 3 and 13.
+void ApplyPreset(WindowControls& window, const PresetTable& presets);
+
+// Stores LastRun and increases Runs.
+void UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
+
+// The output file default: the documents folder, the separator and "Verdalin_Data.CsV".
+std::string DefaultOutputFile(std::string_view documents_folder, char separator);
+// Loads the stored settings into the controls (the list's selection without copying a preset).
+void LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
+                  std::string_view output_file_default);
+// Saves the controls into the settings group, the password scrambled last.
+void SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file);
+
+}  // namespace verdalin

@@ -1,0 +1,36 @@
+// The interface text table: 32 Windows-1252 texts for the controls and tooltips, English and
+// French.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace verdalin {
+
+inline constexpr int kInterfaceTextCount = 32;
+
+using TextList = std::array<std::string_view, kInterfaceTextCount>;
+
+// The two lists as stored (Windows-1252 bytes); generated from resources/interface_texts_*.txt.
+const TextList& EnglishTexts();
+const TextList& FrenchTexts();
+
+class InterfaceTexts {
+ public:
+  // Fills the slots from the English list, then over them from the French list.
+  void Load();
+  // The text of a slot; the empty text for a slot outside 0..31.
+  const std::string& Text(int slot) const;
+
+ private:
+  std::array<std::string, kInterfaceTextCount> slots_;
+};
+
+// Conversions for front ends whose system code page is UTF-8. Undefined Windows-1252 bytes map to
+// the C1 controls of the same value; characters without a Windows-1252 form and malformed UTF-8
+// become '?'.
+std::string Windows1252ToUtf8(std::string_view text);
+std::string Utf8ToWindows1252(std::string_view text);
+
+}  // namespace verdalin
