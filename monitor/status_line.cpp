@@ -1,0 +1,67 @@
+// The end of a poll: status line texts, the quality index and the gauge.
+#include "monitor/status_line.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "text/date_format.h"
+#include "text/text_ops.h"
+
+namespace verdalin {
+
+namespace {
+
+std::string WholeNumber(float value) {
+  return IntegerToText(RoundToEven(value));
+}
+
+// The index rounded, ties to even. The gauge shows a value outside 0 to 100 at its nearer end,
+// so an index beyond the integer range is held at that range's end.
+int GaugePosition(float quality) {
+  constexpr double kLimit = 2147483647.0;
+  return RoundToEven(std::clamp<double>(quality, -kLimit, kLimit));
+}
+
+std::string ConnectedText(const LineSample& sample) {
+  return " | Down: " + WholeNumber(sample.Downstream_kbps) +
+         " Kbps | Up: " + WholeNumber(sample.Upstream_kbps) +
+         " Kbps | SNR Margin: " + WholeNumber(sample.SNR_local) + " dB";
+}
+
+}  // namespace
+
+float QualityIndex(float downstream_kbps, float snr_local, float maximum_kbps) {
+  if (!(maximum_kbps > 0) || !std::isfinite(maximum_kbps)) return 0;
+  double quality = static_cast<double>(downstream_kbps) * snr_local /
+                   (static_cast<double>(maximum_kbps) * 20) * 100;
+  if (!std::isfinite(quality) || std::fabs(quality) > FLT_MAX) return 0;
+  return static_cast<float>(quality);
+}
+
+std::string QualityText(float quality) {
+  return "Quality Index: " + FloatToText(quality, 1) + "%";
+}
+
+void ShowPollResult(WindowControls& window, const Clock& clock, const LineSample& sample,
+                    bool values_found) {
+  std::string stamp = FormatDate("Time: %hh:%ii:%ss", CurrentDate(clock));
+  if (!values_found) {
+    window.SetStatusText(kStatusLineField,
+                         stamp + " | Warning : Bad/Empty values ! Please check password.",
+                         kPollStatusAppearance);
+    return;
+  }
+  float quality = 0;
+  if (sample.Connected != 0) {
+    window.SetStatusText(kStatusLineField, stamp + ConnectedText(sample), kPollStatusAppearance);
+    float maximum = ParseFloat(window.GetControlText(kDownstreamMaxField));
+    quality = QualityIndex(sample.Downstream_kbps, sample.SNR_local, maximum);
+  } else {
+    window.SetStatusText(kStatusLineField, stamp + " | ADSL Disconnected !", kPollStatusAppearance);
+  }
+  window.SetControlState(kQualityGauge, GaugePosition(quality));
+  window.SetStatusText(kQualityField, QualityText(quality), kPollStatusAppearance);
+}
+
+}  // namespace verdalin
