@@ -18,27 +18,20 @@ namespace {
 // line feeds has n+1 lines, the last possibly empty; a carriage return stays on its line.
 class PageLines {
  public:
-  explicit PageLines(std::string_view page) : text_(page) {
-    std::size_t start = 0;
-    for (std::size_t end; (end = text_.find('\n', start)) != std::string::npos; start = end + 1) {
-      text_[end] = '\0';
-      spans_.push_back({start, end - start});
+  explicit PageLines(std::string_view page) : text_(page), lines_(SplitLines(text_)) {
+    for (std::string_view line : lines_) {
+      text_[static_cast<std::size_t>(line.data() - text_.data()) + line.size()] = '\0';
     }
-    spans_.push_back({start, text_.size() - start});
   }
 
-  std::size_t Count() const { return spans_.size(); }
+  std::size_t Count() const { return lines_.size(); }
   // Line `k` (from 0), ended by a 0 byte.
-  const char* Line(std::size_t k) const { return text_.c_str() + spans_[k].start; }
-  std::string_view View(std::size_t k) const { return {Line(k), spans_[k].length}; }
+  const char* Line(std::size_t k) const { return lines_[k].data(); }
+  std::string_view View(std::size_t k) const { return lines_[k]; }
 
  private:
-  struct Span {
-    std::size_t start;
-    std::size_t length;
-  };
   std::string text_;
-  std::vector<Span> spans_;
+  std::vector<std::string_view> lines_;  // views into text_
 };
 
 // The line without its leading blanks. Blanks at the end are left in place: every pattern here

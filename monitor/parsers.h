@@ -14,6 +14,8 @@ constexpr int kTecomCapacity = 100;
 // Each reads the whole page, stores the entries it knows into `sample` (the last one wins),
 // sets `values_found` when the page gave a downstream rate (or, for the Tecom, an empty mode
 // cell) and sets `sample.Device` at the end whatever it found.
+using PageParser = void (*)(std::string_view page, LineSample& sample, bool& values_found);
+
 void ParseInventel(std::string_view page, LineSample& sample, bool& values_found);
 void ParseSagem(std::string_view page, LineSample& sample, bool& values_found);
 void ParseTecom(std::string_view page, LineSample& sample, bool& values_found);

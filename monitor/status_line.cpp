@@ -1,7 +1,6 @@
 // The end of a poll: status line texts, the quality index and the gauge.
 #include "monitor/status_line.h"
 
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -14,13 +13,6 @@ namespace {
 
 std::string WholeNumber(float value) {
   return IntegerToText(RoundToEven(value));
-}
-
-// The index rounded, ties to even. The gauge shows a value outside 0 to 100 at its nearer end,
-// so an index beyond the integer range is held at that range's end.
-int GaugePosition(float quality) {
-  constexpr double kLimit = 2147483647.0;
-  return RoundToEven(std::clamp<double>(quality, -kLimit, kLimit));
 }
 
 std::string ConnectedText(const LineSample& sample) {
@@ -60,7 +52,7 @@ void ShowPollResult(WindowControls& window, const Clock& clock, const LineSample
   } else {
     window.SetStatusText(kStatusLineField, stamp + " | ADSL Disconnected !", kPollStatusAppearance);
   }
-  window.SetControlState(kQualityGauge, GaugePosition(quality));
+  window.SetControlState(kQualityGauge, RoundToEven(quality));
   window.SetStatusText(kQualityField, QualityText(quality), kPollStatusAppearance);
 }
 
