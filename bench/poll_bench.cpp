@@ -20,9 +20,12 @@ enum Model { kInventel, kSagem, kTecom };
 std::string Page(Model model, std::size_t bytes) {
   PageValues values;
   switch (model) {
-    case kInventel: return InventelPage(values, bytes);
-    case kSagem: return SagemPage(values, bytes);
-    case kTecom: return TecomPage(values, bytes);
+    case kInventel:
+      return InventelPage(values, bytes);
+    case kSagem:
+      return SagemPage(values, bytes);
+    case kTecom:
+      return TecomPage(values, bytes);
   }
   return "";
 }

@@ -60,8 +60,13 @@ std::string Grouped(std::string_view digits, const std::string& separator) {
   return out;
 }
 
+struct Formatted {
+  std::string text;
+  std::size_t characters = 0;  // each separator counts as one, an empty one as none
+};
+
 // Formats [-]digits[.digits] (at least one digit); false for any other text.
-bool FormatPlainNumber(std::string_view number, const LocaleSnapshot& snapshot, std::string& out) {
+bool FormatPlainNumber(std::string_view number, const LocaleSnapshot& snapshot, Formatted& out) {
   bool negative = !number.empty() && number[0] == '-';
   if (negative) number.remove_prefix(1);
   std::size_t point = number.find('.');
@@ -81,10 +86,17 @@ bool FormatPlainNumber(std::string_view number, const LocaleSnapshot& snapshot, 
     hundredths = 0;
     Increment(integer);
   }
-  out = negative ? "- " : "";
-  out += Grouped(integer, snapshot.thousands_separator) + snapshot.decimal_separator;
-  out += static_cast<char>('0' + hundredths / 10);
-  out += static_cast<char>('0' + hundredths % 10);
+  std::size_t groups = integer.empty() ? 0 : (integer.size() - 1) / 3;
+  auto separator_count = [](const std::string& separator, std::size_t times) {
+    return separator.empty() ? 0 : times;
+  };
+  out.characters = (negative ? 2 : 0) + integer.size() + 2 +
+                   separator_count(snapshot.thousands_separator, groups) +
+                   separator_count(snapshot.decimal_separator, 1);
+  out.text = negative ? "- " : "";
+  out.text += Grouped(integer, snapshot.thousands_separator) + snapshot.decimal_separator;
+  out.text += static_cast<char>('0' + hundredths / 10);
+  out.text += static_cast<char>('0' + hundredths % 10);
   return true;
 }
 
@@ -92,10 +104,13 @@ bool FormatPlainNumber(std::string_view number, const LocaleSnapshot& snapshot, 
 
 bool PortableNumberFormat::FormatNumber(const std::string& number, const LocaleSnapshot& snapshot,
                                         char* buffer, int size) {
-  std::string text;
-  if (!FormatPlainNumber(number, snapshot, text)) return false;
-  if (size <= 0 || text.size() >= static_cast<std::size_t>(size)) return false;
-  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  Formatted formatted;
+  if (size <= 0 || !FormatPlainNumber(number, snapshot, formatted)) return false;
+  std::size_t field = static_cast<std::size_t>(size);
+  if (formatted.characters >= field || formatted.text.size() >= field * kMaxCharacterBytes) {
+    return false;
+  }
+  std::memcpy(buffer, formatted.text.c_str(), formatted.text.size() + 1);
   return true;
 }
 
@@ -103,9 +118,10 @@ std::string FormatLocaleNumber(NumberFormatService& service, const LocaleSnapsho
                                const std::string& number, const std::string& options) {
   int width = FieldWidth(options.empty() ? kDefaultNumberOptions : options);
   if (width == 0) return "";
-  char buffer[kLargestField + 1];
-  std::memset(buffer, ' ', sizeof buffer);
-  buffer[width] = '\0';  // a service that writes nothing leaves blanks only
+  char buffer[kLargestField * kMaxCharacterBytes + 1];
+  std::memset(buffer, ' ', static_cast<std::size_t>(width));  // a failed call leaves blanks
+  buffer[width] = '\0';
+  buffer[sizeof buffer - 1] = '\0';
   if (!service.FormatNumber(std::string(WithoutSignOfZero(number)), snapshot, buffer, width)) {
     return "";
   }

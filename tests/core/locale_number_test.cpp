@@ -67,7 +67,9 @@ class ScriptedService : public NumberFormatService {
 
 }  // namespace
 
-TEST(LocaleNumber, PlatformServiceFollowsTheTable) { ExpectTable(PlatformNumberFormat()); }
+TEST(LocaleNumber, PlatformServiceFollowsTheTable) {
+  ExpectTable(PlatformNumberFormat());
+}
 
 TEST(LocaleNumber, PortableRulesFollowTheTable) {
   PortableNumberFormat portable;

@@ -68,11 +68,11 @@ TEST(InventelParser, ReadsEveryEntryOfItsPage) {
 TEST(InventelParser, TakesBlankIndentedLinesOnlyAndKeepsTheLastEntry) {
   Parsed parsed = Inventel(
       "  ADSL_UPSTREAM=1024<br>\n"
-      "<p>ADSL_DOWNSTREAM=8192<br>\n"   // not at the start of its line
-      "\tADSL_ATTENUATION=30<br>\n"     // a tab is not a blank
-      "ADSL_NOISE_MARGIN = 9<br>\n"     // key "NOISE_MARGIN "
-      "ADSL_VERSION=x<br>\n"            // key VERSION
-      "ADSL_RSCORR=7\n"                 // no <br>
+      "<p>ADSL_DOWNSTREAM=8192<br>\n"  // not at the start of its line
+      "\tADSL_ATTENUATION=30<br>\n"    // a tab is not a blank
+      "ADSL_NOISE_MARGIN = 9<br>\n"    // key "NOISE_MARGIN "
+      "ADSL_VERSION=x<br>\n"           // key VERSION
+      "ADSL_RSCORR=7\n"                // no <br>
       "ADSL_MODE=ADSL2+<br>extra<br>  \n"
       "ADSL_SNR=1<br>ADSL_UPSTREAM=2<br>\n"  // one key "SNR=1<br>ADSL_UPSTREAM"
       "ADSL_ATTENUATION_UP=5<br>\n"
@@ -99,7 +99,8 @@ TEST(InventelParser, DownstreamDecidesTheConnectionByItsIntegerValue) {
   Parsed word = Inventel("ADSL_DOWNSTREAM=n/a<br>\r");
   EXPECT_TRUE(word.values_found);
   EXPECT_EQ(word.sample.Connected, 0);
-  Parsed last = Inventel("ADSL_DOWNSTREAM=1024<br>\nADSL_DOWNSTREAM=0<br>\nADSL_DOWNSTREAM=512<br>");
+  Parsed last =
+      Inventel("ADSL_DOWNSTREAM=1024<br>\nADSL_DOWNSTREAM=0<br>\nADSL_DOWNSTREAM=512<br>");
   EXPECT_EQ(last.sample.Connected, 1);
   EXPECT_EQ(last.sample.Downstream_kbps, 512.0f);
 }
@@ -157,15 +158,15 @@ TEST(SagemParser, ConnectionComesFromTheLineStatusOnly) {
 
 TEST(SagemParser, SkipsLinesThatDoNotFollowTheFormat) {
   Parsed parsed = Sagem(
-      "var v_upstream    = \"1024\";\n"          // spaces instead of tabs
-      "  var v_downstream\t= \"8192\";\n"        // indented
-      "\tvar v_att_near\t= \"30\";\n"            // indented by a tab
-      "var v_SNR_near\t=\"9\";\n"                // no space after =
-      "var v_SNR_far\t= '9';\n"                  // single quotes
-      "var v_att_far\t\t= \"4.5\";\r\n"          // carriage return after the semicolon
-      "var v_firm_ver\t= \"a\";\"b\";\n"         // the value runs to the last quote and ;
+      "var v_upstream    = \"1024\";\n"    // spaces instead of tabs
+      "  var v_downstream\t= \"8192\";\n"  // indented
+      "\tvar v_att_near\t= \"30\";\n"      // indented by a tab
+      "var v_SNR_near\t=\"9\";\n"          // no space after =
+      "var v_SNR_far\t= '9';\n"            // single quotes
+      "var v_att_far\t\t= \"4.5\";\r\n"    // carriage return after the semicolon
+      "var v_firm_ver\t= \"a\";\"b\";\n"   // the value runs to the last quote and ;
       "var v-CRC\t= \"3\";\n"
-      "variable v_CRC_errors\t= \"5\";");        // "var" then a letter: no blank
+      "variable v_CRC_errors\t= \"5\";");  // "var" then a letter: no blank
   const LineSample& s = parsed.sample;
   EXPECT_FALSE(parsed.values_found);
   EXPECT_EQ(s.Upstream_kbps, 0.0f);
@@ -207,7 +208,8 @@ TEST(TecomParser, AValueCellMustFollowOnTheNextLine) {
       "<td class='hd'>SNR Margin - Downstream (dB):</td>\n"
       "\n"
       "<td>11</td>\n"
-      "<td class='hd'>Attenuation - Downstream (dB):</td><td>1</td>\n"  // label and value on one line
+      "<td class='hd'>Attenuation - Downstream (dB):</td><td>1</td>\n"  // label and value on one
+                                                                        // line
       "<td>33</td>\n"
       "<td class=\"hd\">Software Version:</td>\n"  // double quotes: not a label
       "<td>x</td>\n"
@@ -238,9 +240,9 @@ TEST(TecomParser, EmptyCellsAndTheLastDecidingEntry) {
   EXPECT_TRUE(mode_only.values_found);
   EXPECT_EQ(mode_only.sample.Connected, 0);
 
-  Parsed later_empty = Tecom(TecomRow("Mode:", "ADSL2") +
-                             TecomRow("Line Rate - Downstream (Kbps):", "8000") +
-                             TecomRow("Mode:", "&nbsp"));
+  Parsed later_empty =
+      Tecom(TecomRow("Mode:", "ADSL2") + TecomRow("Line Rate - Downstream (Kbps):", "8000") +
+            TecomRow("Mode:", "&nbsp"));
   EXPECT_EQ(later_empty.sample.Connected, 0);
   EXPECT_EQ(later_empty.sample.Mode, "ADSL2");
   EXPECT_EQ(later_empty.sample.Downstream_kbps, 8000.0f);

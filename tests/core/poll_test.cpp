@@ -76,7 +76,8 @@ TEST(RequestAddress, CredentialsGoRightAfterALowerCaseScheme) {
   EXPECT_EQ(RequestAddress("HtTp://127.0.0.1/x", "u", "p"), "http://u:p@127.0.0.1/x");
   EXPECT_EQ(RequestAddress("HTTP://", "u", "p"), "http://u:p@");
   EXPECT_EQ(RequestAddress("http://127.0.0.1", "", ""), "http://:@127.0.0.1");
-  EXPECT_EQ(RequestAddress("http://127.0.0.1/", "a:b@c", "p/ #%q"), "http://a:b@c:p/ #%q@127.0.0.1/");
+  EXPECT_EQ(RequestAddress("http://127.0.0.1/", "a:b@c", "p/ #%q"),
+            "http://a:b@c:p/ #%q@127.0.0.1/");
   EXPECT_EQ(RequestAddress("127.0.0.1/status", "u", "p"), "127.0.0.1/status");
   EXPECT_EQ(RequestAddress("https://127.0.0.1", "u", "p"), "https://127.0.0.1");
   EXPECT_EQ(RequestAddress("http:/", "u", "p"), "http:/");

@@ -33,16 +33,36 @@ inline std::string PageFiller(std::size_t bytes) {
 inline std::string InventelPage(const PageValues& v, std::size_t filler = 0) {
   return "<html><head><title>Livebox</title></head><body>\r\n" + PageFiller(filler) +
          "ADSL_STATUS=Up<br>\r\n"
-         "ADSL_MODE=" + v.mode + "<br>\r\n"
-         "ADSL_ADSL_TYPE=" + v.type + "<br>\r\n"
-         "ADSL_UPSTREAM=" + v.up + "<br>\r\n"
-         "ADSL_DOWNSTREAM=" + v.down + "<br>\r\n"
-         "ADSL_ATTENUATION=" + v.att_down + "<br>\r\n"
-         "ADSL_ATTENUATION_UP=" + v.att_up + "<br>\r\n"
-         "ADSL_NOISE_MARGIN=" + v.snr_down + "<br>\r\n"
-         "ADSL_NOISE_MARGIN_UP=" + v.snr_up + "<br>\r\n"
-         "ADSL_RSCORR=" + v.crc + "<br>\r\n"
-         "ADSL_ADSL_VERSION=" + v.firmware + "<br>\r\n"
+         "ADSL_MODE=" +
+         v.mode +
+         "<br>\r\n"
+         "ADSL_ADSL_TYPE=" +
+         v.type +
+         "<br>\r\n"
+         "ADSL_UPSTREAM=" +
+         v.up +
+         "<br>\r\n"
+         "ADSL_DOWNSTREAM=" +
+         v.down +
+         "<br>\r\n"
+         "ADSL_ATTENUATION=" +
+         v.att_down +
+         "<br>\r\n"
+         "ADSL_ATTENUATION_UP=" +
+         v.att_up +
+         "<br>\r\n"
+         "ADSL_NOISE_MARGIN=" +
+         v.snr_down +
+         "<br>\r\n"
+         "ADSL_NOISE_MARGIN_UP=" +
+         v.snr_up +
+         "<br>\r\n"
+         "ADSL_RSCORR=" +
+         v.crc +
+         "<br>\r\n"
+         "ADSL_ADSL_VERSION=" +
+         v.firmware +
+         "<br>\r\n"
          "</body></html>\r\n";
 }
 
