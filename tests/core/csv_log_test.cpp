@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/temp_folder.h"
+#include "fakes/fake_file_system.h"
 
 namespace verdalin {
 
@@ -31,14 +31,14 @@ LineSample FullSample() {
 class CsvLogTest : public ::testing::Test {
  protected:
   bool Append(const std::string& path, const LineSample& sample) {
-    return AppendLogRow(files_, PlatformFileSystem(), path, sample, kStamp, numbers_);
+    return AppendLogRow(files_, fs_, path, sample, kStamp, numbers_);
   }
 
   PortableNumberFormat service_;
   LocaleSnapshot snapshot_{".", ","};
   LocaleNumbers numbers_{service_, snapshot_};
-  DataFiles files_{PlatformFileSystem()};
-  TempFolder folder_;
+  FakeFileSystem fs_;
+  DataFiles files_{fs_};
 };
 
 }  // namespace
@@ -78,34 +78,39 @@ TEST_F(CsvLogTest, DoubleQuotesInTextsAreDoubled) {
 }
 
 TEST_F(CsvLogTest, NewFileGetsTheHeaderThenRowsOnly) {
-  std::string path = folder_.File("Verdalin_Data.CsV");
-  ASSERT_TRUE(Append(path, FullSample()));
-  ASSERT_TRUE(Append(path, LineSample{}));
-  EXPECT_EQ(TempFolder::Read(path), std::string(kLogHeader) +
-                                        FormatLogRow(FullSample(), kStamp, numbers_) +
-                                        FormatLogRow(LineSample{}, kStamp, numbers_));
+  ASSERT_TRUE(Append("Verdalin_Data.CsV", FullSample()));
+  ASSERT_TRUE(Append("Verdalin_Data.CsV", LineSample{}));
+  EXPECT_EQ(fs_.files["Verdalin_Data.CsV"], std::string(kLogHeader) +
+                                                 FormatLogRow(FullSample(), kStamp, numbers_) +
+                                                 FormatLogRow(LineSample{}, kStamp, numbers_));
   EXPECT_EQ(kLogHeader.substr(0, 34), "Date;Connected;Mode:Type;Upstream_");
 }
 
 TEST_F(CsvLogTest, EmptyFileGetsTheHeaderAndAnyOtherFileOnlyTheRow) {
-  std::string empty = folder_.File("empty.csv");
-  TempFolder::Write(empty, "");
-  ASSERT_TRUE(Append(empty, LineSample{}));
-  EXPECT_EQ(TempFolder::Read(empty),
+  fs_.files["empty.csv"] = "";
+  ASSERT_TRUE(Append("empty.csv", LineSample{}));
+  EXPECT_EQ(fs_.files["empty.csv"],
             std::string(kLogHeader) + FormatLogRow(LineSample{}, kStamp, numbers_));
-
-  std::string other = folder_.File("other.csv");
-  TempFolder::Write(other, "not a header");
-  ASSERT_TRUE(Append(other, LineSample{}));
-  EXPECT_EQ(TempFolder::Read(other), "not a header" + FormatLogRow(LineSample{}, kStamp, numbers_));
+  fs_.files["other.csv"] = "not a header";
+  ASSERT_TRUE(Append("other.csv", LineSample{}));
+  EXPECT_EQ(fs_.files["other.csv"], "not a header" + FormatLogRow(LineSample{}, kStamp, numbers_));
 }
 
 TEST_F(CsvLogTest, FileThatCannotBeOpenedGetsNothing) {
-  std::string missing_folder = folder_.File("missing") + "/Verdalin_Data.CsV";
-  EXPECT_FALSE(Append(missing_folder, FullSample()));
-  EXPECT_FALSE(std::filesystem::exists(missing_folder));
+  EXPECT_FALSE(Append("missing/Verdalin_Data.CsV", FullSample()));
   EXPECT_FALSE(Append("", FullSample()));
-  EXPECT_FALSE(Append(folder_.File(""), FullSample()));  // the folder itself
+  fs_.folders.insert("logs");
+  EXPECT_FALSE(Append("logs", FullSample()));  // a folder
+  EXPECT_TRUE(fs_.files.empty());
+  // Held by another writer: refused, and the next row goes in once it is free.
+  ASSERT_TRUE(Append("logs/data.csv", LineSample{}));
+  auto other_writer = fs_.OpenShared("logs/data.csv");
+  EXPECT_FALSE(Append("logs/data.csv", FullSample()));
+  other_writer.reset();
+  EXPECT_TRUE(Append("logs/data.csv", FullSample()));
+  EXPECT_EQ(fs_.files["logs/data.csv"], std::string(kLogHeader) +
+                                            FormatLogRow(LineSample{}, kStamp, numbers_) +
+                                            FormatLogRow(FullSample(), kStamp, numbers_));
 }
 
 }  // namespace verdalin

@@ -33,13 +33,17 @@ class PollTest : public ::testing::Test {
   }
 
   void Select(int position) { window_.SetControlState(kPresetList, position); }
-  std::string Log() { return TempFolder::Read(log_path_); }
+  std::string Log() {
+    std::string contents;
+    PlatformFileSystem().ReadAll(log_path_, contents);
+    return contents;
+  }
   std::string Row(const LineSample& sample, const std::string& stamp = "2006/12/30 21:05:09") {
     return FormatLogRow(sample, stamp, numbers_);
   }
 
   TempFolder folder_;
-  std::string log_path_ = folder_.File("Verdalin_Data.CsV");
+  std::string log_path_ = folder_.Path("Verdalin_Data.CsV");
   FakeWindow window_;
   FakePageFetcher fetcher_;
   FakeClock clock_;
@@ -171,7 +175,7 @@ TEST_F(PollTest, DisconnectedLine) {
 }
 
 TEST_F(PollTest, OutputFileThatCannotBeOpenedIsReportedThenReplaced) {
-  window_.texts[kOutputFileField] = folder_.File("missing") + "/Verdalin_Data.CsV";
+  window_.texts[kOutputFileField] = folder_.Path("missing") + "/Verdalin_Data.CsV";
   poller_.Poll();
   EXPECT_EQ(window_.StatusHistory(kStatusLineField),
             (std::vector<std::string>{"ERROR WRITING OUTPUT FILE !", kConnectedLine}));

@@ -1,11 +1,13 @@
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder under the system's temporary folder, removed with all it holds at the end.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace verdalin {
 
@@ -13,9 +15,11 @@ class TempFolder {
  public:
   TempFolder() {
     std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("verdalin-test-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    do {
+      auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+      path_ = base / ("verdalin-test-" + std::to_string(random()) + "-" + std::to_string(stamp));
+    } while (!std::filesystem::create_directory(path_));
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -24,17 +28,15 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  // The path of `name` inside the folder, in the platform's own form.
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-  }
-  static void Write(const std::string& path, const std::string& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
+  // The full path of a name in the folder, spelt the platform's way.
+  std::string Path(std::string_view name) const { return (path_ / name).string(); }
+  // The names the folder holds, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
  private:

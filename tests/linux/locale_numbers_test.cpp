@@ -62,12 +62,12 @@ LocaleSnapshot SnapshotUnder(const std::string& locale) {
 
 TEST(LinuxLocaleNumbers, FrenchLocaleGivesCommaAndNarrowNoBreakSpace) {
   TempFolder folder;
-  std::string target = folder.File("fr_FR.UTF-8");
+  std::string target = folder.Path("fr_FR.UTF-8");
   std::string command = "localedef -c -i fr_FR -f UTF-8 " + target + " >/dev/null 2>&1";
   if (std::system(command.c_str()) != 0 || !std::filesystem::exists(target)) {
     GTEST_SKIP() << "localedef cannot build fr_FR.UTF-8 here";
   }
-  ScopedVariable path("LOCPATH", folder.File(""));
+  ScopedVariable path("LOCPATH", folder.Path(""));
   LocaleSnapshot french = SnapshotUnder("fr_FR.UTF-8");
   EXPECT_EQ(french.decimal_separator, ",");
   EXPECT_EQ(french.thousands_separator, "\xE2\x80\xAF");  // U+202F in UTF-8
