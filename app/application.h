@@ -97,6 +97,7 @@ class Application {
   void Restore();
   void SaveSettingsOnce();
   void RunPoll();
+  void RequestQuit();
 
   FrontEnd& front_;
   CoreServices services_;
@@ -107,6 +108,8 @@ class Application {
   std::string program_directory_;
   std::string settings_path_;
   bool quit_ = false;
+  bool window_built_ = false;
+  bool menu_created_ = false;
   bool settings_saved_ = false;
   bool tray_icon_present_ = false;
   bool hidden_in_tray_ = false;

@@ -1,6 +1,7 @@
 // Settings, presets and run statistics: the two INI files and the controls they fill.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ inline constexpr std::string_view kDefaultUrl = "http://192.168.1.1/adslstats.ht
 inline constexpr std::string_view kDefaultPreset = "0";
 inline constexpr std::string_view kDefaultCryptedPassword = "Zk3+Tw8=";
 inline constexpr std::string_view kLastRunMask = "%yyyy/%mm/%dd-%hh:%ii";
+
+// Presets beyond this count are not read: a corrupt "total" must not stall the start-up.
+inline constexpr int32_t kMaxPresets = 1000;
 
 // Preset 0 (empty) followed by the presets of the file in the order of its "Index" keys.
 PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace verdalin {
 
@@ -16,7 +17,8 @@ std::string IntegerToText(int32_t value);
 // Fixed-point text with `decimals` digits after a full stop; -1 means six.
 std::string FloatToText(float value, int decimals);
 
-// Rounds to the nearest integer, a tie going to the even integer.
+// Rounds to the nearest integer, a tie going to the even integer. Values beyond the 32-bit range
+// (infinities included) give the nearest end of the range; NaN gives 0.
 int32_t RoundToEven(double value);
 
 int32_t TextLength(std::string_view text);
@@ -37,5 +39,10 @@ std::string Blanks(int32_t n);
 int32_t CharCode(std::string_view text);
 std::string CharText(int32_t code);
 bool TextEquals(std::string_view a, std::string_view b);
+
+// The lines of a page cut at every line break, in one pass: line k is TextField(page, k, "\n") for
+// k = 1 to CountText(page, "\n") + 1. A carriage return before a break stays on its line; the
+// views point into `page`.
+std::vector<std::string_view> SplitLines(std::string_view page);
 
 }  // namespace verdalin

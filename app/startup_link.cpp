@@ -1,0 +1,55 @@
+// The run-at-startup box: the start-at-logon entry made or removed; the home page link.
+#include "app/startup_link.h"
+
+#include "text/file_layer.h"
+#include "ui/control_ids.h"
+#include "ui/control_table.h"
+
+namespace verdalin {
+
+std::string StartupEntryPath(ShellServices& shell) {
+  std::string path = shell.SpecialFolderPath(SpecialFolder::kStartup);
+  path += shell.PathSeparator();
+  path += shell.StartupEntryName();
+  return path;
+}
+
+bool StartupEntryPresent(FileSystem& fs, std::string_view path) {
+  return QueryFileSize(fs, path) > 0;
+}
+
+namespace {
+
+StartupEntrySpec EntryFor(const std::string& executable) {
+  StartupEntrySpec entry;
+  entry.target = executable;
+  entry.arguments = kStartupArgument;
+  entry.description = kShortcutDescription;
+  entry.show_command = kShortcutShowMinimised;
+  entry.hot_key = 0;
+  entry.icon_file = executable;
+  entry.icon_index = 0;
+  return entry;
+}
+
+}  // namespace
+
+void OnRunAtStartupBox(FrontEnd& front, FileSystem& fs) {
+  const std::string path = StartupEntryPath(front.shell);
+  if (front.window.GetControlState(kRunAtStartupBox) == 0) {
+    RemoveFile(fs, path);  // a failed or needless deletion is silent
+    return;
+  }
+  const std::string executable = front.shell.ExecutablePath();
+  if (StartupEntryPresent(fs, path)) return;
+  if (!front.shell.CreateStartupEntry(path, EntryFor(executable))) {
+    front.dialogs.ShowMessage(std::string(kStartupErrorTitle), std::string(kStartupErrorText),
+                              MessageIcon::kWarning);
+  }
+}
+
+void OpenProgramHomePage(ShellServices& shell) {
+  shell.OpenHomePage(std::string(kHomePageAddress));
+}
+
+}  // namespace verdalin

@@ -1,0 +1,199 @@
+// Start-up of the application core: step order, first start, stored state, "-startup", fatal path.
+#include <gtest/gtest.h>
+
+#include "app/scramble.h"
+#include "fakes/app_harness.h"
+
+namespace verdalin {
+
+namespace {
+
+const char* kTwoPresets =
+    "[Index]\r\ntotal=2\r\n1=A\r\n2=B\r\n"
+    "[A]\r\ntype=SAGEM\r\nlabel=Sagem 8M\r\nURL=http://127.0.0.1:1/a\r\nlogin=la\r\n"
+    "password=pa\r\ndownmax=8000\r\n"
+    "[B]\r\ntype=AH4222\r\nlabel=Tecom 20M\r\nURL=http://127.0.0.1:1/b\r\nlogin=lb\r\n"
+    "password=pb\r\ndownmax=20000\r\n";
+
+}  // namespace
+
+TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
+  AppHarness h;
+  ASSERT_TRUE(h.app.Start(""));
+  EXPECT_EQ(h.front.title, "Verdalin 1.7.2");
+  EXPECT_TRUE(h.front.list_items.empty());
+  EXPECT_EQ(h.front.GetControlState(kPresetList), -1);
+  EXPECT_EQ(h.Text(kDownstreamMaxField), "8192");
+  EXPECT_EQ(h.Text(kLoginField), "admin");
+  EXPECT_EQ(h.Text(kDelayField), "300");
+  EXPECT_EQ(h.Text(kAddressField), "http://192.168.1.1/adslstats.html");
+  EXPECT_EQ(h.Text(kOutputFileField), "C:\\Users\\me\\Documents\\Verdalin_Data.CsV");
+  EXPECT_EQ(h.Text(kPasswordField), LoadPassword("Zk3+Tw8="));
+  EXPECT_EQ(h.front.GetControlState(kRunAtStartupBox), 0);
+  EXPECT_EQ(h.Statistic("LastRun"), "2006/12/30-21:05");
+  EXPECT_EQ(h.Statistic("Runs"), "1");
+  EXPECT_EQ(h.Setting("url"), "<missing>");  // settings are written at exit only
+  EXPECT_FALSE(h.front.hidden);
+  EXPECT_TRUE(h.front.timers.empty());
+  EXPECT_EQ(h.poll.count, 0);
+  EXPECT_EQ(h.front.tray_tooltip,
+            "Verdalin is monitoring for your ADSL status...\rDouble click to open main window.");
+  EXPECT_EQ(h.app.Locale().decimal_separator, ",");
+  EXPECT_EQ(h.app.ProgramDirectory(), "C:\\Verdalin\\");
+
+  EXPECT_EQ(h.app.Shutdown(), 0);
+  EXPECT_EQ(h.Setting("preset"), "-1");
+  EXPECT_EQ(h.Setting("output_file"), "C:\\Users\\me\\Documents\\Verdalin_Data.CsV");
+}
+
+TEST(AppStartup, StepsRunInTheirOrder) {
+  AppHarness h;
+  h.disk.files[AppHarness::kPresets] = kTwoPresets;
+  ASSERT_TRUE(h.app.Start(""));
+  const CallLog& log = h.log;
+  const std::string settings_write = std::string("write ") + AppHarness::kSettings;
+  const std::vector<std::string> order = {"locale",
+                                          std::string("read ") + AppHarness::kPresets,
+                                          "sockets",
+                                          "build",
+                                          "white",
+                                          "black 4",
+                                          "item 15 0",
+                                          "item 15 1",
+                                          "add icon 0",
+                                          "show icon 0",
+                                          "menu 9",
+                                          "menu 9 item 1 Restore Window",
+                                          "menu 9 separator",
+                                          "menu 9 item 2 Quit",
+                                          settings_write,
+                                          "text 13",
+                                          "state 15 0",
+                                          "text 3"};
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    EXPECT_GE(LogIndex(log, order[i - 1]), 0) << order[i - 1];
+    EXPECT_LT(LogIndex(log, order[i - 1]), LogIndex(log, order[i])) << order[i];
+  }
+  // The colours in their order, then the statistics only once the window exists.
+  std::vector<std::string> colours;
+  for (const std::string& entry : log)
+    if (entry.rfind("black ", 0) == 0) colours.push_back(entry.substr(6));
+  EXPECT_EQ(colours, (std::vector<std::string>{"4", "5", "6", "8", "10", "14", "16", "12", "20",
+                                               "23", "22"}));
+  EXPECT_LT(LogIndex(log, "build"), LogIndex(log, settings_write));
+  // Load order: downstream, login, delay, url, output file, selection, password last.
+  const std::vector<std::string> loads = {"text 13", "text 2",     "text 9", "text 1",
+                                          "text 17", "state 15 0", "text 3"};
+  for (std::size_t i = 1; i < loads.size(); ++i)
+    EXPECT_LT(LogIndex(log, loads[i - 1]), LogIndex(log, loads[i])) << loads[i];
+}
+
+TEST(AppStartup, StoredSelectionDoesNotCopyThePresetAndPasswordIsUnscrambled) {
+  AppHarness h;
+  h.disk.files[AppHarness::kPresets] = kTwoPresets;
+  h.disk.files[AppHarness::kSettings] =
+      "[Settings]\r\ndownstream=1024\r\nlogin=me\r\ndelay=60\r\nurl=http://127.0.0.1:9/x\r\n"
+      "output_file=D:\\log.csv\r\npreset=1\r\ncrypted_password=" +
+      StorePassword("s3cr&t") + "\r\n[Statistics]\r\nRuns=41\r\n";
+  ASSERT_TRUE(h.app.Start(""));
+  EXPECT_EQ(h.front.list_items, (std::vector<std::string>{"Sagem 8M", "Tecom 20M"}));
+  EXPECT_EQ(h.front.GetControlState(kPresetList), 1);
+  EXPECT_EQ(h.Text(kAddressField), "http://127.0.0.1:9/x");
+  EXPECT_EQ(h.Text(kLoginField), "me");
+  EXPECT_EQ(h.Text(kDownstreamMaxField), "1024");
+  EXPECT_EQ(h.Text(kDelayField), "60");
+  EXPECT_EQ(h.Text(kOutputFileField), "D:\\log.csv");
+  EXPECT_EQ(h.Text(kPasswordField), "s3cr&t");
+  EXPECT_EQ(h.Statistic("Runs"), "42");
+  ASSERT_EQ(h.app.Presets().size(), 3u);
+  EXPECT_EQ(h.app.Presets()[2].type, "AH4222");
+}
+
+TEST(AppStartup, StartupEntryOfSizeAboveZeroTicksTheBox) {
+  const std::string entry = "C:\\Users\\me\\Start Menu\\Programs\\Startup\\Verdalin.lnk";
+  for (const char* contents : {"", "L"}) {
+    AppHarness h;
+    h.disk.folders.insert("C:\\Users\\me\\Start Menu\\Programs\\Startup");
+    h.disk.files[entry] = contents;
+    ASSERT_TRUE(h.app.Start(""));
+    EXPECT_EQ(h.front.GetControlState(kRunAtStartupBox), *contents ? 1 : 0) << contents;
+  }
+}
+
+TEST(AppStartup, FatalSocketErrorShowsTheMessageAndWritesNothing) {
+  AppHarness h;
+  h.disk.files[AppHarness::kSettings] = "[Statistics]\r\nRuns=7\r\n";
+  h.front.sockets_work = false;
+  EXPECT_FALSE(h.app.Start("-startup"));
+  ASSERT_EQ(h.front.messages.size(), 1u);
+  EXPECT_EQ(h.front.messages[0].title, "Verdalin : Fatal Error");
+  EXPECT_EQ(h.front.messages[0].text,
+            "Unable to initialize TCP/IP stack, please check your system configuration.\n\n"
+            "Program will now exit.");
+  EXPECT_EQ(h.front.messages[0].icon, MessageIcon::kError);
+  EXPECT_EQ(Application::ExitCode(), 0);
+  EXPECT_FALSE(h.front.built);
+  EXPECT_EQ(LogIndex(h.log, "add icon 0"), -1);
+  EXPECT_EQ(h.poll.count, 0);
+  EXPECT_EQ(h.disk.files[AppHarness::kSettings], "[Statistics]\r\nRuns=7\r\n");
+  // Even a front end that runs its shutdown anyway writes no settings.
+  h.app.OnSessionEnd();
+  EXPECT_EQ(h.disk.files.count(AppHarness::kSettings), 1u);
+  EXPECT_EQ(h.Setting("url"), "<missing>");
+}
+
+TEST(AppStartup, FirstParameterRules) {
+  EXPECT_EQ(FirstParameter("verdalin.exe -STARTUP"), "-STARTUP");
+  EXPECT_EQ(FirstParameter("\"C:\\Program Files\\V\\verdalin.exe\" -startup"), "-startup");
+  EXPECT_EQ(FirstParameter("verdalin.exe   \"-startup\" x"), "-startup");
+  EXPECT_EQ(FirstParameter("verdalin.exe \"-start up\""), "-start up");
+  EXPECT_EQ(FirstParameter("verdalin.exe -other -startup"), "-other");
+  EXPECT_EQ(FirstParameter("verdalin.exe"), "");
+  EXPECT_EQ(FirstParameter("\"C:\\unterminated"), "");
+  EXPECT_TRUE(IsStartupParameter("-STARTUP"));
+  EXPECT_TRUE(IsStartupParameter("-StartUp"));
+  EXPECT_FALSE(IsStartupParameter("-startup2"));
+  EXPECT_FALSE(IsStartupParameter("startup"));
+  EXPECT_FALSE(IsStartupParameter(""));
+}
+
+TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {
+  AppHarness h;
+  ASSERT_TRUE(h.app.Start(FirstParameter("verdalin.exe \"-STARTUP\"")));
+  EXPECT_TRUE(h.front.hidden);
+  EXPECT_EQ(h.front.timers, (std::map<int, int64_t>{{1, 300000}}));
+  EXPECT_EQ(h.poll.count, 1);
+  EXPECT_LT(LogIndex(h.log, "idle"), LogIndex(h.log, "poll"));
+  EXPECT_LT(LogIndex(h.log, "hide"), LogIndex(h.log, "start timer 1 300000"));
+  EXPECT_LT(LogIndex(h.log, "text 3"), LogIndex(h.log, "hide"));  // after the settings
+}
+
+TEST(AppStartup, StartupParameterVariantsWithoutEffect) {
+  for (const char* line : {"verdalin.exe -other -startup", "verdalin.exe", "verdalin.exe -start"}) {
+    AppHarness h;
+    ASSERT_TRUE(h.app.Start(FirstParameter(line)));
+    EXPECT_FALSE(h.front.hidden) << line;
+    EXPECT_TRUE(h.front.timers.empty()) << line;
+    EXPECT_EQ(h.poll.count, 0) << line;
+  }
+}
+
+TEST(AppStartup, RefusedTimerAtStartupStillPollsSilently) {
+  AppHarness h;
+  h.front.refuse_timer = true;
+  ASSERT_TRUE(h.app.Start("-startup"));
+  EXPECT_EQ(h.poll.count, 1);
+  EXPECT_EQ(LogIndex(h.log, "status 0 ERROR WITH TIMER!! 5"), -1);
+}
+
+TEST(AppStartup, StartupParameterWithoutNotificationAreaKeepsTheWindowReachable) {
+  AppHarness h;
+  h.front.tray_available = false;
+  ASSERT_TRUE(h.app.Start("-startup"));
+  EXPECT_FALSE(h.front.hidden);
+  EXPECT_EQ(LogIndex(h.log, "idle"), -1);
+  EXPECT_EQ(h.poll.count, 1);  // monitoring is on all the same
+  EXPECT_EQ(h.front.timers.size(), 1u);
+}
+
+}  // namespace verdalin
