@@ -11,6 +11,12 @@ namespace verdalin {
 // Paths of this many characters or more are refused by every operation.
 constexpr std::size_t kMaxPathLength = 1024;
 
+// True for a path the file system accepts at all: not empty, shorter than kMaxPathLength, and
+// without a 0 byte (which the operating system would take as its end).
+inline bool IsUsablePath(std::string_view path) {
+  return !path.empty() && path.size() < kMaxPathLength && path.find('\0') == path.npos;
+}
+
 enum class PathKind { kMissing, kFile, kDirectory };
 
 struct PathInfo {
@@ -22,7 +28,9 @@ struct PathInfo {
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
+  // Moves to that offset from the start; false for a negative offset or on failure.
   virtual bool Seek(int64_t position) = 0;
+  // The offset from the start, -1 on failure.
   virtual int64_t Position() = 0;
   // Writes the bytes at the position; returns the count written.
   virtual int64_t Write(std::string_view bytes) = 0;
@@ -31,18 +39,22 @@ class OpenFile {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+  // Every operation refuses a path that is not IsUsablePath (missing, null or false).
+
   // Looks the path up without opening it.
   virtual PathInfo Stat(const std::string& path) = 0;
   // Opens for reading and writing, creating an empty file when missing; others may read the file
   // but not write it while it is open, and the open fails while another writer holds it.
   // Null on failure.
   virtual std::unique_ptr<OpenFile> OpenShared(const std::string& path) = 0;
+  // Deletes a file (never a directory); fails while another writer holds the file open.
   virtual bool Remove(const std::string& path) = 0;
   // Reads the whole file; false when it cannot be opened.
   virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
   // Replaces the whole file: writes the new text beside it and renames it into place, so that a
-  // crash or a full disk never leaves a half-written file. A new file is readable by its owner
-  // only; an existing file keeps its permissions.
+  // crash or a full disk never leaves a half-written file: on failure the old file is untouched
+  // and nothing is left beside it. A new file is readable by its owner only; an existing file
+  // keeps its permissions.
   virtual bool ReplaceAll(const std::string& path, std::string_view contents) = 0;
 };
 

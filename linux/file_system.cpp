@@ -1,0 +1,141 @@
+// File system on Linux: POSIX files, with open-file-description locks standing in for share modes.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <string_view>
+
+#include "text/file_system.h"
+
+namespace verdalin {
+
+namespace {
+
+// A writer holds an exclusive lock on the whole file. Open-file-description locks belong to the
+// open, not to the process, so a second open in this same process is refused too, as Windows
+// share modes refuse it. Readers take no lock and are never blocked.
+bool LockWholeFile(int fd, short type, int command) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return fcntl(fd, command, &lock) == 0 && (command != F_OFD_GETLK || lock.l_type == F_UNLCK);
+}
+
+int64_t WriteFully(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+class PosixFile : public OpenFile {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { close(fd_); }
+  bool Seek(int64_t position) override {
+    return position >= 0 && lseek(fd_, position, SEEK_SET) == position;
+  }
+  int64_t Position() override { return lseek(fd_, 0, SEEK_CUR); }
+  int64_t Write(std::string_view bytes) override { return WriteFully(fd_, bytes); }
+
+ private:
+  int fd_;
+};
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes the rename itself durable.
+void SyncFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+// Writes the whole text to a fresh file at `temp` with the given mode and flushes it to disk.
+bool WriteTempFile(const std::string& temp, std::string_view contents, mode_t mode) {
+  unlink(temp.c_str());  // a leftover of an earlier crash under the same process id
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = fchmod(fd, mode) == 0 &&
+            WriteFully(fd, contents) == static_cast<int64_t>(contents.size()) && fsync(fd) == 0;
+  return close(fd) == 0 && ok;
+}
+
+class PosixFileSystem : public FileSystem {
+ public:
+  PathInfo Stat(const std::string& path) override {
+    struct stat st;
+    if (!IsUsablePath(path) || stat(path.c_str(), &st) != 0) return {};
+    if (S_ISDIR(st.st_mode)) return {PathKind::kDirectory, 0};
+    return {PathKind::kFile, static_cast<int64_t>(st.st_size)};
+  }
+
+  std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
+    if (!IsUsablePath(path)) return nullptr;
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    if (!LockWholeFile(fd, F_WRLCK, F_OFD_SETLK)) {
+      close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd);
+  }
+
+  // Like Windows, refuses to delete a file that a writer holds open.
+  bool Remove(const std::string& path) override {
+    if (Stat(path).kind != PathKind::kFile) return false;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool free = fd >= 0 && LockWholeFile(fd, F_WRLCK, F_OFD_GETLK);
+    if (fd >= 0) close(fd);
+    return free && unlink(path.c_str()) == 0;
+  }
+
+  bool ReadAll(const std::string& path, std::string& contents) override {
+    if (!IsUsablePath(path)) return false;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    contents.clear();
+    char buffer[65536];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) break;
+      contents.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return n == 0;
+  }
+
+  bool ReplaceAll(const std::string& path, std::string_view contents) override {
+    if (!IsUsablePath(path)) return false;
+    struct stat st;
+    mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
+    std::string temp = path + ".tmp-" + std::to_string(getpid());
+    if (!WriteTempFile(temp, contents, mode) || rename(temp.c_str(), path.c_str()) != 0) {
+      unlink(temp.c_str());
+      return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
+  }
+};
+
+}  // namespace
+
+FileSystem& PlatformFileSystem() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+}  // namespace verdalin

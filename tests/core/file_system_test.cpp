@@ -1,0 +1,51 @@
+// The platform file system: whole-file replacement leaves nothing behind, long paths are refused.
+#include "text/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_folder.h"
+
+namespace verdalin {
+
+TEST(PlatformFileSystem, ReplaceAllLeavesOnlyTheFileBehind) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  std::string path = temp.Path("a.ini"), contents;
+  ASSERT_TRUE(fs.ReplaceAll(path, "old\r\n"));
+  ASSERT_TRUE(fs.ReplaceAll(path, "new\r\n"));
+  ASSERT_TRUE(fs.ReadAll(path, contents));
+  EXPECT_EQ(contents, "new\r\n");
+  EXPECT_EQ(fs.Stat(path).size, 5);
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
+TEST(PlatformFileSystem, AFailedReplaceLeavesNoTemporaryFile) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  std::string folder = temp.Path("folder"), contents;
+  std::filesystem::create_directory(folder);
+  ASSERT_TRUE(fs.ReplaceAll(temp.Path("folder/inside"), "x"));
+  EXPECT_FALSE(fs.ReplaceAll(folder, "x"));  // a folder that holds a file is never replaced
+  EXPECT_EQ(fs.Stat(folder).kind, PathKind::kDirectory);
+  EXPECT_FALSE(fs.ReadAll(folder, contents));
+  EXPECT_FALSE(fs.ReplaceAll(temp.Path("missing/x"), "x"));
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"folder"});
+}
+
+TEST(PlatformFileSystem, PathsOf1024CharactersOrMoreAreRefused) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  std::string base = temp.Path("");
+  std::string contents, at_limit = base + std::string(kMaxPathLength - base.size(), 'x');
+  EXPECT_EQ(fs.Stat(at_limit).kind, PathKind::kMissing);
+  EXPECT_EQ(fs.OpenShared(at_limit), nullptr);
+  EXPECT_FALSE(fs.Remove(at_limit));
+  EXPECT_FALSE(fs.ReadAll(at_limit, contents));
+  EXPECT_FALSE(fs.ReplaceAll(at_limit, "x"));
+  EXPECT_FALSE(fs.ReplaceAll(temp.Path(std::string("a\0b", 3)), "x"));
+  EXPECT_TRUE(temp.Names().empty());
+  EXPECT_FALSE(IsUsablePath(at_limit));
+  EXPECT_TRUE(IsUsablePath(at_limit.substr(1)));
+}
+
+}  // namespace verdalin

@@ -1,0 +1,81 @@
+// An in-memory file system for fast tests: files, folders, the one-writer rule and failing writes.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "text/file_system.h"
+
+namespace verdalin {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::set<std::string> folders;  // a file can be made only in one of these (or with no folder)
+  bool fail_replace = false;      // ReplaceAll fails as on a full disk: the file stays as it was
+
+  PathInfo Stat(const std::string& path) override {
+    if (!IsUsablePath(path)) return {};
+    if (folders.count(path)) return {PathKind::kDirectory, 0};
+    auto file = files.find(path);
+    if (file == files.end()) return {};
+    return {PathKind::kFile, static_cast<int64_t>(file->second.size())};
+  }
+  std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
+    if (!CanMake(path) || writers_.count(path)) return nullptr;
+    files[path];
+    writers_.insert(path);
+    return std::make_unique<File>(*this, path);
+  }
+  bool Remove(const std::string& path) override {
+    return IsUsablePath(path) && !writers_.count(path) && files.erase(path) > 0;
+  }
+  bool ReadAll(const std::string& path, std::string& contents) override {
+    auto file = files.find(path);
+    if (file == files.end()) return false;
+    contents = file->second;
+    return true;
+  }
+  bool ReplaceAll(const std::string& path, std::string_view contents) override {
+    if (!CanMake(path) || fail_replace) return false;
+    files[path] = contents;
+    return true;
+  }
+
+ private:
+  bool CanMake(const std::string& path) const {
+    size_t cut = path.find_last_of("/\\");
+    return IsUsablePath(path) && !folders.count(path) &&
+           (cut == std::string::npos || folders.count(path.substr(0, cut)));
+  }
+
+  class File : public OpenFile {
+   public:
+    File(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    ~File() override { fs_.writers_.erase(path_); }
+    bool Seek(int64_t position) override {
+      if (position >= 0) position_ = position;
+      return position >= 0;
+    }
+    int64_t Position() override { return position_; }
+    int64_t Write(std::string_view bytes) override {
+      std::string& data = fs_.files[path_];
+      size_t at = static_cast<size_t>(position_);
+      if (data.size() < at) data.resize(at, '\0');
+      data.replace(at, bytes.size(), bytes);
+      position_ += static_cast<int64_t>(bytes.size());
+      return static_cast<int64_t>(bytes.size());
+    }
+
+   private:
+    FakeFileSystem& fs_;
+    std::string path_;
+    int64_t position_ = 0;
+  };
+  std::set<std::string> writers_;
+};
+
+}  // namespace verdalin

@@ -1,0 +1,116 @@
+// File system on Windows: CreateFileA with share modes, GetFileAttributesExA, MoveFileExA.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "text/file_system.h"
+
+namespace verdalin {
+
+namespace {
+
+int64_t WriteFully(HANDLE handle, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) || written == 0) break;
+    done += written;
+  }
+  return static_cast<int64_t>(done);
+}
+
+class WindowsFile : public OpenFile {
+ public:
+  explicit WindowsFile(HANDLE handle) : handle_(handle) {}
+  ~WindowsFile() override { CloseHandle(handle_); }
+  bool Seek(int64_t position) override {
+    LARGE_INTEGER to;
+    to.QuadPart = position;
+    return position >= 0 && SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN);
+  }
+  int64_t Position() override {
+    LARGE_INTEGER zero = {}, at = {};
+    return SetFilePointerEx(handle_, zero, &at, FILE_CURRENT) ? at.QuadPart : -1;
+  }
+  int64_t Write(std::string_view bytes) override { return WriteFully(handle_, bytes); }
+
+ private:
+  HANDLE handle_;
+};
+
+// Writes the whole text to a fresh file at `temp` and flushes it to disk.
+bool WriteTempFile(const std::string& temp, std::string_view contents) {
+  HANDLE handle = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteFully(handle, contents) == static_cast<int64_t>(contents.size()) &&
+            FlushFileBuffers(handle);
+  return CloseHandle(handle) && ok;
+}
+
+class WindowsFileSystem : public FileSystem {
+ public:
+  PathInfo Stat(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!IsUsablePath(path) || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+      return {};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {PathKind::kDirectory, 0};
+    int64_t size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return {PathKind::kFile, size};
+  }
+
+  // Others may read while the file is open; the open fails while another handle writes to the
+  // file or does not let others write.
+  std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
+    if (!IsUsablePath(path)) return nullptr;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WindowsFile>(handle);
+  }
+
+  bool Remove(const std::string& path) override {
+    return IsUsablePath(path) && DeleteFileA(path.c_str());
+  }
+
+  bool ReadAll(const std::string& path, std::string& contents) override {
+    if (!IsUsablePath(path)) return false;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    contents.clear();
+    char buffer[65536];
+    DWORD n = 0;
+    bool ok;
+    while ((ok = ReadFile(handle, buffer, sizeof buffer, &n, nullptr)) && n > 0)
+      contents.append(buffer, n);
+    CloseHandle(handle);
+    return ok;
+  }
+
+  // The temporary file takes the folder's inherited permissions, as the replaced file had; a
+  // read-only file refuses the replacement, as it refuses any write.
+  bool ReplaceAll(const std::string& path, std::string_view contents) override {
+    if (!IsUsablePath(path)) return false;
+    std::string temp = path + ".tmp-" + std::to_string(GetCurrentProcessId());
+    if (!WriteTempFile(temp, contents) ||
+        !MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileA(temp.c_str());
+      return false;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+FileSystem& PlatformFileSystem() {
+  static WindowsFileSystem file_system;
+  return file_system;
+}
+
+}  // namespace verdalin
