@@ -1,0 +1,125 @@
+// The status page fetch on Linux with libcurl: direct, uncached, bounded in time and body size.
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+#include "monitor/fetch_address.h"
+#include "monitor/page_fetcher.h"
+
+namespace verdalin {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using EasyHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using HeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
+
+struct Body {
+  std::string text;
+  std::size_t limit = 0;
+  bool too_big = false;
+};
+
+size_t AppendBody(char* data, size_t size, size_t count, void* user) {
+  auto* body = static_cast<Body*>(user);
+  size_t bytes = size * count;
+  if (bytes > body->limit - body->text.size()) {
+    body->too_big = true;
+    return 0;  // curl ends the transfer with a write error
+  }
+  body->text.append(data, bytes);
+  return bytes;
+}
+
+HeaderList NoCacheHeaders() {
+  curl_slist* list = curl_slist_append(nullptr, "Cache-Control: no-cache");
+  if (list != nullptr) list = curl_slist_append(list, "Pragma: no-cache");
+  return HeaderList(list, curl_slist_free_all);
+}
+
+// The options every attempt shares. Redirects are followed (as WinInet does by default), at
+// most five, and only to HTTP or HTTPS; curl sends the credentials to the original host only.
+void ConfigureHandle(CURL* curl, const FetchTarget& target, curl_slist* headers, Body* body) {
+  curl_easy_setopt(curl, CURLOPT_URL, target.url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, "QX@INET");
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 0L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, body);
+  if (target.has_credentials) {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, target.user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, target.password.c_str());
+  }
+}
+
+class CurlPageFetcher : public PageFetcher {
+ public:
+  explicit CurlPageFetcher(const FetchLimits& limits) : limits_(limits) {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  }
+
+  std::string FetchPage(const std::string& address) override {
+    std::optional<FetchTarget> target = SplitFetchAddress(address);
+    if (!target) return {};
+    EasyHandle curl(curl_easy_init(), curl_easy_cleanup);
+    HeaderList headers = NoCacheHeaders();
+    if (!curl || !headers) return {};
+    Body body;
+    body.limit = limits_.max_body_bytes;
+    ConfigureHandle(curl.get(), *target, headers.get(), &body);
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits_.total_timeout_ms);
+    // Credentials go out when the gateway challenges (Basic or Digest). A gateway that refuses
+    // without a challenge gets one more request with Basic credentials sent up front.
+    CURLcode code = Attempt(curl.get(), CURLAUTH_BASIC | CURLAUTH_DIGEST, deadline, &body);
+    if (code == CURLE_OK && target->has_credentials && RefusedWithoutChallenge(curl.get())) {
+      code = Attempt(curl.get(), CURLAUTH_BASIC, deadline, &body);
+    }
+    // A time limit or the size cap makes the fetch a failure; another transfer error keeps the
+    // part of the body read before it, as a read that fails part-way does.
+    if (body.too_big || code == CURLE_OPERATION_TIMEDOUT) return {};
+    return std::move(body.text);
+  }
+
+ private:
+  CURLcode Attempt(CURL* curl, unsigned long auth, Clock::time_point deadline, Body* body) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return CURLE_OPERATION_TIMEDOUT;
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, auth);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                     std::min(limits_.connect_timeout_ms, static_cast<long>(left.count())));
+    body->text.clear();
+    return curl_easy_perform(curl);
+  }
+
+  static bool RefusedWithoutChallenge(CURL* curl) {
+    long status = 0;
+    long offered = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(curl, CURLINFO_HTTPAUTH_AVAIL, &offered);
+    return status == 401 && offered == 0;
+  }
+
+  FetchLimits limits_;
+};
+
+}  // namespace
+
+std::unique_ptr<PageFetcher> MakePlatformPageFetcher() {
+  return MakePlatformPageFetcher({});
+}
+
+std::unique_ptr<PageFetcher> MakePlatformPageFetcher(const FetchLimits& limits) {
+  return std::make_unique<CurlPageFetcher>(limits);
+}
+
+}  // namespace verdalin
