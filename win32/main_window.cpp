@@ -225,9 +225,12 @@ void MainWindow::SetControlState(int id, int value) {
   const HWND control = Control(id);
   if (control == nullptr) return;
   switch (FindControlSpec(id)->kind) {
-    case ControlKind::kDropDownList:  // an index out of range clears the selection
-      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+    case ControlKind::kDropDownList: {  // an index out of range clears the selection
+      const LRESULT count = SendMessageA(control, CB_GETCOUNT, 0, 0);
+      const int index = value >= 0 && value < count ? value : -1;
+      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
       break;
+    }
     case ControlKind::kCheckBox:
       SendMessageA(control, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
       break;

@@ -11,6 +11,12 @@ namespace verdalin {
 
 namespace {
 
+// Shell links know three show commands; "minimised" (2) is stored as the one that starts minimised
+// without taking the focus from the user (the shell would turn 2 into a normal window).
+int LinkShowCommand(int show_command) {
+  return show_command == SW_SHOWMINIMIZED ? SW_SHOWMINNOACTIVE : show_command;
+}
+
 // Sets the link's properties in the documented order; their results are not examined.
 void DescribeLink(IShellLinkA* link, const std::string& target, const std::string& arguments,
                   const std::string& description, const std::string& working_directory,
@@ -19,7 +25,7 @@ void DescribeLink(IShellLinkA* link, const std::string& target, const std::strin
   link->SetArguments(arguments.c_str());
   link->SetWorkingDirectory(working_directory.c_str());
   link->SetDescription(description.c_str());
-  link->SetShowCmd(show_command);
+  link->SetShowCmd(LinkShowCommand(show_command));
   link->SetHotkey(static_cast<WORD>(hot_key));
   link->SetIconLocation(icon_file.c_str(), icon_index);
 }
