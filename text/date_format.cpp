@@ -30,7 +30,8 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
 }
 
 std::string TwoDigits(int value) {
-  return value < 10 && value >= 0 ? "0" + IntegerToText(value) : IntegerToText(value);
+  std::string digits = IntegerToText(value);
+  return value >= 0 && value < 10 ? PadLeft(digits, 2, "0") : digits;
 }
 
 // A mask token and the text of its field.

@@ -55,7 +55,6 @@ TEST(WaveOffset, FixedTableAndKeyWeight) {
   EXPECT_EQ(KeyWeight(kScrambleKey), 20);
   EXPECT_EQ(WaveOffset(0), 0);
   EXPECT_EQ(WaveOffset(-5), 0);
-  EXPECT_EQ(WaveOffset(std::numeric_limits<int32_t>::max()), WaveOffset(2147483647));
 }
 
 TEST(KeyWeight, SmallKeysAndZeroDivisor) {
@@ -70,7 +69,6 @@ TEST(WrapIntoRange, SameAsRepetitionInOneStep) {
   EXPECT_EQ(WrapIntoRange(-1, 0, 255), 254);
   EXPECT_EQ(WrapIntoRange(-255, 0, 255), 0);
   EXPECT_EQ(WrapIntoRange(255, 0, 255), 255);
-  EXPECT_EQ(WrapIntoRange(0, 0, 255), 0);
   for (int32_t v = -2000; v <= 2000; ++v) {
     ASSERT_EQ(WrapIntoRange(v, 0, 255), WrapByRepetition(v, 0, 255)) << v;
     ASSERT_EQ(WrapIntoRange(v, -7, 3), WrapByRepetition(v, -7, 3)) << v;
@@ -139,7 +137,6 @@ TEST(Base64, TolerantDecoding) {
   EXPECT_EQ(DecodeBase64("Zg==Zm9v"), "ffoo");
   EXPECT_EQ(DecodeBase64("Zm=v"), "f");
   EXPECT_EQ(DecodeBase64("!!!!"), Bytes({0, 0, 0}));  // outside the alphabet counts as A
-  EXPECT_EQ(DecodeBase64("AAAA"), Bytes({0, 0, 0}));
   EXPECT_EQ(DecodeBase64("Zm 9"), DecodeBase64("ZmA9"));
   EXPECT_EQ(DecodeBase64("====").size(), 1u);
 }
