@@ -1,8 +1,7 @@
 // WinMain: the Windows program's start-up, its one message loop and the exit.
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
-#include <winsock2.h>
 
 #include <memory>
 #include <string>

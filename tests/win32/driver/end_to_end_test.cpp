@@ -94,7 +94,7 @@ class EndToEndTest : public ::testing::Test {
 TEST_F(EndToEndTest, StartPollsEachGatewayModel) {
   WritePresets(GatewayAddress(""), "admin", "admin");
   WriteSettings("http://127.0.0.1:1/", "nobody", "none");
-  RemoteProgram program(folder_.Program(), "");
+  RemoteProgram program(folder_, "");
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(kModels[i].type);
     program.SelectPreset(i);
@@ -122,9 +122,9 @@ TEST_F(EndToEndTest, StartupOptionPollsHiddenWithTheStoredCredentials) {
   const std::string cred = RegisterCredentials("jean", "s3cret");
   WritePresets(GatewayAddress(""), "admin", "admin");
   WriteSettings(GatewayAddress("/sagem?cred=" + cred + "&tag=" + Tag()), "jean", "s3cret", "1");
-  RemoteProgram program(folder_.Program(), "-STARTUP");
+  RemoteProgram program(folder_, "-STARTUP");
   EXPECT_FALSE(program.Visible());
-  EXPECT_EQ(program.PriorityClass(), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+  EXPECT_TRUE(WaitUntil([&] { return program.PriorityClass() == IDLE_PRIORITY_CLASS; }));
   ASSERT_TRUE(WaitUntil([&] { return RowsAfterDate(ReadTextFile(Output())).size() == 1; }));
   EXPECT_EQ(RowsAfterDate(ReadTextFile(Output()))[0], kModels[1].row);
   EXPECT_EQ(LastRequest(Tag(), "user"), "jean");
@@ -136,7 +136,7 @@ TEST_F(EndToEndTest, StartupOptionPollsHiddenWithTheStoredCredentials) {
 
 TEST_F(EndToEndTest, StartupOptionAsSecondParameterIsIgnored) {
   WriteSettings(GatewayAddress("/inventel?tag=" + Tag()), "admin", "admin");
-  RemoteProgram program(folder_.Program(), "other -startup");
+  RemoteProgram program(folder_, "other -startup");
   EXPECT_TRUE(program.Visible());
   EXPECT_EQ(LastRequest(Tag(), "count"), "0");
   EXPECT_FALSE(FileExists(Output()));
@@ -145,7 +145,7 @@ TEST_F(EndToEndTest, StartupOptionAsSecondParameterIsIgnored) {
 TEST_F(EndToEndTest, RefusedLoginWritesARowOfZerosAndWarns) {
   WritePresets(GatewayAddress(""), "admin", "wrong");
   WriteSettings("http://127.0.0.1:1/", "admin", "wrong");
-  RemoteProgram program(folder_.Program(), "");
+  RemoteProgram program(folder_, "");
   program.SelectPreset(0);
   program.Click(kStartButton);
   const std::string status = program.StatusText(0);
@@ -165,7 +165,7 @@ TEST_F(EndToEndTest, OutputFileHeldByAnotherWriterGetsNoRow) {
   const HANDLE writer = CreateFileA(Output().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  RemoteProgram program(folder_.Program(), "");
+  RemoteProgram program(folder_, "");
   program.SelectPreset(0);
   program.Click(kStartButton);
   EXPECT_NE(program.StatusText(0).find(" | Down: 17904 Kbps"), std::string::npos);
@@ -178,7 +178,7 @@ TEST_F(EndToEndTest, OutputFileHeldByAnotherWriterGetsNoRow) {
 TEST_F(EndToEndTest, SettingsAreSavedOnClose) {
   WriteSettings("http://127.0.0.1:1/", "admin", "admin");
   {
-    RemoteProgram program(folder_.Program(), "");
+    RemoteProgram program(folder_, "");
     EXPECT_EQ(IniValue(folder_.SettingsFile(), "Statistics", "Runs"), "1");
     program.SetText(kAddressField, "http://127.0.0.1:2/edited");
     program.SetText(kLoginField, "edited-login");
@@ -195,14 +195,14 @@ TEST_F(EndToEndTest, SettingsAreSavedOnClose) {
   EXPECT_EQ(IniValue(file, "Settings", "output_file"), Output());
   EXPECT_EQ(IniValue(file, "Settings", "preset"), "-1");
   EXPECT_EQ(LoadPassword(IniValue(file, "Settings", "crypted_password")), "p@ss;word");
-  RemoteProgram again(folder_.Program(), "");
+  RemoteProgram again(folder_, "");
   EXPECT_EQ(IniValue(file, "Statistics", "Runs"), "2");
   EXPECT_EQ(again.Text(kAddressField), "http://127.0.0.1:2/edited");
 }
 
 TEST_F(EndToEndTest, SettingsAreSavedWhenTheSessionEnds) {
   WriteSettings("http://127.0.0.1:1/", "admin", "admin");
-  RemoteProgram program(folder_.Program(), "");
+  RemoteProgram program(folder_, "");
   program.SetText(kLoginField, "session-login");
   DWORD_PTR answer = 0;
   SendMessageTimeoutA(program.Window(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer);

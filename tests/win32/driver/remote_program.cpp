@@ -113,18 +113,22 @@ std::string IniValue(const std::string& file, const std::string& group, const st
   return value;
 }
 
-RemoteProgram::RemoteProgram(const std::string& program, const std::string& arguments) {
+RemoteProgram::RemoteProgram(const ProgramFolder& folder, const std::string& arguments) {
+  const std::string program = folder.Program();
+  const std::string runs_before = IniValue(folder.SettingsFile(), "Statistics", "Runs");
   std::string command = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process_))
     return;
-  WaitUntil([this] {
+  WaitUntil([&] {
     window_ = FindProcessWindow(process_.dwProcessId, kMainWindowClass);
-    return window_ != nullptr && GetDlgItem(window_, kRunAtStartupBox) != nullptr;
+    return window_ != nullptr &&
+           IniValue(folder.SettingsFile(), "Statistics", "Runs") != runs_before;
   });
-  WaitForInputIdle(process_.hProcess, 10000);
+  // Messages sent before the loop may be handled inside the tray calls of the start-up; once the
+  // run count is written, the next sent message waits for the loop.
   Sync();
 }
 

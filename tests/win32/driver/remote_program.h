@@ -46,8 +46,9 @@ std::string IniValue(const std::string& file, const std::string& group, const st
 // One running verdalin.exe and its main window.
 class RemoteProgram {
  public:
-  // Starts the program with `arguments`; waits for its window and the end of its start-up.
-  RemoteProgram(const std::string& program, const std::string& arguments);
+  // Starts the folder's program with `arguments`; waits for its window and the end of its
+  // start-up (the run count is written just before the settings are loaded).
+  RemoteProgram(const ProgramFolder& folder, const std::string& arguments);
   ~RemoteProgram();  // ends the program if it still runs
   RemoteProgram(const RemoteProgram&) = delete;
   RemoteProgram& operator=(const RemoteProgram&) = delete;
