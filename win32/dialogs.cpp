@@ -37,7 +37,8 @@ std::optional<std::string> Win32Dialogs::ChooseFile(const FileDialogRequest& req
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;
   dialog.nMaxFile = sizeof(path);
-  dialog.lpstrInitialDir = request.initial_folder.empty() ? nullptr : request.initial_folder.c_str();
+  dialog.lpstrInitialDir =
+      request.initial_folder.empty() ? nullptr : request.initial_folder.c_str();
   dialog.lpstrTitle = request.title.c_str();
   dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
   if (!GetOpenFileNameA(&dialog)) return std::nullopt;

@@ -1,6 +1,6 @@
 // The home page link on Windows: ShellExecuteExA with the "open" verb.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 

@@ -25,9 +25,9 @@ void Paint(HWND control) {
   const HDC dc = BeginPaint(control, &paint);
   RECT client;
   GetClientRect(control, &client);
-  const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-      GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-      reinterpret_cast<LPARAM>(control)));
+  const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(control), WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(control)));
   FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
   if (LinkHovered(control)) SetTextColor(dc, kLinkHoverColour);
   SetBkMode(dc, TRANSPARENT);
@@ -82,8 +82,7 @@ LRESULT CALLBACK LinkProc(HWND control, UINT message, WPARAM wparam, LPARAM lpar
       return 0;
     case WM_LBUTTONUP:
       if (PointerInside(control, lparam))
-        SendMessageA(GetParent(control), WM_COMMAND,
-                     MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
+        SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
                      reinterpret_cast<LPARAM>(control));
       return 0;
     case WM_NCDESTROY:

@@ -1,7 +1,7 @@
 // WinMain: the Windows program's start-up, its one message loop and the exit.
-#include <winsock2.h>  // before windows.h
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
+#include <winsock2.h>  // before windows.h
 
 #include <memory>
 #include <string>
@@ -63,9 +63,9 @@ WindowResources LoadWindowResources(HINSTANCE instance) {
 }
 
 void ReleaseWindowResources(const WindowResources& resources) {
-  for (HGDIOBJ object : {static_cast<HGDIOBJ>(resources.link_font),
-                         static_cast<HGDIOBJ>(resources.banner),
-                         static_cast<HGDIOBJ>(resources.globe)})
+  for (HGDIOBJ object :
+       {static_cast<HGDIOBJ>(resources.link_font), static_cast<HGDIOBJ>(resources.banner),
+        static_cast<HGDIOBJ>(resources.globe)})
     if (object != nullptr) DeleteObject(object);
 }
 

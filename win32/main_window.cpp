@@ -48,11 +48,11 @@ WindowKind KindOf(const ControlSpec& spec) {
     case ControlKind::kGroupFrame:
       return {"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::kDropDownList:
-      return {"COMBOBOX",
-              CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+      return {"COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
               WS_EX_CLIENTEDGE};
-    case ControlKind::kImage:
-      return {"STATIC", SS_BITMAP, 0};
+    case ControlKind::kImage:  // drawn under the other controls: the address field lies on the
+                               // banner
+      return {"STATIC", SS_BITMAP | WS_CLIPSIBLINGS, 0};
     case ControlKind::kVerticalGauge:
       return {PROGRESS_CLASSA, PBS_SMOOTH | PBS_VERTICAL, 0};
     case ControlKind::kLinkLabel:
@@ -128,8 +128,8 @@ void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
   RECT frame = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRect(&frame, kFrameStyle, FALSE);
   window_ = CreateWindowExA(0, kMainWindowClass, std::string(kWindowTitle).c_str(), kFrameStyle,
-                            kWindowX, kWindowY, frame.right - frame.left,
-                            frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+                            kWindowX, kWindowY, frame.right - frame.left, frame.bottom - frame.top,
+                            nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
   CreateStatusBar(texts);
   CreateControls(texts);
@@ -151,18 +151,20 @@ void MainWindow::CreateControls(const InterfaceTexts& texts) {
   const HGDIOBJ gui_font = GetStockObject(DEFAULT_GUI_FONT);
   for (const ControlSpec& spec : ControlTable()) {
     const WindowKind kind = KindOf(spec);
-    const HWND control = CreateWindowExA(
-        kind.ex_style, kind.window_class, texts.Text(spec.text_slot).c_str(), kChild | kind.style,
-        spec.x, spec.y, spec.width, spec.height, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+    const HWND control =
+        CreateWindowExA(kind.ex_style, kind.window_class, texts.Text(spec.text_slot).c_str(),
+                        kChild | kind.style, spec.x, spec.y, spec.width, spec.height, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
     controls_[static_cast<std::size_t>(spec.id)] = control;
     if (control == nullptr) continue;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font), FALSE);
     if (spec.max_length > 0) SendMessageA(control, EM_LIMITTEXT, spec.max_length, 0);
-    if (spec.kind == ControlKind::kVerticalGauge) SendMessageA(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    if (spec.kind == ControlKind::kVerticalGauge)
+      SendMessageA(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     if (spec.kind == ControlKind::kImage) {
       const HBITMAP picture = spec.image == kBannerPicture ? resources_.banner : resources_.globe;
       SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+      SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (spec.kind == ControlKind::kLinkLabel) MakeLinkLabel(control);
     if (spec.tooltip_title != kNoText)

@@ -30,11 +30,10 @@ HBITMAP DecodePng(const void* data, std::size_t size) {
   if (!png_image_begin_read_from_memory(&image, data, size)) return nullptr;
   image.format = PNG_FORMAT_BGR;  // the byte order of a Windows DIB
   void* bits = nullptr;
-  const HBITMAP bitmap = image.width > 0 && image.height > 0 && image.width <= 16384 &&
-                                 image.height <= 16384
-                             ? CreateDib(static_cast<int>(image.width),
-                                         static_cast<int>(image.height), &bits)
-                             : nullptr;
+  const HBITMAP bitmap =
+      image.width > 0 && image.height > 0 && image.width <= 16384 && image.height <= 16384
+          ? CreateDib(static_cast<int>(image.width), static_cast<int>(image.height), &bits)
+          : nullptr;
   if (bitmap == nullptr) {
     png_image_free(&image);
     return nullptr;
@@ -59,8 +58,8 @@ HBITMAP LoadBanner(HINSTANCE instance) {
 }
 
 HBITMAP LoadGlobe(HINSTANCE instance) {
-  return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(kGlobeResource),
-                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(kGlobeResource), IMAGE_BITMAP,
+                                         0, 0, LR_CREATEDIBSECTION));
 }
 
 }  // namespace verdalin

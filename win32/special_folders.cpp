@@ -1,6 +1,6 @@
 // Special folders on Windows: SHGetSpecialFolderLocation and SHGetPathFromIDListA.
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 

@@ -1,7 +1,8 @@
-// The run-at-startup shortcut on Windows: a shell link written through IShellLinkA and IPersistFile.
-#include <windows.h>
+// The run-at-startup shortcut on Windows: a shell link written through IShellLinkA and
+// IPersistFile.
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 

@@ -8,8 +8,8 @@ namespace verdalin {
 HWND AttachBalloonTooltip(HWND owner, HWND control, const std::string& body,
                           const std::string& title, int icon) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  const HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", WS_POPUP | TTS_BALLOON | TTS_NOPREFIX,
-                                   0, 0, 0, 0, owner, nullptr, instance, nullptr);
+  const HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", WS_POPUP | TTS_BALLOON | TTS_NOPREFIX, 0,
+                                   0, 0, 0, owner, nullptr, instance, nullptr);
   if (tip == nullptr) return nullptr;
   SendMessageA(tip, TTM_SETTIPBKCOLOR, GetSysColor(COLOR_INFOBK), 0);
   SendMessageA(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);

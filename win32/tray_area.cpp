@@ -90,8 +90,8 @@ void Win32Tray::DisplayPopupMenu(int menu) {
   SetForegroundWindow(owner);  // so that a click elsewhere dismisses the menu
   POINT cursor = {};
   GetCursorPos(&cursor);
-  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x - 1,
-                 cursor.y - 1, 0, owner, nullptr);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x - 1, cursor.y - 1,
+                 0, owner, nullptr);
   PostMessageA(owner, WM_NULL, 0, 0);  // lets the menu close properly on the next click
 }
 

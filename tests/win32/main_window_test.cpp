@@ -1,7 +1,7 @@
 // The Win32 main window in-process: status appearances, control states, colours, link label and
 // the event loop's sorting of messages into the application's events.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -81,10 +81,12 @@ TEST_F(MainWindowTest, StatusAppearancesMapToBordersAndTabs) {
     int type;
   };
   const Case cases[] = {
-      {kSunkenLeft, "x", 0},       {kRaised | kCentred, "\tx", SBT_POPOUT},
+      {kSunkenLeft, "x", 0},
+      {kRaised | kCentred, "\tx", SBT_POPOUT},
       {kBorderless | kCentred, "\tx", SBT_NOBORDERS},
       {kRaised | kBorderless, "x", SBT_POPOUT},  // raised wins
-      {kRightAligned, "\t\tx", 0},  {kCentred | kRightAligned, "\tx", 0},  // centred wins
+      {kRightAligned, "\t\tx", 0},
+      {kCentred | kRightAligned, "\tx", 0},  // centred wins
   };
   for (const Case& c : cases) {
     window_.SetStatusText(1, "x", c.appearance);
@@ -142,9 +144,9 @@ TEST_F(MainWindowTest, BlackOnWhiteOnlyForTheMarkedControls) {
   const auto colours = [&](int id) {
     SetTextColor(dc, RGB(1, 2, 3));
     SetBkMode(dc, OPAQUE);
-    const LRESULT brush = SendMessageA(window_.Handle(), WM_CTLCOLORSTATIC,
-                                       reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(window_.Control(id)));
+    const LRESULT brush =
+        SendMessageA(window_.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(window_.Control(id)));
     LOGBRUSH description = {};
     GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof(description), &description);
     return Colours{description.lbColor, GetTextColor(dc), GetBkMode(dc)};
@@ -191,16 +193,16 @@ TEST_F(MainWindowTest, LoopSortsMessagesIntoEvents) {
   PostMessageA(window, WM_CLOSE, 0, 0);
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(kQuitItem, 0), 0);  // after the end: not handled
   window_.RunEventLoop();
-  const std::vector<std::string> expected = {
-      "menu 1", "control 0",      "tray 516", "other", "tray recreated", "other",
-      "session end", "other", "close"};
+  const std::vector<std::string> expected = {"menu 1",      "control 0",      "tray 516",
+                                             "other",       "tray recreated", "other",
+                                             "session end", "other",          "close"};
   EXPECT_EQ(events_.log, expected);
   EXPECT_TRUE(IsWindow(window));  // closing leaves the window to the shutdown
 }
 
 TEST_F(MainWindowTest, TimerTicksReachTheApplication) {
   DrainMessages();
-  ASSERT_TRUE(window_.StartTimer(1, 0));  // 0 ms: as often as the platform allows
+  ASSERT_TRUE(window_.StartTimer(1, 0));   // 0 ms: as often as the platform allows
   ASSERT_TRUE(window_.StartTimer(1, 20));  // replaces the first
   events_.end_on_timer = true;
   window_.RunEventLoop();

@@ -1,7 +1,8 @@
-// Windows shell services and front-end helpers: folders, shell links, dialog filter, pictures, font.
-#include <windows.h>
+// Windows shell services and front-end helpers: folders, shell links, dialog filter, pictures,
+// font.
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -74,8 +75,8 @@ TEST(ShellLink, WritesEveryPropertyAndReportsFailure) {
   link->Release();
   CoUninitialize();
   DeleteFileA(path.c_str());
-  EXPECT_FALSE(CreateShellLink(target, "C:\\no\\such\\folder\\x.lnk", "-startup", "", "", 2, 0,
-                               target, 0));
+  EXPECT_FALSE(
+      CreateShellLink(target, "C:\\no\\such\\folder\\x.lnk", "-startup", "", "", 2, 0, target, 0));
 }
 
 TEST(FileDialog, FilterPartsEndWithZerosAndTheListWithTwo) {
@@ -102,7 +103,7 @@ TEST(Pictures, BannerDecodesAndGarbageDoesNot) {
 }
 
 TEST(LinkFont, HeightFollowsTheScreenResolution) {
-  EXPECT_EQ(FontHeight(10, 96), -13);  // 13.33 rounds down
+  EXPECT_EQ(FontHeight(10, 96), -13);   // 13.33 rounds down
   EXPECT_EQ(FontHeight(10, 120), -17);  // 16.67 rounds up
   const HFONT font = CreateLinkFont();
   ASSERT_NE(font, nullptr);

@@ -1,7 +1,7 @@
 // The program against the fake gateway on loopback: CSV rows, credentials, statistics, settings
 // after each way out, connection and login errors, an output file held by another writer.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,9 @@ constexpr char kHeader[] =
     "Attenuation_distant;SNR_local;SNR_distant;CRC_errors;Device;Firmware\r\n";
 
 struct Model {
-  const char* type;   // the preset's gateway model
-  const char* path;   // the fake gateway's page
-  const char* row;    // the CSV row after its date
+  const char* type;  // the preset's gateway model
+  const char* path;  // the fake gateway's page
+  const char* row;   // the CSV row after its date
 };
 
 // The fake gateway's default line values as each model's page shows them (C locale numbers).
@@ -63,21 +63,21 @@ class EndToEndTest : public ::testing::Test {
   }
 
   // Settings with a unique tag per test so that the gateway's records do not mix.
-  void WriteSettings(const std::string& url, const std::string& login,
-                     const std::string& password, const std::string& preset = "0") {
+  void WriteSettings(const std::string& url, const std::string& login, const std::string& password,
+                     const std::string& preset = "0") {
     WriteTextFile(folder_.SettingsFile(),
                   "[Settings]\r\ndownstream=17904\r\nlogin=" + login + "\r\ndelay=3600\r\nurl=" +
                       url + "\r\noutput_file=" + Output() + "\r\npreset=" + preset +
                       "\r\ncrypted_password=" + StorePassword(password) + "\r\n");
   }
 
-  void WritePresets(const std::string& url, const std::string& login,
-                    const std::string& password) {
+  void WritePresets(const std::string& url, const std::string& login, const std::string& password) {
     std::string text = "[Index]\r\ntotal=3\r\n1=M1\r\n2=M2\r\n3=M3\r\n";
     for (int i = 0; i < 3; ++i)
-      text += "[M" + std::to_string(i + 1) + "]\r\ntype=" + kModels[i].type + "\r\nlabel=" +
-              kModels[i].type + "\r\nURL=" + url + kModels[i].path + "?tag=" + Tag() +
-              "\r\nlogin=" + login + "\r\npassword=" + password + "\r\ndownmax=17904\r\n";
+      text += "[M" + std::to_string(i + 1) + "]\r\ntype=" + kModels[i].type +
+              "\r\nlabel=" + kModels[i].type + "\r\nURL=" + url + kModels[i].path +
+              "?tag=" + Tag() + "\r\nlogin=" + login + "\r\npassword=" + password +
+              "\r\ndownmax=17904\r\n";
     WriteTextFile(folder_.PresetsFile(), text);
   }
 

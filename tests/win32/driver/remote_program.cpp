@@ -119,8 +119,8 @@ RemoteProgram::RemoteProgram(const ProgramFolder& folder, const std::string& arg
   std::string command = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
-  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process_))
+  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process_))
     return;
   WaitUntil([&] {
     window_ = FindProcessWindow(process_.dwProcessId, kMainWindowClass);
@@ -145,8 +145,7 @@ RemoteProgram::~RemoteProgram() {
 
 void RemoteProgram::Sync() const {
   DWORD_PTR result = 0;
-  if (window_ != nullptr)
-    SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result);
+  if (window_ != nullptr) SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &result);
 }
 
 std::string RemoteProgram::Text(int id) const {
@@ -175,13 +174,13 @@ void RemoteProgram::SelectPreset(int position) const {
 std::string RemoteProgram::StatusText(int field, int* type) const {
   const HWND status = GetDlgItem(window_, kStatusBarId);
   constexpr SIZE_T kSize = 4096;
-  void* remote = VirtualAllocEx(process_.hProcess, nullptr, kSize, MEM_COMMIT | MEM_RESERVE,
-                                PAGE_READWRITE);
+  void* remote =
+      VirtualAllocEx(process_.hProcess, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (status == nullptr || remote == nullptr) return "<no status bar>";
   std::vector<char> zeros(kSize, '\0');
   WriteProcessMemory(process_.hProcess, remote, zeros.data(), kSize, nullptr);
-  const LRESULT result =
-      SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(remote));
+  const LRESULT result = SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(field),
+                                      reinterpret_cast<LPARAM>(remote));
   std::vector<char> text(kSize, '\0');
   ReadProcessMemory(process_.hProcess, remote, text.data(), kSize - 1, nullptr);
   VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);

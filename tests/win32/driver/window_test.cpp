@@ -1,9 +1,9 @@
 // The running program's window seen from outside: controls, status bar, buttons, presets, startup
 // shortcut, tray menu, restore, minimise and close.
-#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -123,7 +123,8 @@ TEST_F(WindowTest, MainWindowMatchesTheLayout) {
 
 TEST(Executable, CarriesIconManifestVersionAndPictures) {
   ProgramFolder folder;
-  const HMODULE module = LoadLibraryExA(folder.Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE module =
+      LoadLibraryExA(folder.Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   const auto resource = [&](int id, LPCSTR type) {
     const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
@@ -135,8 +136,8 @@ TEST(Executable, CarriesIconManifestVersionAndPictures) {
   ASSERT_GE(icons.size(), 6u);
   EXPECT_EQ(icons[4], 13);  // images in the group
   EXPECT_NE(resource(1, MAKEINTRESOURCEA(24)).find("Microsoft.Windows.Common-Controls"),
-            std::string::npos);  // RT_MANIFEST
-  EXPECT_NE(resource(1, MAKEINTRESOURCEA(16)).size(), 0u);  // RT_VERSION
+            std::string::npos);                                        // RT_MANIFEST
+  EXPECT_NE(resource(1, MAKEINTRESOURCEA(16)).size(), 0u);             // RT_VERSION
   EXPECT_EQ(resource(101, MAKEINTRESOURCEA(10)).substr(1, 3), "PNG");  // RT_RCDATA
   EXPECT_EQ(resource(102, MAKEINTRESOURCEA(2)).substr(0, 4), std::string("\x28\0\0\0", 4));
   FreeLibrary(module);
