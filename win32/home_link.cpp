@@ -1,6 +1,7 @@
 // The home page link on Windows: ShellExecuteExA with the "open" verb.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 

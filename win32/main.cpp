@@ -1,7 +1,9 @@
 // WinMain: the Windows program's start-up, its one message loop and the exit.
-#include <commctrl.h>
-#include <windows.h>
 #include <winsock2.h>  // before windows.h
+
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <memory>
 #include <string>

@@ -1,6 +1,7 @@
 // Special folders on Windows: SHGetSpecialFolderLocation and SHGetPathFromIDListA.
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <string>
 

@@ -1,8 +1,9 @@
 // The run-at-startup shortcut on Windows: a shell link written through IShellLinkA and
 // IPersistFile.
+#include <windows.h>
+
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <string>
 

@@ -1,7 +1,8 @@
 // The Win32 main window in-process: status appearances, control states, colours, link label and
 // the event loop's sorting of messages into the application's events.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 

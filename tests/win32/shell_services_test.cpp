@@ -1,8 +1,9 @@
 // Windows shell services and front-end helpers: folders, shell links, dialog filter, pictures,
 // font.
+#include <windows.h>
+
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 // The program against the fake gateway on loopback: CSV rows, credentials, statistics, settings
 // after each way out, connection and login errors, an output file held by another writer.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 

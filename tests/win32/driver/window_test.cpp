@@ -1,9 +1,10 @@
 // The running program's window seen from outside: controls, status bar, buttons, presets, startup
 // shortcut, tray menu, restore, minimise and close.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 
