@@ -92,9 +92,12 @@ class PosixFileSystem : public FileSystem {
     return std::make_unique<PosixFile>(fd);
   }
 
-  // Like Windows, refuses to delete a file that a writer holds open.
+  // Like Windows, refuses to delete a read-only file or one that a writer holds open.
   bool Remove(const std::string& path) override {
-    if (Stat(path).kind != PathKind::kFile) return false;
+    struct stat st;
+    if (!IsUsablePath(path) || stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+        !(st.st_mode & S_IWUSR))
+      return false;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     bool free = fd >= 0 && LockWholeFile(fd, F_WRLCK, F_OFD_GETLK);
     if (fd >= 0) close(fd);
@@ -117,10 +120,14 @@ class PosixFileSystem : public FileSystem {
     return n == 0;
   }
 
+  // A file without its owner's write permission is read-only, as on Windows: the rename would
+  // replace it all the same, so it is refused here.
   bool ReplaceAll(const std::string& path, std::string_view contents) override {
     if (!IsUsablePath(path)) return false;
     struct stat st;
-    mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
+    bool exists = stat(path.c_str(), &st) == 0;
+    if (exists && !(st.st_mode & S_IWUSR)) return false;
+    mode_t mode = exists ? (st.st_mode & 07777) : 0600;
     std::string temp = path + ".tmp-" + std::to_string(getpid());
     if (!WriteTempFile(temp, contents, mode) || rename(temp.c_str(), path.c_str()) != 0) {
       unlink(temp.c_str());

@@ -3,6 +3,8 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <string>
+
 #include "ui/locale_number.h"
 
 namespace verdalin {
@@ -18,10 +20,10 @@ class LinuxNumberFormat : public PortableNumberFormat {
   LocaleSnapshot TakeSnapshot() override {
     locale_t user = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
     if (user == static_cast<locale_t>(0)) return {".", ""};
-    LocaleSnapshot snapshot{nl_langinfo_l(RADIXCHAR, user), nl_langinfo_l(THOUSEP, user)};
+    std::string decimal = nl_langinfo_l(RADIXCHAR, user);
+    std::string thousands = nl_langinfo_l(THOUSEP, user);
     freelocale(user);
-    if (snapshot.decimal_separator.empty()) snapshot.decimal_separator = ".";
-    return snapshot;
+    return {decimal.empty() ? std::string(".") : decimal, thousands};
   }
 };
 

@@ -1,8 +1,10 @@
 // The gateway page parsers: lines matched with the pattern engine, entries stored by key.
 #include "monitor/parsers.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -228,8 +230,12 @@ void ParseTecom(std::string_view page, LineSample& sample, bool& values_found) {
     PageLines lines(page);
     std::array<char, kTecomCapacity + 1> label;
     std::array<char, kTecomCapacity + 1> value;
+    // The label cell is looked for by skipping through each line rather than at every "<".
+    constexpr std::string_view kLabelCell = "<td class='hd'>";
+    const std::boyer_moore_horspool_searcher label_cell(kLabelCell.begin(), kLabelCell.end());
     for (std::size_t k = 0; k + 1 < lines.Count(); ++k) {
-      if (FindText(lines.View(k), "<td class='hd'>", 1) == 0) continue;
+      std::string_view line = lines.View(k);
+      if (std::search(line.begin(), line.end(), label_cell) == line.end()) continue;
       if (!regexec(label_pattern.get(), lines.Line(k))) continue;
       // The value cell is looked for on the next line only; when it is not there, that line
       // is examined in its own turn.

@@ -47,14 +47,15 @@ class FileSystem {
   // but not write it while it is open, and the open fails while another writer holds it.
   // Null on failure.
   virtual std::unique_ptr<OpenFile> OpenShared(const std::string& path) = 0;
-  // Deletes a file (never a directory); fails while another writer holds the file open.
+  // Deletes a file (never a directory); fails for a read-only file and while another writer
+  // holds the file open.
   virtual bool Remove(const std::string& path) = 0;
   // Reads the whole file; false when it cannot be opened.
   virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
   // Replaces the whole file: writes the new text beside it and renames it into place, so that a
   // crash or a full disk never leaves a half-written file: on failure the old file is untouched
-  // and nothing is left beside it. A new file is readable by its owner only; an existing file
-  // keeps its permissions.
+  // and nothing is left beside it. A read-only file is refused. A new file is readable by its
+  // owner only; an existing file keeps its permissions.
   virtual bool ReplaceAll(const std::string& path, std::string_view contents) = 0;
 };
 

@@ -1,6 +1,7 @@
 // The INI preference store: reads and writes one key line of an INI file per call.
 //
-// Choices kept by both builds:
+// Both builds use this code rather than the Windows private-profile functions, so a file written
+// by one reads the same in the other. Choices:
 // - Lines end in CR LF; files with LF-only lines are read as well, and a write keeps every line
 //   it does not change byte for byte, its line end included.
 // - Lines whose first non-blank character is ";" are comments: never a key, kept by writes.
@@ -8,7 +9,8 @@
 //   header, so groups stay apart; a new or empty file starts with the header itself.
 // - A write rereads the file and replaces it as a whole through FileSystem::ReplaceAll, so a
 //   failed write leaves the old file as it was. A file that exists but cannot be read is not
-//   written at all, so its other lines are never lost.
+//   written at all, so its other lines are never lost. A write that would not change the text
+//   leaves the file untouched.
 // - Names are compared without regard to ASCII case, blanks around them ignored. A write whose
 //   names or value would change the shape of the file (a line break, a "=" in the key, a "]" in
 //   the group, an empty name) does nothing.
@@ -130,7 +132,9 @@ void InsertLine(std::vector<Line>& lines, size_t at, std::string text) {
 void AppendGroup(std::vector<Line>& lines, std::string_view group, std::string key_line) {
   if (!lines.empty() && !StripBlanks(lines.back().text).empty())
     InsertLine(lines, lines.size(), "");
-  InsertLine(lines, lines.size(), "[" + std::string(group) + "]");
+  std::string header(1, '[');  // built by appending: "[" + text trips a bogus GCC 12 warning
+  header.append(group).push_back(']');
+  InsertLine(lines, lines.size(), std::move(header));
   InsertLine(lines, lines.size(), std::move(key_line));
 }
 

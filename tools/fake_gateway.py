@@ -13,6 +13,7 @@ Pages (those marked * ask for HTTP Basic authentication):
     /slow?delay=S             a small page after S seconds (default --slow-delay)
     /hang                     reads the request and never answers
     /trickle                  a 200 header, then one body byte every 0.2 s without end
+    /stall                    a 200 header and 3000 of the 100000 bytes announced, then nothing
     /redirect?to=PATH         302 to PATH on this gateway
 Authenticated pages take ?cred=ID (credentials registered through the control endpoint,
 otherwise --user/--password) and ?tag=T (the request is remembered under T).
@@ -228,6 +229,17 @@ class GatewayHandler(BaseHTTPRequestHandler):
             self.wfile.flush()
         self.close_connection = True
 
+    def stall_page(self, _route, _query):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", "100000")
+        self.end_headers()
+        self.wfile.write(b"s" * 3000)
+        self.wfile.flush()
+        while not self.client_gone(0.2):
+            pass
+        self.close_connection = True
+
     def redirect_page(self, _route, query):
         self.send_page(302, "<html><body>moved</body></html>\n",
                        [("Location", query.get("to", "/inventel"))])
@@ -236,6 +248,7 @@ class GatewayHandler(BaseHTTPRequestHandler):
         "/inventel": status_page, "/sagem": status_page, "/tecom": status_page,
         "/bare401": bare401_page, "/empty": empty_page, "/big": big_page,
         "/slow": slow_page, "/hang": hang_page, "/trickle": trickle_page,
+        "/stall": stall_page,
         "/redirect": redirect_page,
     }
 

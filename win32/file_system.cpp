@@ -51,6 +51,12 @@ bool WriteTempFile(const std::string& temp, std::string_view contents) {
   return CloseHandle(handle) && ok;
 }
 
+// Checked by hand: Wine running as root would otherwise replace or delete a read-only file.
+bool IsReadOnly(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 class WindowsFileSystem : public FileSystem {
  public:
   PathInfo Stat(const std::string& path) override {
@@ -73,7 +79,7 @@ class WindowsFileSystem : public FileSystem {
   }
 
   bool Remove(const std::string& path) override {
-    return IsUsablePath(path) && DeleteFileA(path.c_str());
+    return IsUsablePath(path) && !IsReadOnly(path) && DeleteFileA(path.c_str());
   }
 
   bool ReadAll(const std::string& path, std::string& contents) override {
@@ -94,7 +100,7 @@ class WindowsFileSystem : public FileSystem {
   // The temporary file takes the folder's inherited permissions, as the replaced file had; a
   // read-only file refuses the replacement, as it refuses any write.
   bool ReplaceAll(const std::string& path, std::string_view contents) override {
-    if (!IsUsablePath(path)) return false;
+    if (!IsUsablePath(path) || IsReadOnly(path)) return false;
     std::string temp = path + ".tmp-" + std::to_string(GetCurrentProcessId());
     if (!WriteTempFile(temp, contents) ||
         !MoveFileExA(temp.c_str(), path.c_str(),

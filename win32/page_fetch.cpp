@@ -67,6 +67,12 @@ void SetTimeouts(HINTERNET internet, const FetchLimits& limits) {
   InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &transfer, sizeof transfer);
 }
 
+// Milliseconds left before the deadline, 0 once it has passed.
+DWORD MillisecondsLeft(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+}
+
 // Reads the body in chunks of at most 2048 bytes, each after a pause of 10 ms, until a read
 // gives nothing. WinInet's read waits until the whole chunk has come, so each read asks only
 // for what is already there: a gateway that trickles bytes cannot hold the loop past the
@@ -77,9 +83,15 @@ std::string ReadBody(HINTERNET request, Clock::time_point deadline, std::size_t 
   char buffer[kReadChunk];
   for (;;) {
     Sleep(10);
+    DWORD left = MillisecondsLeft(deadline);
+    if (left == 0) return {};
+    // A gateway that stops sending part-way waits no longer than the deadline.
+    InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &left, sizeof left);
     DWORD ready = 0;
     BOOL waited = InternetQueryDataAvailable(request, &ready, 0, 0);
-    if (Clock::now() > deadline || (!waited && GetLastError() == ERROR_INTERNET_TIMEOUT)) return {};
+    if (MillisecondsLeft(deadline) == 0 || (!waited && GetLastError() == ERROR_INTERNET_TIMEOUT)) {
+      return {};
+    }
     DWORD read = 0;
     if (!InternetReadFile(request, buffer, waited ? std::min(ready, kReadChunk) : kReadChunk,
                           &read)) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_file_system.h"
+#include "fakes/gateway_pages.h"
 
 namespace verdalin {
 
@@ -12,19 +13,13 @@ namespace {
 const std::string kStamp = "2006/12/30 21:05:09";
 
 LineSample FullSample() {
-  LineSample s;
-  s.Connected = 1;
-  s.Mode = "G.DMT";
-  s.Type = "FAST";
+  LineSample s = DefaultPageSample("LiveBox Inventel");
   s.Upstream_kbps = 1023.5f;
   s.Downstream_kbps = 8190.5f;
-  s.Attenuation_local = 35.5f;
   s.Attenuation_distant = 0.5f;
   s.SNR_local = 1234.5f;
   s.SNR_distant = -1.5f;
   s.CRC_errors = -42;
-  s.Firmware = "5.1,2";
-  s.Device = "LiveBox Inventel";
   return s;
 }
 
@@ -45,8 +40,8 @@ class CsvLogTest : public ::testing::Test {
 
 TEST_F(CsvLogTest, RowsAreWrittenByteForByte) {
   EXPECT_EQ(FormatLogRow(FullSample(), kStamp, numbers_),
-            "2006/12/30 21:05:09;1;\"G.DMT:FAST\";1024;8190;35.50;.50;1,234.50;- 1.50;-42;"
-            "\"LiveBox Inventel\";\"5.1,2\"\r\n");
+            "2006/12/30 21:05:09;1;\"G.992.1 Annex A:INTERLEAVED\";1024;8190;35.50;.50;1,234.50;"
+            "- 1.50;-42;\"LiveBox Inventel\";\"5.1.2\"\r\n");
   EXPECT_EQ(FormatLogRow(LineSample{}, kStamp, numbers_),
             "2006/12/30 21:05:09;0;\":\";0;0;.00;.00;.00;.00;0;\"\";\"\"\r\n");
   LineSample ties;
@@ -62,8 +57,8 @@ TEST_F(CsvLogTest, LocaleColumnsFollowTheSnapshot) {
   LocaleSnapshot french{",", " "};
   LocaleNumbers numbers{service_, french};
   EXPECT_EQ(FormatLogRow(FullSample(), kStamp, numbers),
-            "2006/12/30 21:05:09;1;\"G.DMT:FAST\";1024;8190;35,50;,50;1 234,50;- 1,50;-42;"
-            "\"LiveBox Inventel\";\"5.1,2\"\r\n");
+            "2006/12/30 21:05:09;1;\"G.992.1 Annex A:INTERLEAVED\";1024;8190;35,50;,50;1 234,50;"
+            "- 1,50;-42;\"LiveBox Inventel\";\"5.1.2\"\r\n");
 }
 
 TEST_F(CsvLogTest, DoubleQuotesInTextsAreDoubled) {
@@ -81,8 +76,8 @@ TEST_F(CsvLogTest, NewFileGetsTheHeaderThenRowsOnly) {
   ASSERT_TRUE(Append("Verdalin_Data.CsV", FullSample()));
   ASSERT_TRUE(Append("Verdalin_Data.CsV", LineSample{}));
   EXPECT_EQ(fs_.files["Verdalin_Data.CsV"], std::string(kLogHeader) +
-                                                 FormatLogRow(FullSample(), kStamp, numbers_) +
-                                                 FormatLogRow(LineSample{}, kStamp, numbers_));
+                                                FormatLogRow(FullSample(), kStamp, numbers_) +
+                                                FormatLogRow(LineSample{}, kStamp, numbers_));
   EXPECT_EQ(kLogHeader.substr(0, 34), "Date;Connected;Mode:Type;Upstream_");
 }
 

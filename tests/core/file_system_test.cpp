@@ -1,4 +1,4 @@
-// The platform file system: whole-file replacement leaves nothing behind, long paths are refused.
+// The platform file system: replacement leaves nothing behind; read-only files and long paths.
 #include "text/file_system.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +30,21 @@ TEST(PlatformFileSystem, AFailedReplaceLeavesNoTemporaryFile) {
   EXPECT_FALSE(fs.ReadAll(folder, contents));
   EXPECT_FALSE(fs.ReplaceAll(temp.Path("missing/x"), "x"));
   EXPECT_EQ(temp.Names(), std::vector<std::string>{"folder"});
+}
+
+TEST(PlatformFileSystem, AReadOnlyFileIsNeitherReplacedNorDeleted) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  std::string ini = temp.Path("a.ini"), contents;
+  ASSERT_TRUE(fs.ReplaceAll(ini, "old"));
+  using std::filesystem::perm_options, std::filesystem::perms;
+  std::filesystem::permissions(ini, perms::owner_write, perm_options::remove);
+  EXPECT_FALSE(fs.ReplaceAll(ini, "new"));
+  EXPECT_FALSE(fs.Remove(ini));
+  std::filesystem::permissions(ini, perms::owner_write, perm_options::add);
+  ASSERT_TRUE(fs.ReadAll(ini, contents));
+  EXPECT_EQ(contents, "old");
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
 }
 
 TEST(PlatformFileSystem, PathsOf1024CharactersOrMoreAreRefused) {

@@ -29,7 +29,6 @@ const Case kCases[] = {
     {"-9999.99", "", ""},
     {"0.005", ".01", ",01"},  // rounds half away from zero
     {"-0.995", "- 1.00", "- 1,00"},
-    {"999.995", "1,000.00", "1 000,00"},
     {"00012.345", "12.35", "12,35"},
     {"7", "7.00", "7,00"},
     {"-0.00", ".00", ",00"},  // a zero keeps no sign
@@ -76,8 +75,11 @@ TEST(LocaleNumber, PortableRulesFollowTheTable) {
   ExpectTable(portable);
 }
 
-TEST(LocaleNumber, SeparatorsOfSeveralCharacters) {
+TEST(LocaleNumber, PortableCarryAndSeparatorTexts) {
   PortableNumberFormat portable;
+  // Rounding that carries into a new group of three (Wine's GetNumberFormatA then leaves the
+  // separator out, "1000.00", so this is not in the shared table).
+  EXPECT_EQ(FormatLocaleNumber(portable, kFullStop, "999.995", ""), "1,000.00");
   LocaleSnapshot wide{"<>", "'"};
   EXPECT_EQ(FormatLocaleNumber(portable, wide, "1234.5", ""), "1'234<>50");
   EXPECT_EQ(FormatLocaleNumber(portable, {".", ""}, "123456.78", ""), "123456.78");

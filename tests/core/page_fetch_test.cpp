@@ -99,7 +99,7 @@ TEST_F(PageFetch, BodyOverTheSizeCapCountsAsFailed) {
 }
 
 TEST_F(PageFetch, SlowOrSilentGatewayEndsAtTheTimeLimit) {
-  for (const std::string& path : {"/slow?delay=30", "/hang", "/trickle"}) {
+  for (const std::string& path : {"/slow?delay=30", "/hang", "/trickle", "/stall"}) {
     std::string page = "not fetched";
     long long spent = MillisecondsOf([&] { page = Fetch(Url(path), ShortLimits()); });
     EXPECT_EQ(page, "") << path;

@@ -57,20 +57,7 @@ class PollTest : public ::testing::Test {
 };
 
 LineSample InventelSample() {
-  LineSample s;
-  s.Connected = 1;
-  s.Mode = "G.992.1 Annex A";
-  s.Type = "INTERLEAVED";
-  s.Upstream_kbps = 1024;
-  s.Downstream_kbps = 8192;
-  s.Attenuation_local = 35.5f;
-  s.Attenuation_distant = 20.5f;
-  s.SNR_local = 12.5f;
-  s.SNR_distant = 15;
-  s.CRC_errors = 42;
-  s.Firmware = "5.1.2";
-  s.Device = "LiveBox Inventel";
-  return s;
+  return DefaultPageSample("LiveBox Inventel");
 }
 
 }  // namespace

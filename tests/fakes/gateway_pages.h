@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "monitor/line_sample.h"
+
 namespace verdalin {
 
 // The line values a page shows, as the gateway writes them.
@@ -19,6 +21,25 @@ struct PageValues {
   std::string crc = "42";
   std::string firmware = "5.1.2";
 };
+
+// The sample a parser makes of a page with the default values (the Tecom page has no type and
+// no error count).
+inline LineSample DefaultPageSample(const std::string& device) {
+  LineSample s;
+  s.Connected = 1;
+  s.Mode = "G.992.1 Annex A";
+  s.Type = device == "Tecom AH4222" ? "" : "INTERLEAVED";
+  s.Upstream_kbps = 1024;
+  s.Downstream_kbps = 8192;
+  s.Attenuation_local = 35.5f;
+  s.Attenuation_distant = 20.5f;
+  s.SNR_local = 12.5f;
+  s.SNR_distant = 15;
+  s.CRC_errors = device == "Tecom AH4222" ? 0 : 42;
+  s.Firmware = "5.1.2";
+  s.Device = device;
+  return s;
+}
 
 // Markup that a real status page carries around its values, `bytes` long or a little more.
 inline std::string PageFiller(std::size_t bytes) {

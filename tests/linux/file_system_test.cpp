@@ -1,0 +1,93 @@
+// The Linux file system: the one-writer rule between processes, file modes, a full disk.
+#include "text/file_system.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_folder.h"
+
+namespace verdalin {
+
+namespace {
+
+// Runs the check in a child process and gives its exit code.
+int InChild(const std::function<int()>& check) {
+  pid_t child = fork();
+  if (child == 0) _exit(check());
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int CanOpen(const std::string& path) {
+  return PlatformFileSystem().OpenShared(path) ? 1 : 0;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+}  // namespace
+
+TEST(LinuxFileSystem, AnotherProcessCannotWriteWhileTheFileIsOpen) {
+  TempFolder temp;
+  std::string path = temp.Path("log.csv");
+  auto open = PlatformFileSystem().OpenShared(path);
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(InChild([&] { return CanOpen(path); }), 0);
+  open.reset();
+  EXPECT_EQ(InChild([&] { return CanOpen(path); }), 1);
+}
+
+TEST(LinuxFileSystem, AReaderThatForbidsWritersBlocksTheOpen) {
+  TempFolder temp;
+  std::string path = temp.Path("log.csv");
+  ASSERT_TRUE(PlatformFileSystem().ReplaceAll(path, "x"));
+  int reader = open(path.c_str(), O_RDONLY);
+  struct flock lock = {};
+  lock.l_type = F_RDLCK;
+  ASSERT_EQ(fcntl(reader, F_OFD_SETLK, &lock), 0);
+  EXPECT_EQ(CanOpen(path), 0);
+  close(reader);
+  EXPECT_EQ(CanOpen(path), 1);
+}
+
+TEST(LinuxFileSystem, NewFilesAreTheOwnersAndExistingFilesKeepTheirMode) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  std::string log = temp.Path("log.csv"), ini = temp.Path("a.ini");
+  ASSERT_NE(fs.OpenShared(log), nullptr);
+  EXPECT_EQ(ModeOf(log), 0600u);
+  ASSERT_TRUE(fs.ReplaceAll(ini, "1"));
+  EXPECT_EQ(ModeOf(ini), 0600u);
+  chmod(ini.c_str(), 0644);
+  ASSERT_TRUE(fs.ReplaceAll(ini, "2"));
+  EXPECT_EQ(ModeOf(ini), 0644u);
+}
+
+TEST(LinuxFileSystem, AFullDiskLeavesTheOldFileWhole) {
+  TempFolder temp;
+  std::string ini = temp.Path("a.ini"), contents;
+  ASSERT_TRUE(PlatformFileSystem().ReplaceAll(ini, "old"));
+  int replaced = InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {4, 4};  // files may not grow past 4 bytes
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return PlatformFileSystem().ReplaceAll(ini, "0123456789") ? 1 : 0;
+  });
+  EXPECT_EQ(replaced, 0);
+  ASSERT_TRUE(PlatformFileSystem().ReadAll(ini, contents));
+  EXPECT_EQ(contents, "old");
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
+}  // namespace verdalin

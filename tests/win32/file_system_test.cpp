@@ -1,0 +1,50 @@
+// The Windows file system: share modes against other handles, and drives.
+#include "text/file_system.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_folder.h"
+#include "text/file_layer.h"
+
+namespace verdalin {
+
+namespace {
+
+HANDLE OpenWith(const std::string& path, DWORD access, DWORD share) {
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+bool CanOpenWhileHeld(const std::string& path, DWORD access, DWORD share) {
+  HANDLE other = OpenWith(path, access, share);
+  EXPECT_NE(other, INVALID_HANDLE_VALUE);
+  bool opened = PlatformFileSystem().OpenShared(path) != nullptr;
+  CloseHandle(other);
+  return opened;
+}
+
+}  // namespace
+
+TEST(WindowsFileSystem, OpenFailsWhileAnotherHandleWritesOrForbidsWriting) {
+  TempFolder temp;
+  std::string path = temp.Path("log.csv");
+  ASSERT_TRUE(PlatformFileSystem().ReplaceAll(path, "x"));
+  EXPECT_FALSE(CanOpenWhileHeld(path, GENERIC_READ, FILE_SHARE_READ));
+  EXPECT_FALSE(CanOpenWhileHeld(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
+  EXPECT_TRUE(CanOpenWhileHeld(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+}
+
+TEST(WindowsFileSystem, DrivesThatExistAreFolders) {
+  FileSystem& fs = PlatformFileSystem();
+  EXPECT_EQ(QueryFileSize(fs, "C:"), -2);
+  EXPECT_EQ(QueryFileSize(fs, "C:\\"), -2);
+  DWORD drives = GetLogicalDrives();
+  for (char letter = 'Y'; letter > 'C'; --letter) {
+    if (drives & (1u << (letter - 'A'))) continue;
+    EXPECT_EQ(QueryFileSize(fs, std::string(1, letter) + ":"), -1) << letter;
+    break;
+  }
+}
+
+}  // namespace verdalin
