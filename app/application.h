@@ -43,6 +43,14 @@ int64_t TimerPeriod(std::string_view delay_text);
 // The browse dialog's request for an output file field text.
 FileDialogRequest OutputFileRequest(std::string_view field_text, char separator);
 
+// How a front end drives the core, after its own first steps (link font, pictures):
+//   Application app(front, services);
+//   app.SetPollRunner(&poll);  // the poll may hold references to app.Presets() and app.Locale()
+//   if (!app.Start(first_parameter)) return Application::ExitCode();
+//   loop: close -> OnClose, tray menu -> OnMenuItem, control notification -> OnControl(id),
+//         anything else -> OnOtherEvent; timer 1 -> OnTimer; tray icon mouse -> OnTrayMouse;
+//         leave when EndEventLoop was called (QuitRequested());
+//   return app.Shutdown();
 class Application {
  public:
   Application(FrontEnd& front, CoreServices services);

@@ -2,6 +2,7 @@
 // matcher.
 #include "text/regexp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -39,6 +40,13 @@ constexpr int kSimple = 2;    // exactly one character: fit for the star and plu
 constexpr int kSpStart = 4;   // may begin with a repetition
 
 constexpr char kMeta[] = "^$.[()|?+*\\";
+
+bool IsOpen(unsigned char kind) {
+  return kind > kOpen && kind <= kOpen + 9;
+}
+bool IsClose(unsigned char kind) {
+  return kind > kClose && kind <= kClose + 9;
+}
 
 bool IsQuantifier(char c) {
   return c == '*' || c == '+' || c == '?';
@@ -378,8 +386,11 @@ class Matcher {
   bool Resume(RegexpFrame& frame, std::size_t& node, const char*& pos);
   std::size_t RunLength(std::size_t operand, const char* pos);
   std::size_t FindCount(std::size_t star, const char* base, std::size_t from);
+  std::size_t FollowingText(std::size_t star) const;
   bool Push(std::uint32_t type, std::size_t node, const char* pos, std::size_t count);
   bool Charge(std::size_t steps);
+  // A limit reached or a damaged program ends the whole search with no match, after one
+  // message: a damaged program would fail the same way at every later position.
   Step Stop(const char* message) {
     SendDebugMessage(message);
     stopped_ = true;
@@ -447,8 +458,9 @@ Attempt Matcher::Try(const char* at) {
   }
 }
 
-// Matches the node at `node`; on success moves `node` and `pos` on.
-Step Matcher::Execute(std::size_t& node, const char*& pos) {
+// Matches the node at `node`; on success moves `node` and `pos` on. Inlined into the loop of
+// Try: the call would cost as much as most nodes.
+[[gnu::always_inline]] inline Step Matcher::Execute(std::size_t& node, const char*& pos) {
   if (!Charge(1)) return Step::kStop;
   unsigned char kind = code_[node];
   switch (kind) {
@@ -490,9 +502,9 @@ Step Matcher::Execute(std::size_t& node, const char*& pos) {
       return Repeat(node, pos);
     default: {
       Step step = Step::kStop;
-      if (kind > kOpen && kind <= kOpen + 9) {
+      if (IsOpen(kind)) {
         step = SetSlot(prog_.startp, kStartFrame, kind - kOpen, pos);
-      } else if (kind > kClose && kind <= kClose + 9) {
+      } else if (IsClose(kind)) {
         step = SetSlot(prog_.endp, kEndFrame, kind - kClose, pos);
       } else {
         return Stop("RegExp: regexp corruption");
@@ -526,7 +538,7 @@ std::size_t Matcher::RunLength(std::size_t operand, const char* pos) {
   std::size_t count = 0;
   switch (code_[operand]) {
     case kAny:
-      while (count < kMaxRun && pos[count] != '\0') ++count;
+      count = std::min(std::strlen(pos), kMaxRun);
       break;
     case kExactly: {
       char c = *Operand(code_, operand);
@@ -553,13 +565,24 @@ std::size_t Matcher::RunLength(std::size_t operand, const char* pos) {
   return Charge(count) ? count : kNoCount;
 }
 
+// The exact-text node that must match right after the star or plus `star`, looking through
+// group marks and nothing nodes, which match the empty string; 0 when there is none.
+std::size_t Matcher::FollowingText(std::size_t star) const {
+  std::size_t node = Next(star);
+  while (node != 0 && (code_[node] == kNothing || IsOpen(code_[node]) || IsClose(code_[node]))) {
+    node = Next(node);
+  }
+  return node != 0 && code_[node] == kExactly ? node : 0;
+}
+
 // The largest count from `from` down to the minimum after which the rest can begin: when an
-// exact text follows, only counts followed by its first character. kNoCount when none is.
+// exact text follows (group marks aside), only counts followed by its first character.
+// kNoCount when none is.
 std::size_t Matcher::FindCount(std::size_t star, const char* base, std::size_t from) {
   std::size_t min = MinCount(star);
   if (from == kNoCount || from < min) return kNoCount;
-  std::size_t next = Next(star);
-  if (next == 0 || code_[next] != kExactly) return from;
+  std::size_t next = FollowingText(star);
+  if (next == 0) return from;
   char c = *Operand(code_, next);
   std::size_t count = from;
   while (base[count] != c) {
@@ -627,6 +650,27 @@ bool Matcher::Backtrack(std::size_t& node, const char*& pos) {
   return false;
 }
 
+// True when the zero-terminated `text` stands at `s`.
+bool StartsWith(const char* s, const char* text) {
+  for (; *text != '\0'; ++s, ++text) {
+    if (*s != *text) return false;
+  }
+  return true;
+}
+
+// The search when every match begins with the pattern's leading exact text: attempts only
+// where that whole text stands, found with strchr on its first character.
+int SearchFrom(Matcher& matcher, const regexp& prog, const char* subject) {
+  const char* text = Operand(prog.program.get(), 1 + kNodeSize);
+  for (const char* s = std::strchr(subject, prog.regstart); s;
+       s = std::strchr(s + 1, prog.regstart)) {
+    if (!StartsWith(s + 1, text + 1)) continue;
+    Attempt result = matcher.Try(s);
+    if (result != Attempt::kNoMatch) return result == Attempt::kMatch;
+  }
+  return 0;
+}
+
 bool ValidProgram(const regexp* prog) {
   return prog->program && prog->program_size > 0 && prog->program[0] == kMagic;
 }
@@ -637,6 +681,11 @@ class Output {
   Output(char* dest, std::size_t capacity) : dest_(dest), room_(capacity > 0 ? capacity - 1 : 0) {}
   void Put(char c) {
     if (written_ < room_) dest_[written_++] = c;
+  }
+  void Append(const char* text, std::size_t length) {
+    length = std::min(length, room_ - written_);
+    std::memcpy(dest_ + written_, text, length);
+    written_ += length;
   }
   void Finish(std::size_t capacity) {
     if (capacity > 0) dest_[written_] = '\0';
@@ -653,14 +702,13 @@ bool CopyPiece(const regexp* prog, int n, Output& out) {
   const char* start = prog->startp[n];
   const char* end = prog->endp[n];
   if (start == nullptr || end == nullptr || end <= start) return true;
-  for (const char* p = start; p < end; ++p) {
-    if (*p == '\0') {
-      SendDebugMessage("RegExp: damaged match string");
-      return false;
-    }
-    out.Put(*p);
-  }
-  return true;
+  std::size_t length = static_cast<std::size_t>(end - start);
+  const void* damage = std::memchr(start, '\0', length);
+  if (damage != nullptr)
+    length = static_cast<std::size_t>(static_cast<const char*>(damage) - start);
+  out.Append(start, length);
+  if (damage != nullptr) SendDebugMessage("RegExp: damaged match string");
+  return damage == nullptr;
 }
 
 }  // namespace
@@ -703,18 +751,11 @@ int regexec(regexp* prog, const char* subject) {
     SendDebugMessage("RegExp: corrupted regexp");
     return 0;
   }
-  if (prog->regmust != nullptr && std::strstr(subject, prog->regmust) == nullptr) return 0;
   for (int n = 0; n < kRegexpSlots; ++n) prog->startp[n] = prog->endp[n] = nullptr;
+  if (prog->regmust != nullptr && std::strstr(subject, prog->regmust) == nullptr) return 0;
   Matcher matcher(*prog, subject);
   if (prog->reganch) return matcher.Try(subject) == Attempt::kMatch;
-  if (prog->regstart != '\0') {
-    for (const char* s = std::strchr(subject, prog->regstart); s;
-         s = std::strchr(s + 1, prog->regstart)) {
-      Attempt result = matcher.Try(s);
-      if (result != Attempt::kNoMatch) return result == Attempt::kMatch;
-    }
-    return 0;
-  }
+  if (prog->regstart != '\0') return SearchFrom(matcher, *prog, subject);
   for (const char* s = subject;; ++s) {
     Attempt result = matcher.Try(s);
     if (result != Attempt::kNoMatch) return result == Attempt::kMatch;

@@ -17,10 +17,11 @@ struct RegexpFrame {
   std::uint32_t count;  // star and plus: the repetition count tried last
 };
 
-// Matching never recurses: it keeps its choices on a stack of this many frames, allocated by
-// regcomp. A search that needs more (a group loop repeated thousands of times) ends with no
-// match and the message "RegExp: backtrack stack full".
-constexpr std::size_t kRegexpStackFrames = 16384;
+// Matching never recurses: it keeps its choices on a stack of this many frames (64 KiB),
+// allocated by regcomp. One-character repetitions take one frame whatever their length; a
+// group loop takes up to four per repetition, so about a thousand repetitions fit. A search
+// that needs more ends with no match and the message "RegExp: backtrack stack full".
+constexpr std::size_t kRegexpStackFrames = 4096;
 
 // A search also stops, with no match and "RegExp: backtrack limit reached", after this many
 // matching steps, so that a hostile line cannot hang the poll with exponential backtracking.

@@ -138,21 +138,24 @@ TEST(AppDispatch, BrowseStartsFromTheFieldAndKeepsItWhenCancelled) {
 }
 
 TEST(AppDispatch, OutputFileRequestSplitsAtTheLastSeparator) {
-  FileDialogRequest r = OutputFileRequest("c:\\stats.csv", '\\');
-  EXPECT_EQ(r.initial_folder, "c:");
-  EXPECT_EQ(r.initial_name, "stats.csv");
-  r = OutputFileRequest("C:\\dir\\bad?name.csv", '\\');
-  EXPECT_EQ(r.initial_folder, "C:\\dir");
-  EXPECT_EQ(r.initial_name, "");
-  r = OutputFileRequest("plain.csv", '\\');
-  EXPECT_EQ(r.initial_folder, "");
-  EXPECT_EQ(r.initial_name, "plain.csv");
-  r = OutputFileRequest("/home/me/données.csv", '/');
-  EXPECT_EQ(r.initial_folder, "/home/me");
-  EXPECT_EQ(r.initial_name, "données.csv");
-  r = OutputFileRequest("D:\\folder\\", '\\');
-  EXPECT_EQ(r.initial_folder, "D:\\folder");
-  EXPECT_EQ(r.initial_name, "");
+  struct Case {
+    const char* field;
+    char separator;
+    const char* folder;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"c:\\stats.csv", '\\', "c:", "stats.csv"},
+      {"C:\\dir\\bad?name.csv", '\\', "C:\\dir", ""},  // not a possible file name: dropped
+      {"plain.csv", '\\', "", "plain.csv"},
+      {"/home/me/donn\xC3\xA9" "es.csv", '/', "/home/me", "donn\xC3\xA9" "es.csv"},
+      {"D:\\folder\\", '\\', "D:\\folder", ""},
+  };
+  for (const Case& c : cases) {
+    const FileDialogRequest r = OutputFileRequest(c.field, c.separator);
+    EXPECT_EQ(r.initial_folder, c.folder) << c.field;
+    EXPECT_EQ(r.initial_name, c.name) << c.field;
+  }
 }
 
 TEST(AppDispatch, HomePageLinkOpensTheProgramsOwnAddress) {
