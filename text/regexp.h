@@ -2,22 +2,46 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace verdalin {
 
 constexpr int kRegexpSlots = 10;  // the whole match and groups 1 to 9
 
+// One entry of the matcher's backtracking stack: a pending alternative, a star or plus that
+// may still give characters back, or a group position to restore when backtracking past it.
+struct RegexpFrame {
+  const char* position;
+  std::uint32_t node;   // frame type in the high 16 bits, node offset (or slot) in the low ones
+  std::uint32_t count;  // star and plus: the repetition count tried last
+};
+
+// Matching never recurses: it keeps its choices on a stack of this many frames (64 KiB),
+// allocated by regcomp. One-character repetitions take one frame whatever their length; a
+// group loop takes up to four per repetition, so about a thousand repetitions fit. A search
+// that needs more ends with no match and the message "RegExp: backtrack stack full".
+constexpr std::size_t kRegexpStackFrames = 4096;
+
+// A search also stops, with no match and "RegExp: backtrack limit reached", after this many
+// matching steps, so that a hostile line cannot hang the poll with exponential backtracking.
+constexpr std::uint32_t kRegexpStepBudget = 1u << 26;
+
 // A compiled pattern and the positions of its last match (references into that subject).
 struct regexp {
   const char* startp[kRegexpSlots] = {};
   const char* endp[kRegexpSlots] = {};
-  char regstart = 0;               // first character of every match, 0 when unknown
-  char reganch = 0;                // set when every match begins at the start of the subject
-  const char* regmust = nullptr;   // literal text every match contains, or null
-  int regmlen = 0;                 // length of regmust
+  char regstart = 0;              // first character of every match, 0 when unknown
+  char reganch = 0;               // set when every match begins at the start of the subject
+  const char* regmust = nullptr;  // literal text every match contains, or null
+  int regmlen = 0;                // length of regmust
   std::unique_ptr<unsigned char[]> program;  // node program, first byte the marker 156
   std::size_t program_size = 0;
+
+  // Engine-private working data.
+  int group_count = 0;                            // groups in the pattern, 0 to 9
+  std::uint32_t step_budget = kRegexpStepBudget;  // callers may lower it (the fuzzer does)
+  std::unique_ptr<RegexpFrame[]> stack;           // kRegexpStackFrames frames
 };
 
 using RegexpPtr = std::unique_ptr<regexp>;

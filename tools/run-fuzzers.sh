@@ -1,3 +1,39 @@
 #!/bin/sh
-# Builds the libFuzzer targets with clang and runs each for a bounded time.
-echo "No fuzz targets yet."
+# Builds the libFuzzer targets (tests/fuzz/*_fuzz.cpp) with clang and runs each for a bounded time.
+#
+# Time per target: FUZZ_SECONDS_<name> (name = file name without _fuzz.cpp), else FUZZ_SECONDS,
+# else 60 s for regexp and 20 s for the others. Seeds come from tests/fuzz/corpus/<name>/ (read
+# only); new inputs and crash artifacts go to build/fuzz. Any finding fails the run.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/fuzz"
+
+CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$build" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "${JOBS:-2}"
+
+status=0
+for source in "$root"/tests/fuzz/*_fuzz.cpp; do
+  [ -e "$source" ] || continue
+  target=$(basename "$source" .cpp)
+  name=${target%_fuzz}
+  default=20
+  [ "$name" = regexp ] && default=60
+  eval "seconds=\${FUZZ_SECONDS_$name:-\${FUZZ_SECONDS:-$default}}"
+  work="$build/corpus/$name"
+  artifacts="$build/artifacts/$name"
+  mkdir -p "$work" "$artifacts"
+  set -- "$work"
+  [ -d "$root/tests/fuzz/corpus/$name" ] && set -- "$work" "$root/tests/fuzz/corpus/$name"
+  log="$build/$name.log"
+  echo "Fuzzing $name for $seconds s"
+  if "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_len=4096 -print_final_stats=1 -artifact_prefix="$artifacts/" "$@" >"$log" 2>&1; then
+    grep -E '^stat::number_of_executed_units' "$log" || true
+  else
+    echo "FAILED: $name (log $log, artifacts in $artifacts)"
+    tail -n 40 "$log"
+    status=1
+  fi
+done
+exit $status

@@ -1,0 +1,97 @@
+// A main window in memory: keeps control texts, states, list items and status texts, and logs
+// calls.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/control_ids.h"
+#include "ui/window_controls.h"
+
+namespace verdalin {
+
+class FakeWindow : public WindowControls {
+ public:
+  struct StatusText {
+    int field = 0;
+    std::string text;
+    int appearance = 0;
+  };
+
+  std::string GetControlText(int id) override { return texts[id]; }
+  void SetControlText(int id, const std::string& text) override { texts[id] = text; }
+
+  int GetControlState(int id) override {
+    auto found = states.find(id);
+    if (found != states.end()) return found->second;
+    return id == kPresetList ? -1 : 0;
+  }
+
+  // Behaves like the real controls: the preset list selects nothing for a position out of
+  // range, the check box keeps 1 or 0, the gauge holds its value within 0 to 100. Every call is
+  // also logged with the value as the core passed it.
+  void SetControlState(int id, int value) override {
+    state_calls.emplace_back(id, value);
+    if (id == kPresetList) {
+      bool inside = value >= 0 && value < static_cast<int>(list_items[id].size());
+      states[id] = inside ? value : -1;
+    } else if (id == kRunAtStartupBox) {
+      states[id] = value != 0 ? 1 : 0;
+    } else if (id == kQualityGauge) {
+      states[id] = value < 0 ? 0 : (value > 100 ? 100 : value);
+    } else {
+      states[id] = value;
+    }
+  }
+
+  void AddListItem(int id, int position, const std::string& text) override {
+    std::vector<std::string>& items = list_items[id];
+    bool at_end = position < 0 || position > static_cast<int>(items.size());
+    items.insert(at_end ? items.end() : items.begin() + position, text);
+  }
+
+  void SetStatusText(int field, const std::string& text, int appearance) override {
+    status_log.push_back({field, text, appearance});
+    status[field] = status_log.back();
+  }
+
+  std::string GetWindowTitle() override { return title; }
+  void SetWindowTitle(const std::string& new_title) override { title = new_title; }
+  void ShowWindow(bool hide) override {
+    hidden = hide;
+    if (!hide) minimised = false;
+    show_calls.push_back(hide);
+  }
+  bool IsMinimised() override { return minimised; }
+
+  // The last value the core passed for control `id`, or `none` when it passed none.
+  int LastStateSet(int id, int none = -12345) const {
+    for (auto call = state_calls.rbegin(); call != state_calls.rend(); ++call) {
+      if (call->first == id) return call->second;
+    }
+    return none;
+  }
+  // The texts field `field` showed, in order.
+  std::vector<std::string> StatusHistory(int field) const {
+    std::vector<std::string> history;
+    for (const StatusText& entry : status_log) {
+      if (entry.field == field) history.push_back(entry.text);
+    }
+    return history;
+  }
+
+  std::map<int, std::string> texts;
+  std::map<int, int> states;
+  std::map<int, std::vector<std::string>> list_items;
+  std::map<int, StatusText> status;
+  std::vector<StatusText> status_log;
+  std::vector<std::pair<int, int>> state_calls;
+  std::vector<bool> show_calls;
+  std::string title;
+  bool hidden = false;
+  bool minimised = false;
+};
+
+}  // namespace verdalin

@@ -1,0 +1,31 @@
+// Shared body of the parser fuzz targets: one parser, then the CSV row and status texts it feeds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_window.h"
+#include "monitor/csv_log.h"
+#include "monitor/parsers.h"
+#include "monitor/status_line.h"
+
+namespace verdalin {
+
+inline int FuzzPage(PageParser parse, const uint8_t* data, size_t size) {
+  std::string_view page(reinterpret_cast<const char*>(data), size);
+  LineSample sample;
+  bool values_found = false;
+  parse(page, sample, values_found);
+  PortableNumberFormat format;
+  LocaleSnapshot snapshot;
+  FormatLogRow(sample, "2006/12/30 21:05:09", LocaleNumbers{format, snapshot});
+  FakeWindow window;
+  window.texts[kDownstreamMaxField] = "8192";
+  FakeClock clock;
+  ShowPollResult(window, clock, sample, values_found);
+  return 0;
+}
+
+}  // namespace verdalin

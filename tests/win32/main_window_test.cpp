@@ -1,0 +1,229 @@
+// The Win32 main window in-process: status appearances, control states, colours, link label and
+// the event loop's sorting of messages into the application's events.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/control_table.h"
+#include "win32/link_label.h"
+#include "win32/main_window.h"
+
+namespace verdalin {
+
+namespace {
+
+class RecordedEvents : public WindowEvents {
+ public:
+  explicit RecordedEvents(MainWindow& window) : window_(window) {}
+  void OnClose() override {
+    log.push_back("close");
+    window_.EndEventLoop();
+  }
+  void OnMenuItem(int item) override { log.push_back("menu " + std::to_string(item)); }
+  void OnControl(int id) override { log.push_back("control " + std::to_string(id)); }
+  void OnOtherEvent() override {
+    if (log.empty() || log.back() != "other") log.push_back("other");
+  }
+  void OnTrayMessage(UINT mouse) override { log.push_back("tray " + std::to_string(mouse)); }
+  void OnTimer() override {
+    log.push_back("timer");
+    if (end_on_timer) window_.EndEventLoop();
+  }
+  void OnSessionEnd() override { log.push_back("session end"); }
+  void OnTrayRecreated() override { log.push_back("tray recreated"); }
+
+  std::vector<std::string> log;
+  bool end_on_timer = false;
+
+ private:
+  MainWindow& window_;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    texts_.Load();
+    window_.SetEventSink(&events_);
+    window_.BuildMainWindow(texts_);
+    ASSERT_NE(window_.Handle(), nullptr);
+  }
+
+  std::string StatusText(int field, int* type) {
+    char text[256] = {};
+    const LRESULT result = SendMessageA(GetDlgItem(window_.Handle(), kStatusBarId), SB_GETTEXTA,
+                                        static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text));
+    *type = HIWORD(result);
+    return text;
+  }
+
+  // Drops what building the window queued, so that a loop sees only the test's messages.
+  void DrainMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    events_.log.clear();
+  }
+
+  InterfaceTexts texts_;
+  MainWindow window_{GetModuleHandleA(nullptr), WindowResources{}};
+  RecordedEvents events_{window_};
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StatusAppearancesMapToBordersAndTabs) {
+  struct Case {
+    int appearance;
+    const char* shown;
+    int type;
+  };
+  const Case cases[] = {
+      {kSunkenLeft, "x", 0},
+      {kRaised | kCentred, "\tx", SBT_POPOUT},
+      {kBorderless | kCentred, "\tx", SBT_NOBORDERS},
+      {kRaised | kBorderless, "x", SBT_POPOUT},  // raised wins
+      {kRightAligned, "\t\tx", 0},
+      {kCentred | kRightAligned, "\tx", 0},  // centred wins
+  };
+  for (const Case& c : cases) {
+    window_.SetStatusText(1, "x", c.appearance);
+    int type = -1;
+    EXPECT_EQ(StatusText(1, &type), c.shown) << c.appearance;
+    EXPECT_EQ(type, c.type) << c.appearance;
+  }
+  window_.SetStatusText(0, "", kCentred);
+  int type = -1;
+  EXPECT_EQ(StatusText(0, &type), "");
+  int edges[2] = {};
+  SendMessageA(GetDlgItem(window_.Handle(), kStatusBarId), SB_GETPARTS, 2,
+               reinterpret_cast<LPARAM>(edges));
+  EXPECT_EQ(edges[0], 380);
+  EXPECT_EQ(edges[1], 502);
+}
+
+TEST_F(MainWindowTest, ControlStatesClampAndSelect) {
+  window_.SetControlState(kQualityGauge, 125);
+  EXPECT_EQ(window_.GetControlState(kQualityGauge), 100);
+  window_.SetControlState(kQualityGauge, -5);
+  EXPECT_EQ(window_.GetControlState(kQualityGauge), 0);
+  window_.SetControlState(kQualityGauge, 42);
+  EXPECT_EQ(window_.GetControlState(kQualityGauge), 42);
+
+  window_.AddListItem(kPresetList, 0, "first");
+  window_.AddListItem(kPresetList, 1, "second");
+  EXPECT_EQ(window_.GetControlState(kPresetList), -1);
+  window_.SetControlState(kPresetList, 1);
+  EXPECT_EQ(window_.GetControlState(kPresetList), 1);
+  EXPECT_EQ(window_.GetControlText(kPresetList), "second");
+  window_.SetControlState(kPresetList, 5);  // out of range: no selection
+  EXPECT_EQ(window_.GetControlState(kPresetList), -1);
+
+  window_.SetControlState(kRunAtStartupBox, 7);
+  EXPECT_EQ(window_.GetControlState(kRunAtStartupBox), 1);
+  window_.SetControlState(kRunAtStartupBox, 0);
+  EXPECT_EQ(window_.GetControlState(kRunAtStartupBox), 0);
+
+  window_.SetControlText(kAddressField, std::string(3000, 'a'));  // the limit is for typing only
+  EXPECT_EQ(window_.GetControlText(kAddressField).size(), 3000u);
+  window_.SetWindowTitle(window_.GetWindowTitle() + " 1.7.2");
+  EXPECT_EQ(window_.GetWindowTitle(), "Verdalin 1.7.2");
+  EXPECT_EQ(window_.GetControlText(kStartButton), "Lancer");
+  EXPECT_EQ(window_.GetControlText(kBrowseButton), "S\xe9lec. fichier sortie");
+}
+
+TEST_F(MainWindowTest, BlackOnWhiteOnlyForTheMarkedControls) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  struct Colours {
+    COLORREF brush;
+    COLORREF text;
+    int background_mode;
+  };
+  const auto colours = [&](int id) {
+    SetTextColor(dc, RGB(1, 2, 3));
+    SetBkMode(dc, OPAQUE);
+    const LRESULT brush =
+        SendMessageA(window_.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(window_.Control(id)));
+    LOGBRUSH description = {};
+    GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof(description), &description);
+    return Colours{description.lbColor, GetTextColor(dc), GetBkMode(dc)};
+  };
+  EXPECT_EQ(colours(kLoginLabel).brush, GetSysColor(COLOR_BTNFACE));
+  window_.SetWhiteBackground();
+  window_.ApplyBlackOnWhite(kLoginLabel);
+  const Colours marked = colours(kLoginLabel);
+  EXPECT_EQ(marked.brush, RGB(255, 255, 255));
+  EXPECT_EQ(marked.text, RGB(0, 0, 0));
+  EXPECT_EQ(marked.background_mode, TRANSPARENT);
+  const Colours field = colours(kOutputFileField);  // fields keep the system's colours
+  EXPECT_EQ(field.brush, GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(field.background_mode, OPAQUE);
+  EXPECT_EQ(GetClassLongPtrA(window_.Handle(), GCLP_HBRBACKGROUND) != 0, true);
+  DeleteDC(dc);
+}
+
+TEST_F(MainWindowTest, LinkTurnsHoveredUnderTheMouseAndClicksOnRelease) {
+  const HWND link = window_.Control(kHomePageLink);
+  EXPECT_FALSE(LinkHovered(link));
+  SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(LinkHovered(link));
+  EXPECT_EQ(GetCapture(), link);
+  SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(200, 5));  // beyond its 110 pixels
+  EXPECT_FALSE(LinkHovered(link));
+  EXPECT_NE(GetCapture(), link);
+  SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_TRUE(events_.log.empty());
+  SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(300, 5));  // released elsewhere: no click
+  EXPECT_EQ(events_.log, std::vector<std::string>{"control 22"});
+}
+
+TEST_F(MainWindowTest, LoopSortsMessagesIntoEvents) {
+  DrainMessages();
+  const HWND window = window_.Handle();
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(kRestoreItem, 0), 0);
+  PostMessageA(window_.Control(kStartButton), BM_CLICK, 0, 0);
+  PostMessageA(window, kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+  PostMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  PostMessageA(window, WM_ENDSESSION, FALSE, 0);  // cancelled: nothing to save
+  PostMessageA(window, WM_ENDSESSION, TRUE, 0);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(kQuitItem, 0), 0);  // after the end: not handled
+  window_.RunEventLoop();
+  const std::vector<std::string> expected = {"menu 1",      "control 0",      "tray 516",
+                                             "other",       "tray recreated", "other",
+                                             "session end", "other",          "close"};
+  EXPECT_EQ(events_.log, expected);
+  EXPECT_TRUE(IsWindow(window));  // closing leaves the window to the shutdown
+}
+
+TEST_F(MainWindowTest, TimerTicksReachTheApplication) {
+  DrainMessages();
+  ASSERT_TRUE(window_.StartTimer(1, 0));   // 0 ms: as often as the platform allows
+  ASSERT_TRUE(window_.StartTimer(1, 20));  // replaces the first
+  events_.end_on_timer = true;
+  window_.RunEventLoop();
+  ASSERT_FALSE(events_.log.empty());
+  EXPECT_EQ(events_.log.front(), "timer");
+  window_.StopTimer(1);
+  window_.StopTimer(1);  // stopping twice does nothing
+}
+
+TEST_F(MainWindowTest, MinimisingQueuesAnEventAndShowingRestores) {
+  DrainMessages();
+  ::ShowWindow(window_.Handle(), SW_MINIMIZE);
+  EXPECT_TRUE(window_.IsMinimised());
+  MSG message;
+  EXPECT_TRUE(PeekMessageA(&message, window_.Handle(), WM_NULL, WM_NULL, PM_REMOVE));
+  window_.ShowWindow(true);
+  EXPECT_FALSE(IsWindowVisible(window_.Handle()));
+  window_.ShowWindow(false);
+  EXPECT_TRUE(IsWindowVisible(window_.Handle()));
+  EXPECT_FALSE(window_.IsMinimised());
+}
+
+}  // namespace verdalin

@@ -1,0 +1,21 @@
+// The home page link on Windows: ShellExecuteExA with the "open" verb.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "win32/shell_services.h"
+
+namespace verdalin {
+
+void OpenAddress(const std::string& address) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.lpVerb = "open";
+  info.lpFile = address.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExA(&info);  // a browser that cannot start is not reported
+}
+
+}  // namespace verdalin

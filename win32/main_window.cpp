@@ -1,0 +1,358 @@
+// The Win32 main window: class, controls from the control table, status bar, colours, timer, loop.
+#include "win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/control_table.h"
+#include "win32/link_label.h"
+#include "win32/tooltips.h"
+
+namespace verdalin {
+
+namespace {
+
+constexpr DWORD kFrameStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+struct WindowKind {
+  const char* window_class;
+  DWORD style;
+  DWORD ex_style;
+};
+
+DWORD AlignmentStyle(TextAlignment alignment) {
+  if (alignment == TextAlignment::kCentre) return SS_CENTER;
+  if (alignment == TextAlignment::kRight) return SS_RIGHT;
+  return SS_LEFT;
+}
+
+DWORD FieldStyle(const ControlSpec& spec) {
+  DWORD style = ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP;
+  if (spec.masked) style |= ES_PASSWORD;
+  if (spec.digits_only) style |= ES_NUMBER;
+  if (spec.read_only) style |= ES_READONLY;
+  return style;
+}
+
+// The window class and styles that realise a kind of control.
+WindowKind KindOf(const ControlSpec& spec) {
+  switch (spec.kind) {
+    case ControlKind::kPushButton:
+      return {"BUTTON", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
+    case ControlKind::kTextField:
+      return {"EDIT", FieldStyle(spec), WS_EX_CLIENTEDGE};
+    case ControlKind::kLabel:
+      return {"STATIC", AlignmentStyle(spec.alignment) | WS_GROUP, 0};
+    case ControlKind::kGroupFrame:
+      return {"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::kDropDownList:
+      return {"COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kImage:  // drawn under the other controls: the address field lies on the
+                               // banner
+      return {"STATIC", SS_BITMAP | WS_CLIPSIBLINGS, 0};
+    case ControlKind::kVerticalGauge:
+      return {PROGRESS_CLASSA, PBS_SMOOTH | PBS_VERTICAL, 0};
+    case ControlKind::kLinkLabel:
+      return {"STATIC", SS_LEFT | SS_NOTIFY, 0};
+    case ControlKind::kCheckBox:
+      return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+// Status appearance bits to the status bar's drawing flags and text prefix.
+WPARAM StatusFlags(int appearance) {
+  if (appearance & kRaised) return SBT_POPOUT;
+  if (appearance & kBorderless) return SBT_NOBORDERS;
+  return 0;
+}
+
+const char* StatusPrefix(int appearance) {
+  if (appearance & kCentred) return "\t";
+  if (appearance & kRightAligned) return "\t\t";
+  return "";
+}
+
+std::string WindowText(HWND window) {
+  if (window == nullptr) return {};
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+  const int copied = GetWindowTextA(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+  return text;
+}
+
+// A period the Win32 timer accepts: SetTimer takes 10 ms up to USER_TIMER_MAXIMUM. A delay of 0
+// or less polls as often as the platform allows, as Windows does with a period of 0.
+UINT TimerPeriodMs(int64_t period_ms) {
+  return static_cast<UINT>(std::clamp<int64_t>(period_ms, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, const WindowResources& resources)
+    : instance_(instance), resources_(resources) {}
+
+MainWindow::~MainWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (white_brush_ != nullptr) DeleteObject(white_brush_);
+}
+
+HWND MainWindow::Control(int id) const {
+  if (id < 0 || id >= kControlCount) return nullptr;
+  return controls_[static_cast<std::size_t>(id)];
+}
+
+bool MainWindow::RegisterWindowClass() {
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof(window_class);
+  window_class.style = CS_DBLCLKS;
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = instance_;
+  window_class.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(1));
+  window_class.hIconSm = static_cast<HICON>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = kMainWindowClass;
+  return RegisterClassExA(&window_class) != 0;
+}
+
+void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
+  taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+  RegisterWindowClass();
+  RECT frame = {0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRect(&frame, kFrameStyle, FALSE);
+  window_ = CreateWindowExA(0, kMainWindowClass, std::string(kWindowTitle).c_str(), kFrameStyle,
+                            kWindowX, kWindowY, frame.right - frame.left, frame.bottom - frame.top,
+                            nullptr, nullptr, instance_, this);
+  if (window_ == nullptr) return;
+  CreateStatusBar(texts);
+  CreateControls(texts);
+  SetForegroundWindow(window_);
+}
+
+void MainWindow::CreateStatusBar(const InterfaceTexts& texts) {
+  status_bar_ = CreateStatusWindowA(kChild, "", window_, kStatusBarId);
+  if (status_bar_ == nullptr) return;
+  int edges[kStatusFields.size()];
+  for (std::size_t i = 0; i < kStatusFields.size(); ++i) edges[i] = kStatusFields[i].right_edge;
+  SendMessageA(status_bar_, SB_SETPARTS, kStatusFields.size(), reinterpret_cast<LPARAM>(edges));
+  for (std::size_t i = 0; i < kStatusFields.size(); ++i)
+    SetStatusText(static_cast<int>(i), texts.Text(kStatusFields[i].initial_slot),
+                  kStatusFields[i].initial_appearance);
+}
+
+void MainWindow::CreateControls(const InterfaceTexts& texts) {
+  const HGDIOBJ gui_font = GetStockObject(DEFAULT_GUI_FONT);
+  for (const ControlSpec& spec : ControlTable()) {
+    const WindowKind kind = KindOf(spec);
+    const HWND control =
+        CreateWindowExA(kind.ex_style, kind.window_class, texts.Text(spec.text_slot).c_str(),
+                        kChild | kind.style, spec.x, spec.y, spec.width, spec.height, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+    controls_[static_cast<std::size_t>(spec.id)] = control;
+    if (control == nullptr) continue;
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font), FALSE);
+    if (spec.max_length > 0) SendMessageA(control, EM_LIMITTEXT, spec.max_length, 0);
+    if (spec.kind == ControlKind::kVerticalGauge)
+      SendMessageA(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    if (spec.kind == ControlKind::kImage) {
+      const HBITMAP picture = spec.image == kBannerPicture ? resources_.banner : resources_.globe;
+      SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+      SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (spec.kind == ControlKind::kLinkLabel) MakeLinkLabel(control);
+    if (spec.tooltip_title != kNoText)
+      AttachBalloonTooltip(window_, control, texts.Text(spec.tooltip_body),
+                           texts.Text(spec.tooltip_title), 1);
+    if (spec.kind == ControlKind::kLinkLabel && resources_.link_font != nullptr)
+      SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(resources_.link_font), FALSE);
+  }
+}
+
+void MainWindow::SetWhiteBackground() {
+  if (window_ == nullptr) return;
+  if (white_brush_ == nullptr) white_brush_ = CreateSolidBrush(RGB(255, 255, 255));
+  SetClassLongPtrA(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(white_brush_));
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::ApplyBlackOnWhite(int id) {
+  if (id < 0 || id >= kControlCount) return;
+  if (white_brush_ == nullptr) white_brush_ = CreateSolidBrush(RGB(255, 255, 255));
+  black_on_white_[static_cast<std::size_t>(id)] = true;
+  if (const HWND control = Control(id)) InvalidateRect(control, nullptr, TRUE);
+}
+
+LRESULT MainWindow::ControlColour(UINT message, WPARAM wparam, LPARAM lparam) {
+  const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
+  if (id >= 0 && id < kControlCount && black_on_white_[static_cast<std::size_t>(id)]) {
+    const HDC dc = reinterpret_cast<HDC>(wparam);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(white_brush_);
+  }
+  return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+std::string MainWindow::GetControlText(int id) {
+  return WindowText(Control(id));
+}
+
+void MainWindow::SetControlText(int id, const std::string& text) {
+  if (const HWND control = Control(id)) SetWindowTextA(control, text.c_str());
+}
+
+int MainWindow::GetControlState(int id) {
+  const HWND control = Control(id);
+  if (control == nullptr) return 0;
+  switch (FindControlSpec(id)->kind) {
+    case ControlKind::kDropDownList:
+      return static_cast<int>(SendMessageA(control, CB_GETCURSEL, 0, 0));
+    case ControlKind::kCheckBox:
+      return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    case ControlKind::kVerticalGauge:
+      return static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0));
+    default:
+      return 0;
+  }
+}
+
+void MainWindow::SetControlState(int id, int value) {
+  const HWND control = Control(id);
+  if (control == nullptr) return;
+  switch (FindControlSpec(id)->kind) {
+    case ControlKind::kDropDownList: {  // an index out of range clears the selection
+      const LRESULT count = SendMessageA(control, CB_GETCOUNT, 0, 0);
+      const int index = value >= 0 && value < count ? value : -1;
+      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      break;
+    }
+    case ControlKind::kCheckBox:
+      SendMessageA(control, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case ControlKind::kVerticalGauge:
+      SendMessageA(control, PBM_SETPOS, static_cast<WPARAM>(std::clamp(value, 0, 100)), 0);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::AddListItem(int id, int position, const std::string& text) {
+  if (const HWND control = Control(id))
+    SendMessageA(control, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void MainWindow::SetStatusText(int field, const std::string& text, int appearance) {
+  if (status_bar_ == nullptr) return;
+  const std::string shown = text.empty() ? text : StatusPrefix(appearance) + text;
+  SendMessageA(status_bar_, SB_SETTEXTA, static_cast<WPARAM>(field) | StatusFlags(appearance),
+               reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+std::string MainWindow::GetWindowTitle() {
+  return WindowText(window_);
+}
+
+void MainWindow::SetWindowTitle(const std::string& title) {
+  if (window_ != nullptr) SetWindowTextA(window_, title.c_str());
+}
+
+void MainWindow::ShowWindow(bool hide) {
+  if (window_ == nullptr) return;
+  if (hide) {
+    ::ShowWindow(window_, SW_HIDE);
+    return;
+  }
+  ::ShowWindow(window_, SW_RESTORE);
+  SetForegroundWindow(window_);
+}
+
+bool MainWindow::IsMinimised() {
+  return window_ != nullptr && IsIconic(window_);
+}
+
+bool MainWindow::StartTimer(int identity, int64_t period_ms) {
+  if (window_ == nullptr) return false;
+  return SetTimer(window_, static_cast<UINT_PTR>(identity), TimerPeriodMs(period_ms), nullptr) != 0;
+}
+
+void MainWindow::StopTimer(int identity) {
+  if (window_ != nullptr) KillTimer(window_, static_cast<UINT_PTR>(identity));
+}
+
+void MainWindow::RunEventLoop() {
+  MSG message;
+  while (!loop_ended_ && GetMessageA(&message, nullptr, 0, 0) > 0) {
+    loop_event_handled_ = false;
+    if (window_ == nullptr || !IsDialogMessageA(window_, &message)) {  // Tab moves the focus
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (!loop_event_handled_ && !loop_ended_ && events_ != nullptr) events_->OnOtherEvent();
+  }
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->window_ = window;
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr || self->events_ == nullptr)
+    return DefWindowProcA(window, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
+  loop_event_handled_ = true;
+  const int id = LOWORD(wparam);
+  if (lparam != 0)
+    events_->OnControl(id);
+  else if (HIWORD(wparam) == 0)
+    events_->OnMenuItem(id);
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CLOSE:  // the window stays: the settings are read from its controls at shutdown
+      loop_event_handled_ = true;
+      events_->OnClose();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(wparam, lparam);
+      return 0;
+    case WM_TIMER:  // the interval timer is the window's only timer
+      events_->OnTimer();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      return ControlColour(message, wparam, lparam);
+    case WM_SIZE:  // a minimised window goes to the tray at the loop's next event: make one
+      if (wparam == SIZE_MINIMIZED) PostMessageA(window_, WM_NULL, 0, 0);
+      break;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:  // the process may end at any moment after this: save now
+      if (wparam) events_->OnSessionEnd();
+      return 0;
+    default:
+      break;
+  }
+  if (message == static_cast<UINT>(kTrayCallbackMessage)) {
+    events_->OnTrayMessage(static_cast<UINT>(lparam));  // and the default handling goes on
+  }
+  if (message == taskbar_created_ && taskbar_created_ != 0) events_->OnTrayRecreated();
+  return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+}  // namespace verdalin

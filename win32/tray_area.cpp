@@ -1,0 +1,98 @@
+// The notification-area icon (Shell_NotifyIconA) and popup menu 9 of the main window.
+#include "win32/tray_area.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "ui/control_table.h"
+
+namespace verdalin {
+
+namespace {
+
+NOTIFYICONDATAA IconData(HWND owner, int identity) {
+  NOTIFYICONDATAA data = {};
+  data.cbSize = sizeof(data);
+  data.hWnd = owner;
+  data.uID = static_cast<UINT>(identity);
+  return data;
+}
+
+}  // namespace
+
+HICON ExecutableIcon() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const HICON icon = ExtractIconA(GetModuleHandleA(nullptr), path, 0);
+  // 1 means "not an executable, DLL or icon file"; null means it holds no icon.
+  return reinterpret_cast<UINT_PTR>(icon) <= 1 ? nullptr : icon;
+}
+
+Win32Tray::~Win32Tray() {
+  if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+// The shell's taskbar window holds the notification area (Wine's desktop has one too).
+bool Win32Tray::TrayAvailable() {
+  return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+}
+
+bool Win32Tray::AddTrayIcon(int identity, const std::string& tooltip) {
+  if (icon_ == nullptr) icon_ = ExecutableIcon();
+  NOTIFYICONDATAA data = IconData(Owner(), identity);
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = static_cast<UINT>(kTrayCallbackMessage);
+  data.hIcon = icon_;
+  std::strncpy(data.szTip, tooltip.c_str(), sizeof(data.szTip) - 1);
+  return Shell_NotifyIconA(NIM_ADD, &data) != 0;
+}
+
+bool Win32Tray::ShowTrayIcon(int identity) {
+  NOTIFYICONDATAA data = IconData(Owner(), identity);
+  data.uFlags = NIF_STATE;
+  data.dwState = 0;
+  data.dwStateMask = NIS_HIDDEN;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
+}
+
+void Win32Tray::RemoveTrayIcon(int identity) {
+  NOTIFYICONDATAA data = IconData(Owner(), identity);
+  Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+HMENU Win32Tray::Menu(int menu) const {
+  const auto found = menus_.find(menu);
+  return found == menus_.end() ? nullptr : found->second;
+}
+
+bool Win32Tray::CreatePopupMenu(int menu) {
+  const HMENU created = ::CreatePopupMenu();
+  if (created == nullptr) return false;
+  menus_[menu] = created;
+  return true;
+}
+
+void Win32Tray::AddMenuItem(int menu, int item, const std::string& text) {
+  if (const HMENU popup = Menu(menu))
+    AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item), text.c_str());
+}
+
+void Win32Tray::AddMenuSeparator(int menu) {
+  if (const HMENU popup = Menu(menu)) AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+}
+
+void Win32Tray::DisplayPopupMenu(int menu) {
+  const HMENU popup = Menu(menu);
+  const HWND owner = Owner();
+  if (popup == nullptr || owner == nullptr) return;
+  SetForegroundWindow(owner);  // so that a click elsewhere dismisses the menu
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x - 1, cursor.y - 1,
+                 0, owner, nullptr);
+  PostMessageA(owner, WM_NULL, 0, 0);  // lets the menu close properly on the next click
+}
+
+}  // namespace verdalin

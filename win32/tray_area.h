@@ -1,0 +1,43 @@
+// The notification-area icon and the popup menu it opens, over Shell_NotifyIconA.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "app/front_end.h"
+#include "win32/main_window.h"
+
+namespace verdalin {
+
+class Win32Tray : public TrayArea {
+ public:
+  // The icon and the menu belong to `window`, which is built later.
+  explicit Win32Tray(const MainWindow& window) : window_(window) {}
+  ~Win32Tray() override;
+  Win32Tray(const Win32Tray&) = delete;
+  Win32Tray& operator=(const Win32Tray&) = delete;
+
+  bool TrayAvailable() override;
+  bool AddTrayIcon(int identity, const std::string& tooltip) override;
+  bool ShowTrayIcon(int identity) override;
+  void RemoveTrayIcon(int identity) override;
+  bool CreatePopupMenu(int menu) override;
+  void AddMenuItem(int menu, int item, const std::string& text) override;
+  void AddMenuSeparator(int menu) override;
+  void DisplayPopupMenu(int menu) override;
+
+ private:
+  HWND Owner() const { return window_.Handle(); }
+  HMENU Menu(int menu) const;
+
+  const MainWindow& window_;
+  HICON icon_ = nullptr;
+  std::map<int, HMENU> menus_;
+};
+
+// The first icon of the running executable; null when there is none.
+HICON ExecutableIcon();
+
+}  // namespace verdalin
