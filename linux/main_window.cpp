@@ -51,11 +51,11 @@ Qt::Alignment AlignmentOf(TextAlignment alignment) {
   }
 }
 
-QWidget* MakeField(const ControlSpec& spec, const QString& text, QWidget* parent) {
-  auto* field = new Field(spec.max_length, spec.digits_only, parent);
+QWidget* MakeField(const ControlSpec& control_row, const QString& text, QWidget* parent) {
+  auto* field = new Field(control_row.max_length, control_row.digits_only, parent);
   field->SetProgramText(text);
-  field->setEchoMode(spec.masked ? QLineEdit::Password : QLineEdit::Normal);
-  field->setReadOnly(spec.read_only);
+  field->setEchoMode(control_row.masked ? QLineEdit::Password : QLineEdit::Normal);
+  field->setReadOnly(control_row.read_only);
   return field;
 }
 
@@ -75,10 +75,10 @@ void FitLabelText(QLabel* label, const QString& text) {
   }
 }
 
-QWidget* MakeLabel(const ControlSpec& spec, QWidget* parent) {
+QWidget* MakeLabel(const ControlSpec& control_row, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setTextFormat(Qt::PlainText);
-  label->setAlignment(AlignmentOf(spec.alignment));
+  label->setAlignment(AlignmentOf(control_row.alignment));
   return label;
 }
 
@@ -142,36 +142,38 @@ void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
   setFixedSize(kClientWidth, kClientHeight);
   move(kWindowX, kWindowY);
   BuildStatusBar(texts);
-  for (const ControlSpec& spec : ControlTable()) {
-    QWidget* control = CreateControl(spec.id, Stored(texts, spec.text_slot));
-    const int height = spec.kind == ControlKind::kDropDownList ? kClosedListHeight : spec.height;
-    control->setGeometry(spec.x, spec.y, spec.width, height);
-    controls_[spec.id] = control;
-    if (spec.kind == ControlKind::kLabel)
-      FitLabelText(static_cast<QLabel*>(control), Stored(texts, spec.text_slot));
-    const QString body = Stored(texts, spec.tooltip_body);
-    if (spec.tooltip_body != kNoText && !body.isEmpty())
-      tooltips_[spec.id] = new BalloonTip(control, body, Stored(texts, spec.tooltip_title));
-    ConnectEvents(spec.id, control);
+  for (const ControlSpec& control_row : ControlTable()) {
+    QWidget* control = CreateControl(control_row.id, Stored(texts, control_row.text_slot));
+    const int height =
+        control_row.kind == ControlKind::kDropDownList ? kClosedListHeight : control_row.height;
+    control->setGeometry(control_row.x, control_row.y, control_row.width, height);
+    controls_[control_row.id] = control;
+    if (control_row.kind == ControlKind::kLabel)
+      FitLabelText(static_cast<QLabel*>(control), Stored(texts, control_row.text_slot));
+    const QString body = Stored(texts, control_row.tooltip_body);
+    if (control_row.tooltip_body != kNoText && !body.isEmpty())
+      tooltips_[control_row.id] =
+          new BalloonTip(control, body, Stored(texts, control_row.tooltip_title));
+    ConnectEvents(control_row.id, control);
   }
   // Windows stacks the first-created control on top; frames and pictures lie at the bottom.
   for (int id = kControlCount - 1; id >= 0; --id) controls_[id]->raise();
-  for (const ControlSpec& spec : ControlTable())
-    if (LiesUnder(spec.kind)) controls_[spec.id]->lower();
+  for (const ControlSpec& control_row : ControlTable())
+    if (LiesUnder(control_row.kind)) controls_[control_row.id]->lower();
   SetTabOrder();
   show();
   activateWindow();
 }
 
 QWidget* MainWindow::CreateControl(int id, const QString& text) {
-  const ControlSpec& spec = *FindControlSpec(id);
-  switch (spec.kind) {
+  const ControlSpec& control_row = *FindControlSpec(id);
+  switch (control_row.kind) {
     case ControlKind::kPushButton:
       return new QPushButton(text, this);
     case ControlKind::kTextField:
-      return MakeField(spec, text, this);
+      return MakeField(control_row, text, this);
     case ControlKind::kLabel:
-      return MakeLabel(spec, this);
+      return MakeLabel(control_row, this);
     case ControlKind::kGroupFrame:
       return new QGroupBox(text, this);
     case ControlKind::kDropDownList:
@@ -186,7 +188,7 @@ QWidget* MainWindow::CreateControl(int id, const QString& text) {
       break;
   }
   auto* picture = new QLabel(this);
-  picture->setPixmap(spec.image == kBannerPicture ? resources_.banner : resources_.globe);
+  picture->setPixmap(control_row.image == kBannerPicture ? resources_.banner : resources_.globe);
   return picture;
 }
 
@@ -210,20 +212,21 @@ void MainWindow::BuildStatusBar(const InterfaceTexts& texts) {
   bar->setPalette(face);
   bar->setAutoFillBackground(true);
   for (std::size_t field = 0; field < kStatusFields.size(); ++field) {
-    const StatusFieldSpec& spec = kStatusFields[field];
+    const StatusFieldSpec& control_row = kStatusFields[field];
     status_[field] = new QLabel(bar);
     status_[field]->setTextFormat(Qt::PlainText);
-    status_[field]->setGeometry(spec.right_edge - spec.width, 0, spec.width, kStatusBarHeight);
-    ApplyStatusAppearance(status_[field], Stored(texts, spec.initial_slot),
-                          spec.initial_appearance);
+    status_[field]->setGeometry(control_row.right_edge - control_row.width, 0, control_row.width,
+                                kStatusBarHeight);
+    ApplyStatusAppearance(status_[field], Stored(texts, control_row.initial_slot),
+                          control_row.initial_appearance);
   }
 }
 
 void MainWindow::SetTabOrder() {
   QWidget* previous = nullptr;
-  for (const ControlSpec& spec : ControlTable()) {
-    QWidget* control = controls_[spec.id];
-    if (!spec.tab_stop) {
+  for (const ControlSpec& control_row : ControlTable()) {
+    QWidget* control = controls_[control_row.id];
+    if (!control_row.tab_stop) {
       control->setFocusPolicy(Qt::NoFocus);
       continue;
     }

@@ -28,23 +28,23 @@ DWORD AlignmentStyle(TextAlignment alignment) {
   return SS_LEFT;
 }
 
-DWORD FieldStyle(const ControlSpec& spec) {
+DWORD FieldStyle(const ControlSpec& control_row) {
   DWORD style = ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP;
-  if (spec.masked) style |= ES_PASSWORD;
-  if (spec.digits_only) style |= ES_NUMBER;
-  if (spec.read_only) style |= ES_READONLY;
+  if (control_row.masked) style |= ES_PASSWORD;
+  if (control_row.digits_only) style |= ES_NUMBER;
+  if (control_row.read_only) style |= ES_READONLY;
   return style;
 }
 
 // The window class and styles that realise a kind of control.
-WindowKind KindOf(const ControlSpec& spec) {
-  switch (spec.kind) {
+WindowKind KindOf(const ControlSpec& control_row) {
+  switch (control_row.kind) {
     case ControlKind::kPushButton:
       return {"BUTTON", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0};
     case ControlKind::kTextField:
-      return {"EDIT", FieldStyle(spec), WS_EX_CLIENTEDGE};
+      return {"EDIT", FieldStyle(control_row), WS_EX_CLIENTEDGE};
     case ControlKind::kLabel:
-      return {"STATIC", AlignmentStyle(spec.alignment) | WS_GROUP, 0};
+      return {"STATIC", AlignmentStyle(control_row.alignment) | WS_GROUP, 0};
     case ControlKind::kGroupFrame:
       return {"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::kDropDownList:
@@ -149,28 +149,29 @@ void MainWindow::CreateStatusBar(const InterfaceTexts& texts) {
 
 void MainWindow::CreateControls(const InterfaceTexts& texts) {
   const HGDIOBJ gui_font = GetStockObject(DEFAULT_GUI_FONT);
-  for (const ControlSpec& spec : ControlTable()) {
-    const WindowKind kind = KindOf(spec);
-    const HWND control =
-        CreateWindowExA(kind.ex_style, kind.window_class, texts.Text(spec.text_slot).c_str(),
-                        kChild | kind.style, spec.x, spec.y, spec.width, spec.height, window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-    controls_[static_cast<std::size_t>(spec.id)] = control;
+  for (const ControlSpec& control_row : ControlTable()) {
+    const WindowKind kind = KindOf(control_row);
+    const HWND control = CreateWindowExA(
+        kind.ex_style, kind.window_class, texts.Text(control_row.text_slot).c_str(),
+        kChild | kind.style, control_row.x, control_row.y, control_row.width, control_row.height,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_row.id)), instance_, nullptr);
+    controls_[static_cast<std::size_t>(control_row.id)] = control;
     if (control == nullptr) continue;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gui_font), FALSE);
-    if (spec.max_length > 0) SendMessageA(control, EM_LIMITTEXT, spec.max_length, 0);
-    if (spec.kind == ControlKind::kVerticalGauge)
+    if (control_row.max_length > 0) SendMessageA(control, EM_LIMITTEXT, control_row.max_length, 0);
+    if (control_row.kind == ControlKind::kVerticalGauge)
       SendMessageA(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    if (spec.kind == ControlKind::kImage) {
-      const HBITMAP picture = spec.image == kBannerPicture ? resources_.banner : resources_.globe;
+    if (control_row.kind == ControlKind::kImage) {
+      const HBITMAP picture =
+          control_row.image == kBannerPicture ? resources_.banner : resources_.globe;
       SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
       SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (spec.kind == ControlKind::kLinkLabel) MakeLinkLabel(control);
-    if (spec.tooltip_title != kNoText)
-      AttachBalloonTooltip(window_, control, texts.Text(spec.tooltip_body),
-                           texts.Text(spec.tooltip_title), 1);
-    if (spec.kind == ControlKind::kLinkLabel && resources_.link_font != nullptr)
+    if (control_row.kind == ControlKind::kLinkLabel) MakeLinkLabel(control);
+    if (control_row.tooltip_title != kNoText)
+      AttachBalloonTooltip(window_, control, texts.Text(control_row.tooltip_body),
+                           texts.Text(control_row.tooltip_title), 1);
+    if (control_row.kind == ControlKind::kLinkLabel && resources_.link_font != nullptr)
       SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(resources_.link_font), FALSE);
   }
 }

@@ -74,17 +74,17 @@ TEST(Pictures, EmbeddedPicturesDecodeAndGarbageDoesNot) {
 
 TEST_F(WindowTest, EveryTextFitsItsControl) {
   ApplyColours();
-  for (const ControlSpec& spec : ControlTable()) {
-    QWidget* control = window_.Control(spec.id);
-    const QString text = QString::fromUtf8(window_.GetControlText(spec.id));
+  for (const ControlSpec& control_row : ControlTable()) {
+    QWidget* control = window_.Control(control_row.id);
+    const QString text = QString::fromUtf8(window_.GetControlText(control_row.id));
     // The link is drawn clipped to its box by design (its host name is longer than 110 pixels
     // in its bold narrow font).
-    if (spec.kind == ControlKind::kTextField || spec.kind == ControlKind::kImage ||
-        spec.kind == ControlKind::kLinkLabel || text.isEmpty())
+    if (control_row.kind == ControlKind::kTextField || control_row.kind == ControlKind::kImage ||
+        control_row.kind == ControlKind::kLinkLabel || text.isEmpty())
       continue;
     EXPECT_LE(control->fontMetrics().horizontalAdvance(text), RoomFor(control))
-        << spec.id << ": " << text.toStdString();
-    EXPECT_LE(control->fontMetrics().height(), control->height()) << spec.id;
+        << control_row.id << ": " << text.toStdString();
+    EXPECT_LE(control->fontMetrics().height(), control->height()) << control_row.id;
   }
   for (int field = 0; field < 2; ++field) {
     QLabel* status = window_.StatusField(field);

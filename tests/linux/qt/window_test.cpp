@@ -35,17 +35,18 @@ TEST_F(WindowTest, WindowIsFixedWithMinimiseButAtItsPlace) {
 }
 
 TEST_F(WindowTest, EveryControlHasItsGeometryKindAndText) {
-  for (const ControlSpec& spec : ControlTable()) {
-    SCOPED_TRACE(spec.id);
-    QWidget* control = window_.Control(spec.id);
+  for (const ControlSpec& control_row : ControlTable()) {
+    SCOPED_TRACE(control_row.id);
+    QWidget* control = window_.Control(control_row.id);
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->parentWidget(), &window_);
-    EXPECT_EQ(control->pos(), QPoint(spec.x, spec.y));
-    EXPECT_EQ(control->width(), spec.width);
+    EXPECT_EQ(control->pos(), QPoint(control_row.x, control_row.y));
+    EXPECT_EQ(control->width(), control_row.width);
     // The drop-down list's table height is its height with the list open.
-    if (spec.kind != ControlKind::kDropDownList) EXPECT_EQ(control->height(), spec.height);
-    if (spec.text_slot != kNoText && spec.kind != ControlKind::kImage)
-      EXPECT_EQ(window_.GetControlText(spec.id), Shown(texts_, spec.text_slot));
+    if (control_row.kind != ControlKind::kDropDownList)
+      EXPECT_EQ(control->height(), control_row.height);
+    if (control_row.text_slot != kNoText && control_row.kind != ControlKind::kImage)
+      EXPECT_EQ(window_.GetControlText(control_row.id), Shown(texts_, control_row.text_slot));
   }
   for (int id : {0, 7, 11}) EXPECT_NE(As<QPushButton>(id), nullptr);
   for (int id : {1, 2, 3, 9, 13, 17}) EXPECT_NE(As<Field>(id), nullptr);

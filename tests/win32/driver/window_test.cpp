@@ -35,21 +35,22 @@ std::string ExpectedClass(ControlKind kind) {
 }
 
 // The style bits the realisation table asks for (the low word holds the kind's own style).
-DWORD ExpectedStyle(const ControlSpec& spec) {
+DWORD ExpectedStyle(const ControlSpec& control_row) {
   DWORD style = WS_CHILD | WS_VISIBLE;
-  switch (spec.kind) {
+  switch (control_row.kind) {
     case ControlKind::kPushButton:
       return style | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON;
     case ControlKind::kDropDownList:  // scroll bar, border and sunken edge go to its list
       return style | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS;
     case ControlKind::kTextField:
-      return style | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | (spec.masked ? ES_PASSWORD : 0) |
-             (spec.digits_only ? ES_NUMBER : 0) | (spec.read_only ? ES_READONLY : 0);
+      return style | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL |
+             (control_row.masked ? ES_PASSWORD : 0) | (control_row.digits_only ? ES_NUMBER : 0) |
+             (control_row.read_only ? ES_READONLY : 0);
     case ControlKind::kLabel:
       return style | WS_GROUP |
-             (spec.alignment == TextAlignment::kCentre  ? SS_CENTER
-              : spec.alignment == TextAlignment::kRight ? SS_RIGHT
-                                                        : SS_LEFT);
+             (control_row.alignment == TextAlignment::kCentre  ? SS_CENTER
+              : control_row.alignment == TextAlignment::kRight ? SS_RIGHT
+                                                               : SS_LEFT);
     case ControlKind::kGroupFrame:
       return style | BS_GROUPBOX;
     case ControlKind::kImage:
@@ -156,28 +157,29 @@ TEST(Executable, CarriesIconManifestVersionAndPictures) {
 
 TEST_F(WindowTest, ControlsMatchTheControlTable) {
   RemoteProgram program(folder_, "");
-  for (const ControlSpec& spec : ControlTable()) {
-    SCOPED_TRACE("control " + std::to_string(spec.id));
-    const HWND control = program.Control(spec.id);
+  for (const ControlSpec& control_row : ControlTable()) {
+    SCOPED_TRACE("control " + std::to_string(control_row.id));
+    const HWND control = program.Control(control_row.id);
     ASSERT_NE(control, nullptr);
     char name[64] = {};
     GetClassNameA(control, name, sizeof(name));
-    EXPECT_EQ(lstrcmpiA(name, ExpectedClass(spec.kind).c_str()), 0) << name;
-    EXPECT_EQ(GetDlgCtrlID(control), spec.id);
-    const DWORD expected = ExpectedStyle(spec);
+    EXPECT_EQ(lstrcmpiA(name, ExpectedClass(control_row.kind).c_str()), 0) << name;
+    EXPECT_EQ(GetDlgCtrlID(control), control_row.id);
+    const DWORD expected = ExpectedStyle(control_row);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & expected, expected);
     const RECT rect = ClientRectOf(program.Window(), control);
-    EXPECT_EQ(rect.left, spec.x);
-    EXPECT_EQ(rect.top, spec.y);
-    EXPECT_EQ(rect.right - rect.left, spec.width);
-    if (spec.kind != ControlKind::kDropDownList) EXPECT_EQ(rect.bottom - rect.top, spec.height);
-    if (spec.max_length > 0)
-      EXPECT_EQ(SendMessageA(control, EM_GETLIMITTEXT, 0, 0), spec.max_length);
-    const bool loaded_from_settings = spec.kind == ControlKind::kTextField;
-    if (spec.text_slot != kNoText && !loaded_from_settings)
-      EXPECT_EQ(program.Text(spec.id), texts_.Text(spec.text_slot));
+    EXPECT_EQ(rect.left, control_row.x);
+    EXPECT_EQ(rect.top, control_row.y);
+    EXPECT_EQ(rect.right - rect.left, control_row.width);
+    if (control_row.kind != ControlKind::kDropDownList)
+      EXPECT_EQ(rect.bottom - rect.top, control_row.height);
+    if (control_row.max_length > 0)
+      EXPECT_EQ(SendMessageA(control, EM_GETLIMITTEXT, 0, 0), control_row.max_length);
+    const bool loaded_from_settings = control_row.kind == ControlKind::kTextField;
+    if (control_row.text_slot != kNoText && !loaded_from_settings)
+      EXPECT_EQ(program.Text(control_row.id), texts_.Text(control_row.text_slot));
     const bool sunken = GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE;
-    EXPECT_EQ(sunken, spec.kind == ControlKind::kTextField);
+    EXPECT_EQ(sunken, control_row.kind == ControlKind::kTextField);
   }
   RECT dropped = {}, list = {};
   SendMessageA(program.Control(kPresetList), CB_GETDROPPEDCONTROLRECT, 0,
