@@ -20,7 +20,7 @@ endfunction()
 
 # The platform services: one file per concern, named alike in linux/ and win32/.
 set(VERDALIN_SERVICE_NAMES clock debug_output file_system locale_numbers page_fetch
-    special_folders startup_entry home_link priority)
+    known_folders startup_entry home_link priority)
 
 # verdalin_services_library(NAME CORE SANITIZE): the services of this platform's folder.
 function(verdalin_services_library name core sanitize)

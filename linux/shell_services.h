@@ -8,7 +8,7 @@
 
 namespace verdalin {
 
-// special_folders.cpp
+// known_folders.cpp
 // The user's home folder: $HOME, or the password database's entry when unset.
 std::string HomeFolder();
 // $XDG_CONFIG_HOME when it is an absolute path, otherwise the home folder's ".config".

@@ -11,7 +11,7 @@ namespace verdalin {
 inline constexpr int kCsidlPersonal = 5;
 inline constexpr int kCsidlStartup = 7;
 
-// special_folders.cpp: the folder's path without trailing backslash and blanks; "" when unknown.
+// known_folders.cpp: the folder's path without trailing backslash and blanks; "" when unknown.
 std::string SpecialFolderPath(int csidl);
 // The running executable's full path (at most 1024 characters).
 std::string ExecutablePath();
