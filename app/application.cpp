@@ -1,5 +1,7 @@
-// The program's main line: start-up steps, event dispatch, interval timer, tray moves, shutdown.
+// The program's main line: start-up steps, event dispatch, interval timer, poll, tray, shutdown.
 #include "app/application.h"
+
+#include <algorithm>
 
 #include "app/settings.h"
 #include "app/startup_link.h"
@@ -38,6 +40,20 @@ bool IsValidFileName(std::string_view name) {
   return true;
 }
 
+std::vector<MenuEntry> TrayMenu() {
+  std::vector<MenuEntry> entries;
+  for (const TrayMenuEntry& entry : kTrayMenuEntries)
+    entries.push_back({entry.item, std::string(entry.text)});
+  return entries;
+}
+
+// Events after which a minimised window goes to the tray: all but a close, a control and a menu
+// choice, as the loop's "any other event".
+bool HidesAMinimisedWindow(EventKind kind) {
+  return kind != EventKind::kCloseRequested && kind != EventKind::kControl &&
+         kind != EventKind::kTrayMenuItem;
+}
+
 }  // namespace
 
 std::string FirstParameter(std::string_view command_line) {
@@ -51,7 +67,8 @@ bool IsStartupParameter(std::string_view first_parameter) {
 }
 
 int64_t TimerPeriod(std::string_view delay_text) {
-  return static_cast<int64_t>(ParseInteger(delay_text)) * 1000;
+  const int64_t period = static_cast<int64_t>(ParseInteger(delay_text)) * 1000;
+  return std::clamp(period, kShortestTimerPeriod, kLongestTimerPeriod);
 }
 
 FileDialogRequest OutputFileRequest(std::string_view field_text, char separator) {
@@ -66,16 +83,33 @@ FileDialogRequest OutputFileRequest(std::string_view field_text, char separator)
   return request;
 }
 
-Application::Application(FrontEnd& front, CoreServices services)
-    : front_(front), services_(services), presets_(1) {}
+int RunProgram(Platform& platform, std::string_view first_parameter) {
+  Application app(platform);
+  platform.events.Connect(&app);
+  int exit_code = Application::ExitCode();
+  if (app.Start(first_parameter)) {
+    platform.front.windows.RunEventLoop();
+    exit_code = app.Shutdown();
+  }
+  platform.events.Connect(nullptr);
+  return exit_code;
+}
+
+Application::Application(Platform& platform)
+    : front_(platform.front),
+      platform_(platform),
+      presets_(1),
+      data_files_(platform.files),
+      poller_(PollServices{platform.front.window, platform.clock, platform.files, data_files_,
+                           platform.numbers, locale_, presets_}),
+      worker_(platform.fetcher) {}
 
 bool Application::Start(std::string_view first_parameter) {
   texts_.Load();
-  presets_.assign(1, Preset{});
-  locale_ = services_.numbers.TakeSnapshot();
+  locale_ = platform_.numbers.TakeSnapshot();
   const char separator = front_.shell.PathSeparator();
   program_directory_ = FolderOf(front_.shell.ExecutablePath(), separator);
-  presets_ = LoadPresets(services_.files, program_directory_ + std::string(kPresetsFileName));
+  presets_ = LoadPresets(platform_.files, program_directory_ + std::string(kPresetsFileName));
   if (!front_.process.StartSocketLayer()) {
     front_.dialogs.ShowMessage(std::string(kFatalTitle), std::string(kFatalText),
                                MessageIcon::kError);
@@ -83,21 +117,21 @@ bool Application::Start(std::string_view first_parameter) {
   }
   BuildWindow();
   FillPresetList(front_.window, presets_);
-  if (StartupEntryPresent(services_.files, StartupEntryPath(front_.shell)))
+  if (StartupEntryPresent(platform_.files, StartupEntryPath(front_.shell)))
     front_.window.SetControlState(kRunAtStartupBox, 1);
   AddTray();
   settings_path_ = program_directory_ + std::string(kSettingsFileName);
-  UpdateRunStatistics(services_.files, services_.clock, settings_path_);
+  UpdateRunStatistics(platform_.files, platform_.clock, settings_path_);
   const std::string documents = front_.shell.SpecialFolderPath(SpecialFolder::kDocuments);
-  LoadSettings(services_.files, front_.window, settings_path_,
+  LoadSettings(platform_.files, front_.window, settings_path_,
                DefaultOutputFile(documents, separator));
   if (IsStartupParameter(first_parameter)) {
+    startup_hide_pending_ = true;
     HideToTray();
     front_.timer.StartTimer(kIntervalTimerId,
                             TimerPeriod(front_.window.GetControlText(kDelayField)));
     RunPoll();  // whether or not the timer was accepted
   }
-  quit_ = false;
   return true;
 }
 
@@ -109,31 +143,69 @@ void Application::BuildWindow() {
   for (int id : kBlackOnWhiteOrder) front_.windows.ApplyBlackOnWhite(id);
 }
 
-void Application::AddTray() {
+void Application::AddTrayIcon() {
   tray_icon_present_ = front_.tray.AddTrayIcon(kTrayIconId, std::string(kTrayTooltip));
   front_.tray.ShowTrayIcon(kTrayIconId);
-  menu_created_ = front_.tray.CreatePopupMenu(kTrayMenu);
-  if (!menu_created_) return;
-  front_.tray.AddMenuItem(kTrayMenu, kRestoreItem, std::string(kRestoreItemText));
-  front_.tray.AddMenuSeparator(kTrayMenu);
-  front_.tray.AddMenuItem(kTrayMenu, kQuitItem, std::string(kQuitItemText));
+}
+
+void Application::AddTray() {
+  AddTrayIcon();
+  menu_created_ = front_.tray.CreatePopupMenu(kTrayMenu, TrayMenu());
+}
+
+void Application::Dispatch(const Event& event) {
+  switch (event.kind) {
+    case EventKind::kCloseRequested:
+    case EventKind::kTerminationRequested:
+      RequestQuit();
+      break;
+    case EventKind::kControl:
+      OnControl(event.value);
+      break;
+    case EventKind::kTrayMenuItem:
+      OnMenuItem(event.value);
+      break;
+    case EventKind::kTrayIconRightPress:
+      if (menu_created_) front_.tray.DisplayPopupMenu(kTrayMenu);
+      break;
+    case EventKind::kTrayIconDoubleClick:
+      Restore(/*priority_first=*/true);
+      break;
+    case EventKind::kTimerTick:
+      if (event.value == kIntervalTimerId) RunPoll();
+      break;
+    case EventKind::kTrayAreaBack:
+      OnTrayAreaBack();
+      break;
+    case EventKind::kTrayAreaLost:
+      OnTrayAreaLost();
+      break;
+    case EventKind::kSessionSaveRequest:
+      SaveSettingsNow();
+      break;
+    case EventKind::kPollFetched:
+      FinishPoll();
+      break;
+    case EventKind::kWindowMinimised:
+      break;
+  }
+  if (HidesAMinimisedWindow(event.kind)) HideIfMinimised();
 }
 
 void Application::RequestQuit() {
+  if (quit_) return;
   quit_ = true;
+  worker_.Cancel();  // a poll that is fetching ends without a row
   front_.windows.EndEventLoop();
 }
 
-void Application::OnClose() {
-  RequestQuit();
-}
-
 void Application::OnMenuItem(int item) {
-  if (item == kRestoreItem) Restore();
+  if (item == kRestoreItem) Restore(false);
   if (item == kQuitItem) RequestQuit();
 }
 
 void Application::OnControl(int id) {
+  startup_hide_pending_ = false;  // the user has the window in hand
   switch (id) {
     case kStopButton:
       StopMonitoring();
@@ -151,18 +223,15 @@ void Application::OnControl(int id) {
       OpenProgramHomePage(front_.shell);
       break;
     case kRunAtStartupBox:
-      OnRunAtStartupBox(front_, services_.files);
+      OnRunAtStartupBox(front_, platform_.files);
       break;
     default:
       break;
   }
 }
 
-void Application::OnOtherEvent() {
-  if (front_.window.IsMinimised()) HideToTray();
-}
-
 void Application::StartMonitoring() {
+  stop_pending_ = false;
   const int64_t period = TimerPeriod(front_.window.GetControlText(kDelayField));
   if (!front_.timer.StartTimer(kIntervalTimerId, period)) {
     front_.window.SetStatusText(kStatusLineField, std::string(kTimerError), kCentred | kRaised);
@@ -171,8 +240,17 @@ void Application::StartMonitoring() {
   RunPoll();
 }
 
+// A STOP during a poll stops the timer at once and shows its message once the poll has shown
+// its own, as if the poll had run to its end first.
 void Application::StopMonitoring() {
   front_.timer.StopTimer(kIntervalTimerId);
+  if (poller_.PollBusy())
+    stop_pending_ = true;
+  else
+    ShowStopped();
+}
+
+void Application::ShowStopped() {
   front_.window.SetStatusText(kStatusLineField, std::string(kMonitoringStopped),
                               kCentred | kBorderless);
 }
@@ -184,59 +262,64 @@ void Application::ChooseOutputFile() {
     front_.window.SetControlText(kOutputFileField, *chosen);
 }
 
-// Without a notification area to come back from, the window stays where the user can reach it.
+// Without a notification area to come back from, the window stays where the user can reach it;
+// a "-startup" hide then waits for the area to appear.
 void Application::HideToTray() {
   if (!tray_icon_present_ || !front_.tray.TrayAvailable()) return;
-  front_.window.ShowWindow(true);
+  startup_hide_pending_ = false;
+  front_.window.HideWindow();
   front_.process.SetPriority(PriorityClass::kIdle);
   hidden_in_tray_ = true;
 }
 
-void Application::Restore() {
-  front_.window.ShowWindow(false);
-  front_.process.SetPriority(PriorityClass::kNormal);
+void Application::HideIfMinimised() {
+  if (window_built_ && !hidden_in_tray_ && front_.window.IsMinimised()) HideToTray();
+}
+
+// The menu item shows the window first, a double click on the icon raises the priority first.
+void Application::Restore(bool priority_first) {
+  startup_hide_pending_ = false;
+  if (priority_first) front_.process.SetPriority(PriorityClass::kNormal);
+  front_.window.RestoreWindow();
+  if (!priority_first) front_.process.SetPriority(PriorityClass::kNormal);
   hidden_in_tray_ = false;
 }
 
-void Application::OnTrayMouse(TrayMouse action) {
-  if (action == TrayMouse::kRightPress && menu_created_) front_.tray.DisplayPopupMenu(kTrayMenu);
-  if (action == TrayMouse::kDoubleClick) {
-    front_.process.SetPriority(PriorityClass::kNormal);
-    front_.window.ShowWindow(false);
-    hidden_in_tray_ = false;
-  }
+void Application::OnTrayAreaBack() {
+  AddTrayIcon();
+  if (startup_hide_pending_) HideToTray();
 }
 
-void Application::OnTimer() {
-  RunPoll();
+void Application::OnTrayAreaLost() {
+  tray_icon_present_ = false;
+  if (hidden_in_tray_) Restore(false);
 }
 
 void Application::RunPoll() {
-  if (poll_ != nullptr) poll_->Poll();
+  std::optional<FetchRequest> request = poller_.Begin();
+  if (!request) return;  // a poll is fetching: this one is dropped
+  WindowSystem& windows = front_.windows;
+  worker_.Start(std::move(*request), [&windows] { windows.PostEvent({EventKind::kPollFetched}); });
 }
 
-void Application::OnSessionEnd() {
-  SaveSettingsOnce();
+void Application::FinishPoll() {
+  if (!poller_.PollBusy() || quit_) return;
+  poller_.Finish(worker_.TakePage());
+  if (stop_pending_) ShowStopped();
+  stop_pending_ = false;
 }
 
-void Application::OnTrayRecreated() {
-  tray_icon_present_ = front_.tray.AddTrayIcon(kTrayIconId, std::string(kTrayTooltip));
-  front_.tray.ShowTrayIcon(kTrayIconId);
+void Application::SaveSettingsNow() {
+  if (window_built_) SaveSettings(platform_.files, front_.window, settings_path_);
 }
 
-void Application::OnTrayLost() {
-  tray_icon_present_ = false;
-  if (hidden_in_tray_) Restore();
-}
-
-void Application::SaveSettingsOnce() {
-  if (!window_built_ || settings_saved_) return;
-  SaveSettings(services_.files, front_.window, settings_path_);
-  settings_saved_ = true;
-}
-
+// The settings are saved at every end, also after a session-end request already saved them:
+// the logout may have been cancelled and the fields edited since.
 int Application::Shutdown() {
-  SaveSettingsOnce();
+  worker_.Cancel();
+  worker_.TakePage();
+  poller_.Abandon();
+  SaveSettingsNow();
   front_.tray.RemoveTrayIcon(kTrayIconId);
   return ExitCode();
 }

@@ -1,35 +1,37 @@
-// The program's main line: start-up, the event dispatch, the interval timer and shutdown.
+// The program's main line: start-up, the event dispatch, the interval timer, the poll, shutdown.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "app/events.h"
 #include "app/front_end.h"
-#include "app/preset.h"
+#include "monitor/fetch_worker.h"
+#include "monitor/page_fetcher.h"
+#include "monitor/poll.h"
+#include "monitor/preset.h"
 #include "text/clock.h"
+#include "text/file_layer.h"
 #include "text/file_system.h"
 #include "ui/interface_texts.h"
 #include "ui/locale_number.h"
 
 namespace verdalin {
 
-// The poll of the line monitor as the application calls it.
-class PollRunner {
- public:
-  virtual ~PollRunner() = default;
-  virtual void Poll() = 0;
-};
-
-// The platform services the core uses beside the front end.
-struct CoreServices {
+// Everything the core needs of a platform: the front end and the services beside it. The front
+// end reports to `events` from the moment it is built; RunProgram connects the relay.
+struct Platform {
+  FrontEnd front;
   FileSystem& files;
-  Clock& clock;
+  const Clock& clock;
   NumberFormatService& numbers;
+  PageFetcher& fetcher;
+  EventRelay& events;
 };
 
-// Mouse actions on the tray icon that the window callback passes on.
-enum class TrayMouse { kRightPress, kDoubleClick, kOther };
+// The whole program on a platform: start-up, the event loop, shutdown. Returns the exit code.
+int RunProgram(Platform& platform, std::string_view first_parameter);
 
 inline constexpr int kIntervalTimerId = 1;
 
@@ -38,27 +40,18 @@ inline constexpr int kIntervalTimerId = 1;
 std::string FirstParameter(std::string_view command_line);
 // Whether a first parameter asks for a start in the tray with monitoring on.
 bool IsStartupParameter(std::string_view first_parameter);
-// The timer period for a delay field text: whole seconds times 1000, unchecked.
+// The timer period for a delay field text: whole seconds times 1000, but never under a second
+// (a delay of 0, a negative one or text that reads as 0 would poll without a pause) and never
+// beyond the longest period the platform timers take.
 int64_t TimerPeriod(std::string_view delay_text);
 // The browse dialog's request for an output file field text.
 FileDialogRequest OutputFileRequest(std::string_view field_text, char separator);
 
-// How a front end drives the core, after its own first steps (link font, pictures):
-//   Application app(front, services);
-//   app.SetPollRunner(&poll);  // the poll may hold references to app.Presets() and app.Locale()
-//   if (!app.Start(first_parameter)) return Application::ExitCode();
-//   loop: close -> OnClose, tray menu -> OnMenuItem, control notification -> OnControl(id),
-//         anything else -> OnOtherEvent; timer 1 -> OnTimer; tray icon mouse -> OnTrayMouse;
-//         leave when EndEventLoop was called (QuitRequested());
-//   return app.Shutdown();
-class Application {
+class Application : public EventSink {
  public:
-  Application(FrontEnd& front, CoreServices services);
+  explicit Application(Platform& platform);
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
-
-  // The poll that the timer and START run; none set: they run nothing.
-  void SetPollRunner(PollRunner* poll) { poll_ = poll; }
 
   // Start-up after the front end's own steps (link font, pictures): the interface texts, presets,
   // locale snapshot, socket check, window, tray, statistics, settings and the "-startup" rule.
@@ -66,61 +59,56 @@ class Application {
   // program ends at once with ExitCode(), without a loop and without Shutdown().
   bool Start(std::string_view first_parameter);
 
-  // Events of the loop.
-  void OnClose();
-  void OnMenuItem(int item);
-  void OnControl(int id);
-  void OnOtherEvent();  // anything that is neither a close, a menu item nor a control event
-
-  // From the window callback and the platform.
-  void OnTrayMouse(TrayMouse action);
-  void OnTimer();
-  // The session ends (logoff, shutdown, SIGTERM): saves the settings now, as a normal exit would.
-  void OnSessionEnd();
-  // The notification area came (back): the icon is added again.
-  void OnTrayRecreated();
-  // The notification area went away: a window hidden in it is shown again.
-  void OnTrayLost();
+  // One event of the loop.
+  void Dispatch(const Event& event) override;
 
   bool QuitRequested() const { return quit_; }
-  // After the loop: saves the settings (unless the session end did), removes the tray icon.
-  // Returns the exit code.
+  // After the loop: a poll still fetching is cancelled, the settings are saved and the tray
+  // icon removed. Returns the exit code.
   int Shutdown();
   static constexpr int ExitCode() { return 0; }
 
-  // What the poll needs from the start-up; the references stay valid for the object's life.
   const PresetTable& Presets() const { return presets_; }
   const LocaleSnapshot& Locale() const { return locale_; }
-  const InterfaceTexts& Texts() const { return texts_; }
-  const std::string& ProgramDirectory() const { return program_directory_; }
-  const std::string& SettingsPath() const { return settings_path_; }
+  bool PollBusy() const { return poller_.PollBusy(); }
 
  private:
+  void OnControl(int id);
+  void OnMenuItem(int item);
   void BuildWindow();
   void AddTray();
+  void AddTrayIcon();
   void StartMonitoring();
   void StopMonitoring();
+  void ShowStopped();
   void ChooseOutputFile();
   void HideToTray();
-  void Restore();
-  void SaveSettingsOnce();
+  void HideIfMinimised();
+  void Restore(bool priority_first);
+  void OnTrayAreaBack();
+  void OnTrayAreaLost();
+  void SaveSettingsNow();
   void RunPoll();
+  void FinishPoll();
   void RequestQuit();
 
   FrontEnd& front_;
-  CoreServices services_;
-  PollRunner* poll_ = nullptr;
+  Platform& platform_;
   InterfaceTexts texts_;
   PresetTable presets_;
   LocaleSnapshot locale_;
+  DataFiles data_files_;
+  Poller poller_;
+  FetchWorker worker_;
   std::string program_directory_;
   std::string settings_path_;
   bool quit_ = false;
   bool window_built_ = false;
   bool menu_created_ = false;
-  bool settings_saved_ = false;
   bool tray_icon_present_ = false;
   bool hidden_in_tray_ = false;
+  bool startup_hide_pending_ = false;  // "-startup" before any notification area existed
+  bool stop_pending_ = false;          // STOP pressed while a poll was fetching
 };
 
 }  // namespace verdalin

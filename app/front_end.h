@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/events.h"
 #include "ui/interface_texts.h"
 #include "ui/window_controls.h"
 
@@ -12,34 +14,53 @@ namespace verdalin {
 
 // Texts crossing these interfaces are in the system's code page (Windows-1252 on Windows, UTF-8
 // on Linux), except the interface text table, which stays Windows-1252 as stored.
+//
+// Every front end reports what happens to the EventSink it was built with (see app/events.h):
+// a close request, control notifications, tray icon actions and menu choices, a minimised
+// window, timer ticks, the notification area coming and going, and the session's end.
 
-// The window system: building the main window and ending the event loop.
+// The window system: building the main window and running the event loop.
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
   // Opens the main window titled "Verdalin" with its status bar and 24 controls from the control
-  // table and `texts`, attaches the five balloon tooltips and the link font, installs the window
-  // callback (tray mouse messages go to Application::OnTrayMouse) and shows it as the current
-  // window.
+  // table and `texts`, attaches the five balloon tooltips and the link font, and shows it as the
+  // current window. From then on its events go to the front end's EventSink.
   virtual void BuildMainWindow(const InterfaceTexts& texts) = 0;
   virtual void SetWhiteBackground() = 0;
   // Black text on a transparent background over white, for one control.
   virtual void ApplyBlackOnWhite(int id) = 0;
-  // Leaves the event loop after the event being handled; then call Application::Shutdown.
+  // Waits for events and dispatches them until EndEventLoop.
+  virtual void RunEventLoop() = 0;
+  // Leaves the event loop after the event being handled.
   virtual void EndEventLoop() = 0;
+  // Safe from any thread: the event reaches the EventSink on the loop's thread, after the events
+  // already waiting.
+  virtual void PostEvent(const Event& event) = 0;
 };
 
-// The main window's timers. Each tick of a running timer calls Application::OnTimer.
+// Periods every front end's timer runs exactly as given.
+inline constexpr int64_t kShortestTimerPeriod = 1000;
+inline constexpr int64_t kLongestTimerPeriod = 2147483647;  // about 24.8 days
+
+// The main window's timers. Each tick reports Event{kTimerTick, identity}.
 class IntervalTimer {
  public:
   virtual ~IntervalTimer() = default;
-  // Starts timer `identity`, replacing a running one with the same identity and its period.
-  // The period is passed on unchecked (0, negative or beyond the toolkit's range: the front end
-  // maps it to what its toolkit accepts). False when the platform refuses the timer.
+  // Starts timer `identity` with a period from kShortestTimerPeriod to kLongestTimerPeriod,
+  // replacing a running one with the same identity and its period. False when the platform
+  // refuses the timer.
   virtual bool StartTimer(int identity, int64_t period_ms) = 0;
   // Does nothing when no such timer runs.
   virtual void StopTimer(int identity) = 0;
 };
+
+// One entry of a popup menu: an item with its identifier and text, or a separator.
+struct MenuEntry {
+  int item = 0;  // kMenuSeparator: a separator
+  std::string text;
+};
+inline constexpr int kMenuSeparator = 0;
 
 // The notification area: the tray icon and the popup menu it opens.
 class TrayArea {
@@ -52,12 +73,10 @@ class TrayArea {
   // Clears the icon's hidden state; false where the platform cannot.
   virtual bool ShowTrayIcon(int identity) = 0;
   virtual void RemoveTrayIcon(int identity) = 0;
-  // False when the menu cannot be made; items then go nowhere.
-  virtual bool CreatePopupMenu(int menu) = 0;
-  virtual void AddMenuItem(int menu, int item, const std::string& text) = 0;
-  virtual void AddMenuSeparator(int menu) = 0;
+  // Makes the popup menu with its entries in order; false when it cannot be made.
+  virtual bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) = 0;
   // Opens the menu at the mouse pointer, less one pixel each way; returns when the user has chosen
-  // (the choice arrives later as Application::OnMenuItem) or dismissed it.
+  // (the choice arrives later as Event{kTrayMenuItem, item}) or dismissed it.
   virtual void DisplayPopupMenu(int menu) = 0;
 };
 
@@ -109,8 +128,9 @@ class ShellServices {
   virtual std::string StartupEntryName() = 0;
   // Writes the entry at `path` (creating its folder where the platform needs); true on success.
   virtual bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) = 0;
-  // Opens the address in the user's browser; failures are silent.
-  virtual void OpenHomePage(const std::string& address) = 0;
+  // Opens the address (a web address or a local file) in the user's browser; false when the
+  // browser could not be started.
+  virtual bool OpenAddress(const std::string& address) = 0;
 };
 
 enum class PriorityClass { kNormal, kIdle };

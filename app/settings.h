@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/preset.h"
+#include "monitor/preset.h"
 #include "text/clock.h"
 #include "text/file_system.h"
 #include "ui/window_controls.h"

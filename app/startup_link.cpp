@@ -49,7 +49,7 @@ void OnRunAtStartupBox(FrontEnd& front, FileSystem& fs) {
 }
 
 void OpenProgramHomePage(ShellServices& shell) {
-  shell.OpenHomePage(std::string(kHomePageAddress));
+  shell.OpenAddress(std::string(kHomePageAddress));  // a browser that cannot start is silent
 }
 
 }  // namespace verdalin

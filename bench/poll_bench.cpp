@@ -50,10 +50,9 @@ void WholePoll(benchmark::State& state) {
   DataFiles files(PlatformFileSystem());
   PortableNumberFormat format;
   LocaleSnapshot locale;
-  Poller poller(
-      PollServices{window, fetcher, clock, PlatformFileSystem(), files, format, locale, presets});
+  Poller poller(PollServices{window, clock, PlatformFileSystem(), files, format, locale, presets});
   for (auto _ : state) {
-    poller.Poll();
+    poller.PollWith(fetcher);
     window.status_log.clear();
     window.state_calls.clear();
   }

@@ -1,4 +1,4 @@
-# Build helpers: warning and sanitizer settings for the core, and the platform services libraries.
+# Build helpers: warning, sanitizer and fuzzing settings for the core, and the platform services.
 
 set(VERDALIN_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Werror)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
@@ -7,29 +7,45 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
 endif()
 set(VERDALIN_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
-# verdalin_core_library(NAME SANITIZE): the portable core as one static library.
-function(verdalin_core_library name sanitize)
+# verdalin_core_library(NAME PLAIN|SANITIZE|FUZZ): the portable core as one static library;
+# SANITIZE adds AddressSanitizer and UndefinedBehaviorSanitizer for the native tests, FUZZ adds
+# them with libFuzzer's coverage instrumentation.
+function(verdalin_core_library name kind)
   add_library(${name} STATIC ${VERDALIN_CORE_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
   target_compile_options(${name} PRIVATE ${VERDALIN_WARNINGS})
-  if(sanitize)
+  find_package(Threads REQUIRED)
+  target_link_libraries(${name} PUBLIC Threads::Threads)
+  if(kind STREQUAL "SANITIZE" OR kind STREQUAL "FUZZ")
     target_compile_options(${name} PUBLIC ${VERDALIN_SANITIZERS})
     target_link_options(${name} PUBLIC ${VERDALIN_SANITIZERS})
   endif()
+  if(kind STREQUAL "FUZZ")
+    target_compile_options(${name} PUBLIC -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
-# The platform services: one file per concern, named alike in linux/ and win32/.
-set(VERDALIN_SERVICE_NAMES clock debug_output file_system locale_numbers page_fetch
-    known_folders startup_entry home_link priority)
+# The platform services: one file per concern, named alike in linux/ and win32/, each realising
+# the same contract. A missing file is a configure error, not a silent gap.
+set(VERDALIN_SERVICE_NAMES clock debug_output file_system home_link known_folders locale_numbers
+    page_fetch priority shell_services socket_layer startup_entry)
+
+# verdalin_platform_sources(OUT NAME...): the platform folder's files for those names.
+function(verdalin_platform_sources out)
+  set(sources "")
+  foreach(name ${ARGN})
+    set(file ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+    if(NOT EXISTS ${file})
+      message(FATAL_ERROR "${file} is missing: every platform realises ${name}")
+    endif()
+    list(APPEND sources ${file})
+  endforeach()
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
 
 # verdalin_services_library(NAME CORE SANITIZE): the services of this platform's folder.
 function(verdalin_services_library name core sanitize)
-  set(sources "")
-  foreach(service ${VERDALIN_SERVICE_NAMES})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${service}.cpp)
-      list(APPEND sources ${CMAKE_CURRENT_SOURCE_DIR}/${service}.cpp)
-    endif()
-  endforeach()
+  verdalin_platform_sources(sources ${VERDALIN_SERVICE_NAMES})
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC ${core})
   target_compile_options(${name} PRIVATE ${VERDALIN_WARNINGS})

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -14,21 +13,17 @@ namespace verdalin {
 class QtIntervalTimer : public QObject, public IntervalTimer {
   Q_OBJECT
  public:
-  static constexpr int kShortestPeriod = 1000;
-
-  // The period QTimer gets for the period asked for.
-  static int EffectivePeriod(int64_t period_ms);
-
-  // Each tick of timer `identity`.
-  std::function<void(int)> on_tick;
+  // Each tick of timer `identity` goes to `events` as Event{kTimerTick, identity}.
+  explicit QtIntervalTimer(EventSink& events) : events_(events) {}
 
   bool StartTimer(int identity, int64_t period_ms) override;
   void StopTimer(int identity) override;
   // Whether the timer runs, and its period; for tests.
   bool Running(int identity) const;
-  int Period(int identity) const;
+  int64_t Period(int identity) const;
 
  private:
+  EventSink& events_;
   std::map<int, std::unique_ptr<QTimer>> timers_;
 };
 

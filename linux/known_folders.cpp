@@ -84,7 +84,7 @@ std::string ExecutablePath() {
   return std::string(path, static_cast<std::size_t>(length));
 }
 
-std::string LinuxShell::SpecialFolderPath(SpecialFolder folder) {
+std::string SpecialFolderPath(SpecialFolder folder) {
   if (folder == SpecialFolder::kStartup) return ConfigHome() + "/autostart";
   return DocumentsFolderFrom(ReadText(ConfigHome() + "/user-dirs.dirs"), HomeFolder());
 }

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 
 #include "linux/balloon_tip.h"
@@ -125,11 +124,12 @@ void ApplyStatusAppearance(QLabel* field, const QString& text, int appearance) {
   field->setText(text);
 }
 
-MainWindow::MainWindow(const FrontEndResources& resources)
+MainWindow::MainWindow(const FrontEndResources& resources, EventSink& events)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
-      resources_(resources) {}
+      resources_(resources),
+      events_(&events) {}
 
 // Taking the controls down moves the focus about: nobody hears of it any more.
 MainWindow::~MainWindow() {
@@ -193,7 +193,7 @@ QWidget* MainWindow::CreateControl(int id, const QString& text) {
 }
 
 void MainWindow::ConnectEvents(int id, QWidget* control) {
-  auto report = [this, id] { Report(id); };
+  auto report = [this, id] { Report({EventKind::kControl, id}); };
   if (auto* field = qobject_cast<Field*>(control)) connect(field, &Field::Notified, this, report);
   if (auto* list = qobject_cast<PresetList*>(control))
     connect(list, &PresetList::Notified, this, report);
@@ -236,8 +236,8 @@ void MainWindow::SetTabOrder() {
   }
 }
 
-void MainWindow::Report(int id) {
-  if (events_ != nullptr) events_->OnControl(id);
+void MainWindow::Report(const Event& event) {
+  if (events_ != nullptr) events_->Dispatch(event);
 }
 
 void MainWindow::SetWhiteBackground() {
@@ -261,8 +261,18 @@ void MainWindow::ApplyBlackOnWhite(int id) {
   if (auto* link = qobject_cast<LinkLabel*>(control)) link->SetNormalColour(Qt::black);
 }
 
+void MainWindow::RunEventLoop() {
+  QCoreApplication::exec();
+}
+
+// exit() rather than quit(): in Qt 6.4 on X11 a quit can be cancelled while the tray icon's
+// window exists, and the program would hang hidden.
 void MainWindow::EndEventLoop() {
   QCoreApplication::exit(0);
+}
+
+void MainWindow::PostEvent(const Event& event) {
+  QMetaObject::invokeMethod(this, [this, event] { Report(event); }, Qt::QueuedConnection);
 }
 
 QWidget* MainWindow::Control(int id) const {
@@ -353,11 +363,11 @@ void MainWindow::SetWindowTitle(const std::string& title) {
   setWindowTitle(Utf8(title));
 }
 
-void MainWindow::ShowWindow(bool hide_window) {
-  if (hide_window) {
-    hide();
-    return;
-  }
+void MainWindow::HideWindow() {
+  hide();
+}
+
+void MainWindow::RestoreWindow() {
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   show();
   raise();
@@ -371,16 +381,14 @@ bool MainWindow::IsMinimised() {
 // Closing ends the program through the application; the window itself stays until then.
 void MainWindow::closeEvent(QCloseEvent* event) {
   event->ignore();
-  if (events_ != nullptr) events_->OnClose();
+  Report({EventKind::kCloseRequested});
 }
 
-// A minimised window goes to the tray at the next event, as the Windows loop does it.
+// Reported once the state change is over, so that hiding the window does not cut into it.
 void MainWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange || !isMinimized()) return;
-  QTimer::singleShot(0, this, [this] {
-    if (events_ != nullptr) events_->OnOtherEvent();
-  });
+  if (event->type() == QEvent::WindowStateChange && isMinimized())
+    PostEvent({EventKind::kWindowMinimised});
 }
 
 }  // namespace verdalin

@@ -16,30 +16,22 @@ namespace verdalin {
 
 class BalloonTip;
 
-// Where the window's events go (the application in the program, a recorder in tests).
-class WindowEvents {
- public:
-  virtual ~WindowEvents() = default;
-  virtual void OnControl(int id) = 0;
-  virtual void OnClose() = 0;
-  // An event that is neither a close nor a control event (here: the window was minimised).
-  virtual void OnOtherEvent() = 0;
-};
-
 class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   Q_OBJECT
  public:
   static constexpr int kStatusBarHeight = 22;
 
-  explicit MainWindow(const FrontEndResources& resources);
+  // The window's events (controls, close, minimise) and the posted ones go to `events`.
+  MainWindow(const FrontEndResources& resources, EventSink& events);
   ~MainWindow() override;
-  void SetEvents(WindowEvents* events) { events_ = events; }
 
   // WindowSystem
   void BuildMainWindow(const InterfaceTexts& texts) override;
   void SetWhiteBackground() override;
   void ApplyBlackOnWhite(int id) override;
+  void RunEventLoop() override;
   void EndEventLoop() override;
+  void PostEvent(const Event& event) override;
 
   // WindowControls; texts are UTF-8.
   std::string GetControlText(int id) override;
@@ -50,7 +42,8 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   void SetStatusText(int field, const std::string& text, int appearance) override;
   std::string GetWindowTitle() override;
   void SetWindowTitle(const std::string& title) override;
-  void ShowWindow(bool hide) override;
+  void HideWindow() override;
+  void RestoreWindow() override;
   bool IsMinimised() override;
 
   // The widgets, for tests; null before building or outside the table.
@@ -67,7 +60,7 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   void ConnectEvents(int id, QWidget* control);
   void BuildStatusBar(const InterfaceTexts& texts);
   void SetTabOrder();
-  void Report(int id);
+  void Report(const Event& event);
   std::string ShownText(int id) const;
   void SetShownText(int id, const std::string& text);
 
@@ -77,7 +70,7 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   };
 
   const FrontEndResources& resources_;
-  WindowEvents* events_ = nullptr;
+  EventSink* events_;
   std::array<QWidget*, kControlCount> controls_{};
   std::array<BalloonTip*, kControlCount> tooltips_{};
   std::array<QLabel*, 2> status_{};

@@ -1,11 +1,10 @@
-// The status page fetch on Linux with libcurl: direct, uncached, bounded in time and body size.
+// The status page fetch on Linux with libcurl: direct, uncached, bounded, cancellable.
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <chrono>
 #include <mutex>
 
-#include "monitor/fetch_address.h"
 #include "monitor/page_fetcher.h"
 
 namespace verdalin {
@@ -14,6 +13,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using EasyHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using MultiHandle = std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)>;
 using HeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
 struct Body {
@@ -40,9 +40,11 @@ HeaderList NoCacheHeaders() {
 }
 
 // The options every attempt shares. Redirects are followed (as WinInet does by default), at
-// most five, and only to HTTP or HTTPS; curl sends the credentials to the original host only.
-void ConfigureHandle(CURL* curl, const FetchTarget& target, curl_slist* headers, Body* body) {
-  curl_easy_setopt(curl, CURLOPT_URL, target.url.c_str());
+// most five, and only to HTTP or HTTPS; curl gives the credentials to the host and port of the
+// address only, never to another one a redirect names. They are set as credentials, never put
+// into the address, so every byte of them reaches the gateway as typed.
+void ConfigureHandle(CURL* curl, const FetchRequest& request, curl_slist* headers, Body* body) {
+  curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(curl, CURLOPT_PROXY, "");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "QX@INET");
@@ -52,12 +54,32 @@ void ConfigureHandle(CURL* curl, const FetchTarget& target, curl_slist* headers,
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(curl, CURLOPT_UNRESTRICTED_AUTH, 0L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, body);
-  if (target.has_credentials) {
-    curl_easy_setopt(curl, CURLOPT_USERNAME, target.user.c_str());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, target.password.c_str());
+  if (GivesCredentials(request)) {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, request.login.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, request.password.c_str());
   }
+}
+
+// Runs one transfer through a multi handle, so that a cancel wakes the wait at once.
+CURLcode Perform(CURL* curl, CancelToken& cancel) {
+  MultiHandle multi(curl_multi_init(), curl_multi_cleanup);
+  if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+  CURLM* waker = multi.get();
+  cancel.OnCancel([waker] { curl_multi_wakeup(waker); });
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  for (int running = 1; running > 0 && !cancel.Cancelled();) {
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (running > 0) curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+  }
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+    if (message->msg == CURLMSG_DONE && !cancel.Cancelled()) result = message->data.result;
+  cancel.OnCancel({});
+  curl_multi_remove_handle(multi.get(), curl);
+  return result;
 }
 
 class CurlPageFetcher : public PageFetcher {
@@ -67,30 +89,30 @@ class CurlPageFetcher : public PageFetcher {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   }
 
-  std::string FetchPage(const std::string& address) override {
-    std::optional<FetchTarget> target = SplitFetchAddress(address);
-    if (!target) return {};
+  // Any transfer error (a reset or a body shorter than announced, broken chunks), a time limit,
+  // the size cap or a cancel makes the fetch a failure: a cut page is never a measurement.
+  std::string FetchPage(const FetchRequest& request, CancelToken& cancel) override {
+    if (!IsWebAddress(request.url)) return {};
     EasyHandle curl(curl_easy_init(), curl_easy_cleanup);
     HeaderList headers = NoCacheHeaders();
     if (!curl || !headers) return {};
     Body body;
     body.limit = limits_.max_body_bytes;
-    ConfigureHandle(curl.get(), *target, headers.get(), &body);
-    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits_.total_timeout_ms);
+    ConfigureHandle(curl.get(), request, headers.get(), &body);
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(limits_.total_timeout_ms);
     // Credentials go out when the gateway challenges (Basic or Digest). A gateway that refuses
     // without a challenge gets one more request with Basic credentials sent up front.
-    CURLcode code = Attempt(curl.get(), CURLAUTH_BASIC | CURLAUTH_DIGEST, deadline, &body);
-    if (code == CURLE_OK && target->has_credentials && RefusedWithoutChallenge(curl.get())) {
-      code = Attempt(curl.get(), CURLAUTH_BASIC, deadline, &body);
-    }
-    // A time limit or the size cap makes the fetch a failure; another transfer error keeps the
-    // part of the body read before it, as a read that fails part-way does.
-    if (body.too_big || code == CURLE_OPERATION_TIMEDOUT) return {};
+    CURLcode code = Attempt(curl.get(), CURLAUTH_BASIC | CURLAUTH_DIGEST, deadline, &body, cancel);
+    if (code == CURLE_OK && GivesCredentials(request) && RefusedWithoutChallenge(curl.get()))
+      code = Attempt(curl.get(), CURLAUTH_BASIC, deadline, &body, cancel);
+    if (code != CURLE_OK || body.too_big) return {};
     return std::move(body.text);
   }
 
  private:
-  CURLcode Attempt(CURL* curl, unsigned long auth, Clock::time_point deadline, Body* body) {
+  CURLcode Attempt(CURL* curl, unsigned long auth, Clock::time_point deadline, Body* body,
+                   CancelToken& cancel) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return CURLE_OPERATION_TIMEDOUT;
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, auth);
@@ -98,7 +120,7 @@ class CurlPageFetcher : public PageFetcher {
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                      std::min(limits_.connect_timeout_ms, static_cast<long>(left.count())));
     body->text.clear();
-    return curl_easy_perform(curl);
+    return Perform(curl, cancel);
   }
 
   static bool RefusedWithoutChallenge(CURL* curl) {

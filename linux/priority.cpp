@@ -1,9 +1,7 @@
-// The process priority on Linux (idle and normal scheduling classes) and the socket-layer check.
+// The process priority on Linux: the idle and normal scheduling classes.
 #include <dirent.h>
-#include <netinet/in.h>
 #include <sched.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -68,13 +66,6 @@ bool SetProcessPriority(PriorityClass priority) {
   }
   closedir(tasks);
   return all;
-}
-
-bool SocketLayerWorks() {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  close(fd);
-  return true;
 }
 
 }  // namespace verdalin

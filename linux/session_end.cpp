@@ -31,11 +31,10 @@ bool OpenPipe() {
 
 }  // namespace
 
-SessionEnd::SessionEnd(std::function<void(int)> on_end) : on_end_(std::move(on_end)) {
+SessionEnd::SessionEnd(EventSink& events) : events_(events) {
   if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-    connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-      if (on_end_) on_end_(0);
-    });
+    connect(gui, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { events_.Dispatch({EventKind::kSessionSaveRequest}); });
   }
   if (!OpenPipe()) return;
   notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
@@ -55,7 +54,7 @@ void SessionEnd::ReadSignals() {
   unsigned char byte = 0;
   int last = 0;
   while (read(g_pipe[0], &byte, 1) == 1) last = byte;
-  if (last != 0 && on_end_) on_end_(last);
+  if (last != 0) events_.Dispatch({EventKind::kTerminationRequested});
 }
 
 }  // namespace verdalin

@@ -2,19 +2,19 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
+
+#include "app/events.h"
 
 class QSocketNotifier;
 
 namespace verdalin {
 
-// Turns the termination signals into a call on the event loop's thread (through a self-pipe),
-// and the session manager's request to save into the same call.
+// Turns the termination signals into Event{kTerminationRequested} on the event loop's thread
+// (through a self-pipe), and the session manager's request to save into kSessionSaveRequest.
 class SessionEnd : public QObject {
   Q_OBJECT
  public:
-  // `on_end` runs on the loop's thread with the signal number (0: the session manager).
-  explicit SessionEnd(std::function<void(int)> on_end);
+  explicit SessionEnd(EventSink& events);
   ~SessionEnd() override;
   SessionEnd(const SessionEnd&) = delete;
   SessionEnd& operator=(const SessionEnd&) = delete;
@@ -24,7 +24,7 @@ class SessionEnd : public QObject {
  private:
   void ReadSignals();
 
-  std::function<void(int)> on_end_;
+  EventSink& events_;
   QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -9,6 +9,8 @@
 namespace verdalin {
 
 // known_folders.cpp
+// The folder's path without a trailing slash: the XDG documents folder, or the autostart folder.
+std::string SpecialFolderPath(SpecialFolder folder);
 // The user's home folder: $HOME, or the password database's entry when unset.
 std::string HomeFolder();
 // $XDG_CONFIG_HOME when it is an absolute path, otherwise the home folder's ".config".
@@ -29,7 +31,7 @@ std::string DesktopEntryText(const StartupEntrySpec& entry);
 bool WriteDesktopEntry(const std::string& path, const StartupEntrySpec& entry);
 
 // home_link.cpp: hands the address to xdg-open in a detached process; false when it could not
-// be started (the program ignores that, as the browser's own failures).
+// be started.
 bool OpenAddress(const std::string& address);
 
 // priority.cpp: the scheduling classes standing for the two priority classes. Idle is
@@ -39,25 +41,25 @@ int SchedulingPolicyFor(PriorityClass priority, bool may_leave_idle);
 bool MayLeaveIdleClass();
 // Applies the policy to every thread of the process; false when one refused it.
 bool SetProcessPriority(PriorityClass priority);
-// Whether the process can open an IPv4 stream socket.
-bool SocketLayerWorks();
 
+// socket_layer.cpp: whether the process can open an IPv4 stream socket.
+bool StartSocketLayer();
+
+// shell_services.cpp: the shell and process services the core asks of the Linux front end.
 class LinuxShell : public ShellServices {
  public:
   std::string SpecialFolderPath(SpecialFolder folder) override;
-  std::string ExecutablePath() override { return verdalin::ExecutablePath(); }
+  std::string ExecutablePath() override;
   char PathSeparator() override { return '/'; }
   std::string StartupEntryName() override { return std::string(kStartupEntryFile); }
-  bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) override {
-    return WriteDesktopEntry(path, entry);
-  }
-  void OpenHomePage(const std::string& address) override { OpenAddress(address); }
+  bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) override;
+  bool OpenAddress(const std::string& address) override;
 };
 
 class LinuxProcess : public ProcessServices {
  public:
-  void SetPriority(PriorityClass priority) override { SetProcessPriority(priority); }
-  bool StartSocketLayer() override { return SocketLayerWorks(); }
+  void SetPriority(PriorityClass priority) override;
+  bool StartSocketLayer() override;
 };
 
 }  // namespace verdalin

@@ -1,9 +1,11 @@
-// The notification area over QSystemTrayIcon: the icon, its popup menu, and watching the area.
+// The notification area over QSystemTrayIcon: the icon, its popup menu, and the area's comings
+// and goings.
 #include "linux/tray_area.h"
 
 #include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace verdalin {
 
@@ -17,18 +19,10 @@ QString TooltipText(const std::string& tooltip) {
   return text;
 }
 
-TrayMouse MouseActionOf(QSystemTrayIcon::ActivationReason reason) {
-  if (reason == QSystemTrayIcon::Context) return TrayMouse::kRightPress;
-  if (reason == QSystemTrayIcon::DoubleClick) return TrayMouse::kDoubleClick;
-  return TrayMouse::kOther;
-}
-
 }  // namespace
 
-QtTrayArea::QtTrayArea(const QIcon& icon) : image_(icon) {
-  watch_.setInterval(kWatchMilliseconds);
-  connect(&watch_, &QTimer::timeout, this, &QtTrayArea::Watch);
-}
+QtTrayArea::QtTrayArea(const QIcon& icon, EventSink& events)
+    : image_(icon), events_(events), watch_([this](bool present) { AreaChanged(present); }) {}
 
 QtTrayArea::~QtTrayArea() = default;
 
@@ -42,14 +36,17 @@ bool QtTrayArea::AddTrayIcon(int /*identity*/, const std::string& tooltip) {
     icon_ = std::make_unique<QSystemTrayIcon>(image_);
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-              if (on_mouse) on_mouse(MouseActionOf(reason));
+              if (reason == QSystemTrayIcon::Context)
+                events_.Dispatch({EventKind::kTrayIconRightPress});
+              if (reason == QSystemTrayIcon::DoubleClick)
+                events_.Dispatch({EventKind::kTrayIconDoubleClick});
             });
   }
   icon_->setToolTip(TooltipText(tooltip));
   icon_->hide();
   icon_->show();
   area_present_ = TrayAvailable();
-  watch_.start();
+  watch_.Start(area_present_);
   return area_present_;
 }
 
@@ -60,26 +57,25 @@ bool QtTrayArea::ShowTrayIcon(int /*identity*/) {
 }
 
 void QtTrayArea::RemoveTrayIcon(int /*identity*/) {
-  watch_.stop();
+  watch_.Stop();
   if (icon_) icon_->hide();
 }
 
-bool QtTrayArea::CreatePopupMenu(int menu) {
-  menus_[menu] = std::make_unique<QMenu>();
+bool QtTrayArea::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) {
+  auto popup = std::make_unique<QMenu>();
+  for (const MenuEntry& entry : entries) {
+    if (entry.item == kMenuSeparator)
+      popup->addSeparator();
+    else
+      popup->addAction(QString::fromUtf8(entry.text))->setData(entry.item);
+  }
+  menus_[menu] = std::move(popup);
   return true;
 }
 
 QMenu* QtTrayArea::Menu(int menu) const {
   const auto found = menus_.find(menu);
   return found == menus_.end() ? nullptr : found->second.get();
-}
-
-void QtTrayArea::AddMenuItem(int menu, int item, const std::string& text) {
-  if (QMenu* popup = Menu(menu)) popup->addAction(QString::fromUtf8(text))->setData(item);
-}
-
-void QtTrayArea::AddMenuSeparator(int menu) {
-  if (QMenu* popup = Menu(menu)) popup->addSeparator();
 }
 
 // The menu opens one pixel left of and above the pointer and returns once it is closed; the
@@ -90,17 +86,13 @@ void QtTrayArea::DisplayPopupMenu(int menu) {
   const QAction* chosen = popup->exec(QCursor::pos() - QPoint(1, 1));
   if (chosen == nullptr) return;
   const int item = chosen->data().toInt();
-  QTimer::singleShot(0, this, [this, item] {
-    if (on_menu_item) on_menu_item(item);
-  });
+  QTimer::singleShot(0, this, [this, item] { events_.Dispatch({EventKind::kTrayMenuItem, item}); });
 }
 
-void QtTrayArea::Watch() {
-  const bool present = TrayAvailable();
+void QtTrayArea::AreaChanged(bool present) {
   if (present == area_present_) return;
   area_present_ = present;
-  if (present && on_area_back) on_area_back();
-  if (!present && on_area_lost) on_area_lost();
+  events_.Dispatch({present ? EventKind::kTrayAreaBack : EventKind::kTrayAreaLost});
 }
 
 }  // namespace verdalin

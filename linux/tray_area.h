@@ -1,15 +1,14 @@
-// The notification area over QSystemTrayIcon: the icon, its popup menu, and watching the area.
+// The notification area over QSystemTrayIcon: the icon, its popup menu, and the area's comings
+// and goings.
 #pragma once
 
 #include <QIcon>
 #include <QObject>
-#include <QTimer>
-#include <functional>
 #include <map>
 #include <memory>
 
-#include "app/application.h"
 #include "app/front_end.h"
+#include "linux/tray_watch.h"
 
 class QMenu;
 class QSystemTrayIcon;
@@ -19,39 +18,28 @@ namespace verdalin {
 class QtTrayArea : public QObject, public TrayArea {
   Q_OBJECT
  public:
-  // How often the notification area is looked for: Qt tells nobody when one appears.
-  static constexpr int kWatchMilliseconds = 500;
-
-  explicit QtTrayArea(const QIcon& icon);
+  // Icon actions, menu choices and the area appearing or going away go to `events`.
+  QtTrayArea(const QIcon& icon, EventSink& events);
   ~QtTrayArea() override;
-
-  // Right press, double click and other mouse actions on the icon.
-  std::function<void(TrayMouse)> on_mouse;
-  // A menu item chosen, delivered after the menu has closed.
-  std::function<void(int)> on_menu_item;
-  // The notification area appeared again, or went away.
-  std::function<void()> on_area_back;
-  std::function<void()> on_area_lost;
 
   bool TrayAvailable() override;
   bool AddTrayIcon(int identity, const std::string& tooltip) override;
   bool ShowTrayIcon(int identity) override;
   void RemoveTrayIcon(int identity) override;
-  bool CreatePopupMenu(int menu) override;
-  void AddMenuItem(int menu, int item, const std::string& text) override;
-  void AddMenuSeparator(int menu) override;
+  bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override;
   void DisplayPopupMenu(int menu) override;
 
   QSystemTrayIcon* Icon() const { return icon_.get(); }
   QMenu* Menu(int menu) const;
 
  private:
-  void Watch();
+  void AreaChanged(bool present);
 
   QIcon image_;
+  EventSink& events_;
   std::unique_ptr<QSystemTrayIcon> icon_;
   std::map<int, std::unique_ptr<QMenu>> menus_;
-  QTimer watch_;
+  TrayWatch watch_;
   bool area_present_ = false;
 };
 

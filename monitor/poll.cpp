@@ -1,8 +1,7 @@
-// The poll: timestamp, request address, fetch, parser, CSV row and status line, in this order.
+// The poll: timestamp, request, fetch, parser, CSV row and status line, in this order.
 #include "monitor/poll.h"
 
 #include "monitor/csv_log.h"
-#include "monitor/line_sample.h"
 #include "monitor/parsers.h"
 #include "monitor/status_line.h"
 #include "text/date_format.h"
@@ -14,6 +13,7 @@ namespace verdalin {
 namespace {
 
 constexpr int kSchemeLength = 7;
+constexpr std::string_view kTimestampMask = "%yyyy/%mm/%dd %hh:%ii:%ss";
 
 bool HasHttpScheme(const std::string& address) {
   return UpperCase(LeftPart(address, kSchemeLength)) == "HTTP://";
@@ -21,50 +21,54 @@ bool HasHttpScheme(const std::string& address) {
 
 }  // namespace
 
-// The credentials go in exactly as typed; reading them back out of the address, whatever they
-// hold, is the fetcher's part.
-std::string RequestAddress(const std::string& address, const std::string& login,
-                           const std::string& password) {
-  if (!HasHttpScheme(address)) return address;
-  return "http://" + login + ":" + password + "@" + address.substr(kSchemeLength);
-}
-
-void Poller::Poll() {
-  if (poll_busy_) return;
+std::optional<FetchRequest> Poller::Begin() {
+  if (poll_busy_) return std::nullopt;
   poll_busy_ = true;
-  RunPoll();
-  poll_busy_ = false;
+  time_ = CurrentDate(services_.clock);
+  WindowControls& window = services_.window;
+  FetchRequest request;
+  request.url = window.GetControlText(kAddressField);
+  if (HasHttpScheme(request.url)) {  // the login and password are read only then
+    request.url = "http://" + request.url.substr(kSchemeLength);
+    request.send_credentials = true;
+    request.login = window.GetControlText(kLoginField);
+    request.password = window.GetControlText(kPasswordField);
+  }
+  return request;
 }
 
-void Poller::RunPoll() {
+PollResult Poller::Finish(const std::string& page) {
+  poll_busy_ = false;
   WindowControls& window = services_.window;
-  bool values_found = false;
-  LineSample sample;
-  std::string timestamp = FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", CurrentDate(services_.clock));
-
-  std::string address = window.GetControlText(kAddressField);
-  if (HasHttpScheme(address)) {  // the login and password are read only then
-    address = RequestAddress(address, window.GetControlText(kLoginField),
-                             window.GetControlText(kPasswordField));
-  }
-  page_text_ = services_.fetcher.FetchPage(address);
-  if (page_text_.empty()) {
+  PollResult result;
+  result.time = time_;
+  if (page.empty()) {
     window.SetStatusText(kStatusLineField, "CONNECTION ERROR: check URL.", kPollStatusAppearance);
-    return;
+    return result;
   }
-
-  ParseGatewayPage(SelectedModel(), page_text_, sample, values_found);
-  LocaleNumbers numbers{services_.number_format, services_.locale};
-  if (!AppendLogRow(services_.data_files, services_.file_system,
-                    window.GetControlText(kOutputFileField), sample, timestamp, numbers)) {
+  bool values_found = false;
+  ParseGatewayPage(SelectedModel(), page, result.sample, values_found);
+  result.outcome = values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
+  const LocaleNumbers numbers{services_.number_format, services_.locale};
+  result.row_written =
+      AppendLogRow(services_.data_files, services_.file_system,
+                   window.GetControlText(kOutputFileField), result.sample,
+                   FormatDate(kTimestampMask, time_), numbers);
+  if (!result.row_written)
     window.SetStatusText(kStatusLineField, "ERROR WRITING OUTPUT FILE !", kPollStatusAppearance);
-  }
-  ShowPollResult(window, services_.clock, sample, values_found);
+  ShowPollResult(window, services_.clock, result.sample, values_found);
+  return result;
+}
+
+std::optional<PollResult> Poller::PollWith(PageFetcher& fetcher) {
+  std::optional<FetchRequest> request = Begin();
+  if (!request) return std::nullopt;
+  return Finish(fetcher.FetchPage(*request));
 }
 
 std::string Poller::SelectedModel() {
   // Presets are numbered from 1 (0 is the empty preset), the list's positions from 0.
-  long number = static_cast<long>(services_.window.GetControlState(kPresetList)) + 1;
+  const long number = static_cast<long>(services_.window.GetControlState(kPresetList)) + 1;
   if (number < 0 || number >= static_cast<long>(services_.presets.size())) return "";
   return services_.presets[static_cast<std::size_t>(number)].type;
 }

@@ -1,10 +1,13 @@
-// The poll: one run from the timer tick to the CSV row and the status line.
+// The poll: one run from the timer tick to the CSV row and the status line, around the fetch.
 #pragma once
 
+#include <optional>
 #include <string>
 
-#include "app/preset.h"
+#include "monitor/line_events.h"
+#include "monitor/line_sample.h"
 #include "monitor/page_fetcher.h"
+#include "monitor/preset.h"
 #include "text/clock.h"
 #include "text/file_layer.h"
 #include "text/file_system.h"
@@ -16,7 +19,6 @@ namespace verdalin {
 // The services one poll works with; they outlive the poller.
 struct PollServices {
   WindowControls& window;
-  PageFetcher& fetcher;
   const Clock& clock;
   FileSystem& file_system;
   DataFiles& data_files;
@@ -25,33 +27,43 @@ struct PollServices {
   const PresetTable& presets;
 };
 
-// `address` with the credentials inserted when its first 7 characters read "HTTP://" in any
-// letter case: "http://" + login + ":" + password + "@" + the rest. Other addresses unchanged.
-std::string RequestAddress(const std::string& address, const std::string& login,
-                           const std::string& password);
+// What a poll found, for those who follow the line beyond the status bar.
+struct PollResult {
+  PollOutcome outcome = PollOutcome::kUnreachable;
+  LineSample sample;
+  int32_t time = 0;  // the poll's date value, taken before the fetch
+  bool row_written = false;
+};
 
+// A poll in two halves around the fetch, both on the loop's thread: Begin reads what the fetch
+// needs from the window, Finish turns the page into the row, the status line and the gauge.
 class Poller {
  public:
   explicit Poller(const PollServices& services) : services_(services) {}
   Poller(const Poller&) = delete;
   Poller& operator=(const Poller&) = delete;
 
-  // One poll; returns at once, doing nothing, while another poll runs (a timer tick that comes
-  // during the fetch is dropped).
-  void Poll();
+  // Stamps the time and reads the address, and for an address that starts with "http://" in
+  // any letter case the login and password. Nothing while another poll runs (a timer tick
+  // that comes during the fetch is dropped).
+  std::optional<FetchRequest> Begin();
+  // The rest of the poll for the page fetched (empty: the connection error). Clears PollBusy.
+  PollResult Finish(const std::string& page);
+  // Ends a poll whose fetch was cancelled: nothing is shown or written.
+  void Abandon() { poll_busy_ = false; }
+
+  // One whole poll with a fetcher called here; for benchmarks and tests.
+  std::optional<PollResult> PollWith(PageFetcher& fetcher);
 
   bool PollBusy() const { return poll_busy_; }
-  // The page of the last poll that fetched one (empty after a connection error).
-  const std::string& PageText() const { return page_text_; }
 
  private:
-  void RunPoll();
   // The `type` of the selected preset; empty when none is selected.
   std::string SelectedModel();
 
   PollServices services_;
   bool poll_busy_ = false;
-  std::string page_text_;
+  int32_t time_ = 0;
 };
 
 }  // namespace verdalin

@@ -7,14 +7,7 @@ prefix=$1
 here=$(cd "$(dirname "$0")" && pwd)
 toolchain="$here/../cmake/mingw-w64.cmake"
 
-# Debian's source packages need a deb-src entry for the same suites as the binary ones.
-if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' |
-    $sudo tee /etc/apt/sources.list.d/verdalin-deb-src.sources >/dev/null
-  $sudo apt-get update -q
-fi
-
+# Debian's source packages come through the deb-src entry that tools/install-deps.sh adds.
 work="$prefix/src"
 rm -rf "$work" && mkdir -p "$work"
 cd "$work"

@@ -8,9 +8,9 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
 
-CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$build" -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "${JOBS:-2}"
+cd "$root"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "${JOBS:-2}"
 
 status=0
 for source in "$root"/tests/fuzz/*_fuzz.cpp; do
@@ -27,7 +27,7 @@ for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   [ -d "$root/tests/fuzz/corpus/$name" ] && set -- "$work" "$root/tests/fuzz/corpus/$name"
   log="$build/$name.log"
   echo "Fuzzing $name for $seconds s"
-  if "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len=4096 -print_final_stats=1 -artifact_prefix="$artifacts/" "$@" >"$log" 2>&1; then
     grep -E '^stat::number_of_executed_units' "$log" || true
   else

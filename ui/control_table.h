@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ui/control_ids.h"
+#include "verdalin_version.h"
 
 namespace verdalin {
 
@@ -80,8 +81,7 @@ inline constexpr std::array<TooltipSpec, 5> kBalloonTooltips = {{
 
 // The window.
 inline constexpr std::string_view kWindowTitle = "Verdalin";
-inline constexpr std::string_view kVersionSuffix = " 1.7.2";
-inline constexpr std::string_view kVersion = "1.7.2";
+inline constexpr std::string_view kVersionSuffix = " " VERDALIN_VERSION;
 inline constexpr int kClientWidth = 502;
 inline constexpr int kClientHeight = 391;
 inline constexpr int kWindowX = 306;  // outer frame's top-left corner on the screen
@@ -99,8 +99,17 @@ inline constexpr std::string_view kTrayTooltip =
 inline constexpr int kTrayMenu = 9;
 inline constexpr int kRestoreItem = 1;
 inline constexpr int kQuitItem = 2;
-inline constexpr std::string_view kRestoreItemText = "Restore Window";
-inline constexpr std::string_view kQuitItemText = "Quit";
+
+struct TrayMenuEntry {
+  int item;  // 0: a separator
+  std::string_view text;
+};
+// The tray menu, top to bottom.
+inline constexpr std::array<TrayMenuEntry, 3> kTrayMenuEntries = {{
+    {kRestoreItem, "Restore Window"},
+    {0, ""},
+    {kQuitItem, "Quit"},
+}};
 
 // The browse button's file dialog: description and patterns split by a vertical bar.
 inline constexpr std::string_view kFileDialogTitle = "Select output CSV file";
@@ -124,8 +133,9 @@ inline constexpr int kShortcutShowMinimised = 2;
 inline constexpr std::string_view kMonitoringStopped = "Monitoring stopped.";
 inline constexpr std::string_view kTimerError = "ERROR WITH TIMER!!";
 
-// The program's own home page (never fetched by any test).
+// The program's own home page (never fetched by any test). The link shows "http:// " and the
+// host in capitals, which must fit the link's 110 pixels in its narrow bold font.
 inline constexpr std::string_view kHomePageAddress =
-    "http://www.verdalin.net/?orig=program&version=1.7.2";
+    "http://verdal.in/?orig=program&version=" VERDALIN_VERSION;
 
 }  // namespace verdalin

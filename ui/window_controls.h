@@ -19,8 +19,10 @@ class WindowControls {
   virtual void SetStatusText(int field, const std::string& text, int appearance) = 0;
   virtual std::string GetWindowTitle() = 0;
   virtual void SetWindowTitle(const std::string& title) = 0;
-  // Hides the window, or shows it restored from minimised and activated.
-  virtual void ShowWindow(bool hide) = 0;
+  // Hides the window (and takes it off the taskbar).
+  virtual void HideWindow() = 0;
+  // Shows the window restored from minimised to its normal place and size, and activates it.
+  virtual void RestoreWindow() = 0;
   virtual bool IsMinimised() = 0;
 };
 

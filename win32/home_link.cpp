@@ -9,13 +9,13 @@
 
 namespace verdalin {
 
-void OpenAddress(const std::string& address) {
+bool OpenAddress(const std::string& address) {
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
   info.lpVerb = "open";
   info.lpFile = address.c_str();
   info.nShow = SW_SHOWNORMAL;
-  ShellExecuteExA(&info);  // a browser that cannot start is not reported
+  return ShellExecuteExA(&info) != FALSE;
 }
 
 }  // namespace verdalin

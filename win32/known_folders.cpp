@@ -24,6 +24,10 @@ std::string SpecialFolderPath(int csidl) {
   return result;
 }
 
+std::string SpecialFolderPath(SpecialFolder folder) {
+  return SpecialFolderPath(folder == SpecialFolder::kStartup ? kCsidlStartup : kCsidlPersonal);
+}
+
 std::string ExecutablePath() {
   char path[kMaxPathLength + 1] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(kMaxPathLength));

@@ -4,8 +4,7 @@
 namespace verdalin {
 
 std::string Win32Shell::SpecialFolderPath(SpecialFolder folder) {
-  return verdalin::SpecialFolderPath(folder == SpecialFolder::kStartup ? kCsidlStartup
-                                                                       : kCsidlPersonal);
+  return verdalin::SpecialFolderPath(folder);
 }
 
 std::string Win32Shell::ExecutablePath() {
@@ -18,8 +17,8 @@ bool Win32Shell::CreateStartupEntry(const std::string& path, const StartupEntryS
                          entry.icon_file, entry.icon_index);
 }
 
-void Win32Shell::OpenHomePage(const std::string& address) {
-  OpenAddress(address);
+bool Win32Shell::OpenAddress(const std::string& address) {
+  return verdalin::OpenAddress(address);
 }
 
 void Win32Process::SetPriority(PriorityClass priority) {
@@ -27,7 +26,7 @@ void Win32Process::SetPriority(PriorityClass priority) {
 }
 
 bool Win32Process::StartSocketLayer() {
-  return StartWindowsSockets();
+  return verdalin::StartSocketLayer();
 }
 
 }  // namespace verdalin

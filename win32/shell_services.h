@@ -13,6 +13,8 @@ inline constexpr int kCsidlStartup = 7;
 
 // known_folders.cpp: the folder's path without trailing backslash and blanks; "" when unknown.
 std::string SpecialFolderPath(int csidl);
+// The personal documents folder, or the user's Startup folder.
+std::string SpecialFolderPath(SpecialFolder folder);
 // The running executable's full path (at most 1024 characters).
 std::string ExecutablePath();
 
@@ -22,15 +24,16 @@ bool CreateShellLink(const std::string& target, const std::string& link_path,
                      const std::string& working_directory, int show_command, int hot_key,
                      const std::string& icon_file, int icon_index);
 
-// home_link.cpp: opens the address with the shell's "open" verb; failures are silent.
-void OpenAddress(const std::string& address);
+// home_link.cpp: opens the address with the shell's "open" verb; false when the shell could not.
+bool OpenAddress(const std::string& address);
 
 // priority.cpp: the process priority class; false when refused.
 bool SetProcessPriority(PriorityClass priority);
 
 // socket_layer.cpp: WSAStartup asking for version 1.1; false when the socket layer cannot start.
-bool StartWindowsSockets();
+bool StartSocketLayer();
 
+// shell_services.cpp: the shell and process services the core asks of the Windows front end.
 class Win32Shell : public ShellServices {
  public:
   std::string SpecialFolderPath(SpecialFolder folder) override;
@@ -38,7 +41,7 @@ class Win32Shell : public ShellServices {
   char PathSeparator() override { return '\\'; }
   std::string StartupEntryName() override { return "Verdalin.lnk"; }
   bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) override;
-  void OpenHomePage(const std::string& address) override;
+  bool OpenAddress(const std::string& address) override;
 };
 
 class Win32Process : public ProcessServices {

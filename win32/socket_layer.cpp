@@ -5,7 +5,7 @@
 
 namespace verdalin {
 
-bool StartWindowsSockets() {
+bool StartSocketLayer() {
   WSADATA data;
   return WSAStartup(MAKEWORD(1, 1), &data) == 0;
 }

@@ -1,7 +1,12 @@
 // The event dispatch of the application core, row by row, with the tray moves and the shutdown.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "fakes/app_harness.h"
+#include "ui/control_table.h"
+#include "verdalin_version.h"
 
 namespace verdalin {
 
@@ -13,7 +18,7 @@ struct Started : AppHarness {
         "[Index]\r\ntotal=2\r\n1=A\r\n2=B\r\n"
         "[A]\r\ntype=SAGEM\r\nlabel=A\r\nURL=ua\r\nlogin=la\r\npassword=pa\r\ndownmax=1\r\n"
         "[B]\r\ntype=AH4222\r\nlabel=B\r\nURL=ub\r\nlogin=lb\r\npassword=pb\r\ndownmax=2\r\n";
-    EXPECT_TRUE(app.Start(""));
+    EXPECT_TRUE(Start());
     mark = log.size();
   }
   CallLog Since() const { return LogFrom(mark); }
@@ -26,11 +31,7 @@ TEST(AppDispatch, CloseAndQuitEndTheLoopAndShutdownSavesThenRemovesTheIcon) {
   for (bool by_menu : {false, true}) {
     Started h;
     h.front.texts[kAddressField] = "http://127.0.0.1:8/edited";
-    if (by_menu) {
-      h.app.OnMenuItem(2);
-    } else {
-      h.app.OnClose();
-    }
+    h.Send(by_menu ? EventKind::kTrayMenuItem : EventKind::kCloseRequested, 2);
     EXPECT_TRUE(h.app.QuitRequested());
     EXPECT_EQ(h.Since(), (CallLog{"end loop"}));
     EXPECT_EQ(h.app.Shutdown(), 0);
@@ -44,12 +45,12 @@ TEST(AppDispatch, CloseAndQuitEndTheLoopAndShutdownSavesThenRemovesTheIcon) {
 TEST(AppDispatch, RestoreMenuItemShowsWithNormalPriorityAndOtherItemsAreIgnored) {
   Started h;
   h.front.minimised = true;
-  h.app.OnMenuItem(1);
+  h.Send(EventKind::kTrayMenuItem, 1);
   EXPECT_EQ(h.Since(), (CallLog{"show", "normal"}));
   EXPECT_FALSE(h.front.minimised);
   h.mark = h.log.size();
-  h.app.OnMenuItem(3);
-  h.app.OnMenuItem(0);
+  h.Send(EventKind::kTrayMenuItem, 3);
+  h.Send(EventKind::kTrayMenuItem, 0);
   EXPECT_TRUE(h.Since().empty());
   EXPECT_FALSE(h.app.QuitRequested());
 }
@@ -57,41 +58,82 @@ TEST(AppDispatch, RestoreMenuItemShowsWithNormalPriorityAndOtherItemsAreIgnored)
 TEST(AppDispatch, StartRunsTheTimerAndOnePollEachTime) {
   Started h;
   h.front.texts[kDelayField] = "20";
-  h.app.OnControl(kStartButton);
+  h.Send(EventKind::kControl, kStartButton);
   h.front.texts[kDelayField] = "7";
-  h.app.OnControl(kStartButton);
-  EXPECT_EQ(h.Since(), (CallLog{"start timer 1 20000", "poll", "start timer 1 7000", "poll"}));
+  h.Send(EventKind::kControl, kStartButton);
+  const std::string error = "status 0 CONNECTION ERROR: check URL. 5";  // no gateway here
+  EXPECT_EQ(h.Since(),
+            (CallLog{"start timer 1 20000", "poll", error, "start timer 1 7000", "poll", error}));
   EXPECT_EQ(h.front.timers, (std::map<int, int64_t>{{1, 7000}}));
-  h.app.OnTimer();
-  EXPECT_EQ(h.poll.count, 3);
+  h.Send(EventKind::kTimerTick, 1);
+  h.Send(EventKind::kTimerTick, 2);  // not the interval timer
+  EXPECT_EQ(h.Polls(), 3);
 }
 
-TEST(AppDispatch, TimerPeriodIsUnchecked) {
-  EXPECT_EQ(TimerPeriod("abc"), 0);
-  EXPECT_EQ(TimerPeriod("-5"), -5000);
+// One rule for both programs: never under a second (0, negative or letters would poll without
+// a pause), never beyond what the platform timers take.
+TEST(AppDispatch, TimerPeriodRunsAtLeastEverySecond) {
+  EXPECT_EQ(TimerPeriod("abc"), 1000);
+  EXPECT_EQ(TimerPeriod("0"), 1000);
+  EXPECT_EQ(TimerPeriod("-5"), 1000);
   EXPECT_EQ(TimerPeriod(" 12s"), 12000);
-  EXPECT_EQ(TimerPeriod("2147483647"), int64_t{2147483647} * 1000);  // no 32-bit overflow
+  EXPECT_EQ(TimerPeriod("2147483"), 2147483000);
+  EXPECT_EQ(TimerPeriod("2147484"), kLongestTimerPeriod);
+  EXPECT_EQ(TimerPeriod("2147483647"), kLongestTimerPeriod);  // no 32-bit overflow
   Started h;
   h.front.texts[kDelayField] = "letters";
-  h.app.OnControl(kStartButton);
-  EXPECT_EQ(h.Since(), (CallLog{"start timer 1 0", "poll"}));
+  h.Send(EventKind::kControl, kStartButton);
+  EXPECT_EQ(h.Since().front(), "start timer 1 1000");
 }
 
 TEST(AppDispatch, RefusedTimerShowsTheErrorAndDoesNotPoll) {
   Started h;
   h.front.refuse_timer = true;
-  h.app.OnControl(kStartButton);
+  h.Send(EventKind::kControl, kStartButton);
   EXPECT_EQ(h.Since(), (CallLog{"start timer 1 300000", "status 0 ERROR WITH TIMER!! 5"}));
-  EXPECT_EQ(h.poll.count, 0);
+  EXPECT_EQ(h.Polls(), 0);
 }
 
 TEST(AppDispatch, StopShowsItsMessageWithOrWithoutATimer) {
   Started h;
-  h.app.OnControl(kStopButton);
+  h.Send(EventKind::kControl, kStopButton);
   EXPECT_EQ(h.Since(), (CallLog{"stop timer 1", "status 0 Monitoring stopped. 6"}));
-  h.app.OnControl(kStartButton);
-  h.app.OnControl(kStopButton);
+  h.Send(EventKind::kControl, kStartButton);
+  h.Send(EventKind::kControl, kStopButton);
   EXPECT_TRUE(h.front.timers.empty());
+}
+
+// The fetch runs beside the loop: a tick that comes meanwhile is dropped, and a STOP stops the
+// timer at once and shows its message after the poll's own, so no further poll runs.
+TEST(AppDispatch, TicksDuringAFetchAreDroppedAndStopWaitsForThePoll) {
+  Started h;
+  h.fetcher.page = "<html>a page of no known model</html>";
+  h.app.Dispatch({EventKind::kControl, kStartButton});
+  h.app.Dispatch({EventKind::kTimerTick, 1});
+  h.app.Dispatch({EventKind::kControl, kStopButton});
+  h.Settle();
+  EXPECT_EQ(h.Polls(), 1);
+  EXPECT_TRUE(h.front.timers.empty());
+  const std::vector<std::string> shown = h.front.StatusHistory(0);
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_NE(shown[shown.size() - 2].find("Warning : Bad/Empty values"), std::string::npos);
+  EXPECT_EQ(shown.back(), "Monitoring stopped.");
+}
+
+// A quit while the gateway hangs cancels the fetch: no row, the settings saved, the end at once.
+TEST(AppDispatch, QuitDuringAFetchCancelsItAndSavesTheSettings) {
+  Started h;
+  h.front.texts[kOutputFileField] = "C:\\Verdalin\\log.csv";
+  h.fetcher.page = "<html>late</html>";
+  h.fetcher.during_fetch = [](CancelToken& cancel) {
+    while (!cancel.Cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  h.app.Dispatch({EventKind::kControl, kStartButton});
+  h.app.Dispatch({EventKind::kTerminationRequested});
+  EXPECT_TRUE(h.app.QuitRequested());
+  EXPECT_EQ(h.app.Shutdown(), 0);
+  EXPECT_EQ(h.disk.files.count("C:\\Verdalin\\log.csv"), 0u);
+  EXPECT_EQ(h.Setting("output_file"), "C:\\Verdalin\\log.csv");
 }
 
 TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
@@ -100,7 +142,7 @@ TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
   h.front.texts[kOutputFileField] = "C:\\out.csv";
   h.front.states[kPresetList] = 1;
   h.front.texts[kAddressField] = "typed by hand";
-  h.app.OnControl(kPresetList);  // a focus change, say: the preset comes back all the same
+  h.Send(EventKind::kControl, kPresetList);  // a focus change, say: the preset comes back all the same
   EXPECT_EQ(h.Since(), (CallLog{"text 1", "text 2", "text 3", "text 13"}));
   EXPECT_EQ(h.Text(kAddressField), "ub");
   EXPECT_EQ(h.Text(kLoginField), "lb");
@@ -109,11 +151,11 @@ TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
   EXPECT_EQ(h.Text(kDelayField), "45");
   EXPECT_EQ(h.Text(kOutputFileField), "C:\\out.csv");
   h.front.states[kPresetList] = 0;
-  h.app.OnControl(kPresetList);
+  h.Send(EventKind::kControl, kPresetList);
   EXPECT_EQ(h.Text(kAddressField), "ua");
   for (int nothing : {-1, 5}) {
     h.front.states[kPresetList] = nothing;
-    h.app.OnControl(kPresetList);
+    h.Send(EventKind::kControl, kPresetList);
     EXPECT_EQ(h.Text(kAddressField), "");
     EXPECT_EQ(h.Text(kLoginField), "");
     EXPECT_EQ(h.Text(kPasswordField), "");
@@ -124,7 +166,7 @@ TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
 TEST(AppDispatch, BrowseStartsFromTheFieldAndKeepsItWhenCancelled) {
   Started h;
   h.front.texts[kOutputFileField] = "D:\\data\\line.csv";
-  h.app.OnControl(kBrowseButton);
+  h.Send(EventKind::kControl, kBrowseButton);
   ASSERT_EQ(h.front.dialog_requests.size(), 1u);
   const FileDialogRequest& request = h.front.dialog_requests[0];
   EXPECT_EQ(request.title, "Select output CSV file");
@@ -133,7 +175,7 @@ TEST(AppDispatch, BrowseStartsFromTheFieldAndKeepsItWhenCancelled) {
   EXPECT_EQ(request.initial_name, "line.csv");
   EXPECT_EQ(h.Text(kOutputFileField), "D:\\data\\line.csv");
   h.front.chosen_file = "E:\\new.csv";
-  h.app.OnControl(kBrowseButton);
+  h.Send(EventKind::kControl, kBrowseButton);
   EXPECT_EQ(h.Text(kOutputFileField), "E:\\new.csv");
 }
 
@@ -160,42 +202,50 @@ TEST(AppDispatch, OutputFileRequestSplitsAtTheLastSeparator) {
 
 TEST(AppDispatch, HomePageLinkOpensTheProgramsOwnAddress) {
   Started h;
-  h.app.OnControl(kHomePageLink);
-  EXPECT_EQ(h.Since(), (CallLog{"open http://www.verdalin.net/?orig=program&version=1.7.2"}));
+  h.Send(EventKind::kControl, kHomePageLink);
+  EXPECT_EQ(h.Since(), (CallLog{"open " + std::string(kHomePageAddress)}));
+  EXPECT_EQ(kHomePageAddress.substr(kHomePageAddress.find('?')),
+            "?orig=program&version=" VERDALIN_VERSION);
 }
 
 TEST(AppDispatch, OtherControlsAreIgnored) {
   Started h;
-  for (int id : {1, 2, 3, 4, 9, 13, 17, 18, 21, 24, -1}) h.app.OnControl(id);
+  for (int id : {1, 2, 3, 4, 9, 13, 17, 18, 21, 24, -1}) h.Send(EventKind::kControl, id);
   h.front.minimised = true;
-  h.app.OnControl(kAddressField);  // a control event is not "any other event"
+  h.Send(EventKind::kControl, kAddressField);  // a control event is not "any other event"
   EXPECT_TRUE(h.Since().empty());
 }
 
-TEST(AppDispatch, MinimisedWindowGoesToTheTrayOnTheNextOtherEvent) {
+TEST(AppDispatch, MinimisedWindowGoesToTheTrayAndComesBackOnADoubleClick) {
   Started h;
-  h.app.OnOtherEvent();
+  h.Send(EventKind::kWindowMinimised);
   EXPECT_TRUE(h.Since().empty());
   h.front.minimised = true;
-  h.app.OnOtherEvent();
-  EXPECT_EQ(h.Since(), (CallLog{"hide", "idle"}));
+  h.Send(EventKind::kWindowMinimised);
+  h.Send(EventKind::kTimerTick, 1);  // already in the tray: hidden once only
+  EXPECT_EQ(h.Since().front(), "hide");
+  EXPECT_EQ(LogCount(h.Since(), "hide"), 1);
+  EXPECT_EQ(h.Since()[1], "idle");
   h.mark = h.log.size();
-  h.app.OnTrayMouse(TrayMouse::kDoubleClick);
+  h.Send(EventKind::kTrayIconDoubleClick);
   EXPECT_EQ(h.Since(), (CallLog{"normal", "show"}));
   EXPECT_FALSE(h.front.hidden);
 }
 
-TEST(AppDispatch, TrayMouseActions) {
+TEST(AppDispatch, TrayMenuIsDataAndOpensOnARightPress) {
   Started h;
-  h.app.OnTrayMouse(TrayMouse::kRightPress);
-  h.app.OnTrayMouse(TrayMouse::kOther);
+  ASSERT_EQ(h.front.menu_entries.size(), kTrayMenuEntries.size());
+  EXPECT_EQ(h.front.menu_entries[0].item, kRestoreItem);
+  EXPECT_EQ(h.front.menu_entries[0].text, "Restore Window");
+  EXPECT_EQ(h.front.menu_entries[1].item, kMenuSeparator);
+  EXPECT_EQ(h.front.menu_entries.back().text, "Quit");
+  h.Send(EventKind::kTrayIconRightPress);
   EXPECT_EQ(h.Since(), (CallLog{"popup 9"}));
   AppHarness no_menu;
   no_menu.front.menu_possible = false;
-  ASSERT_TRUE(no_menu.app.Start(""));
-  EXPECT_EQ(LogIndex(no_menu.log, "menu 9 item 1 Restore Window"), -1);
+  ASSERT_TRUE(no_menu.Start());
   const std::size_t mark = no_menu.log.size();
-  no_menu.app.OnTrayMouse(TrayMouse::kRightPress);
+  no_menu.Send(EventKind::kTrayIconRightPress);
   EXPECT_TRUE(no_menu.LogFrom(mark).empty());
 }
 
@@ -203,42 +253,70 @@ TEST(AppDispatch, WithoutNotificationAreaMinimisingDoesNotHide) {
   Started h;
   h.front.tray_available = false;
   h.front.minimised = true;
-  h.app.OnOtherEvent();
+  h.Send(EventKind::kWindowMinimised);
   EXPECT_TRUE(h.Since().empty());
   EXPECT_FALSE(h.front.hidden);
 }
 
-TEST(AppDispatch, TrayRecreatedAddsTheIconAgainAndTrayLostBringsTheWindowBack) {
+TEST(AppDispatch, TrayAreaBackAddsTheIconAgainAndTrayLostBringsTheWindowBack) {
   AppHarness h;
   h.front.tray_available = false;  // no notification area at start
-  ASSERT_TRUE(h.app.Start(""));
+  ASSERT_TRUE(h.Start());
   h.front.tray_available = true;
   std::size_t mark = h.log.size();
-  h.app.OnTrayRecreated();
+  h.Send(EventKind::kTrayAreaBack);
   EXPECT_EQ(h.LogFrom(mark), (CallLog{"add icon 0", "show icon 0"}));
   h.front.minimised = true;
-  h.app.OnOtherEvent();
+  h.Send(EventKind::kWindowMinimised);
   EXPECT_TRUE(h.front.hidden);
   h.front.tray_available = false;
   mark = h.log.size();
-  h.app.OnTrayLost();
+  h.Send(EventKind::kTrayAreaLost);
   EXPECT_EQ(h.LogFrom(mark), (CallLog{"show", "normal"}));
   h.front.minimised = true;
-  h.app.OnOtherEvent();
+  h.Send(EventKind::kWindowMinimised);
   EXPECT_FALSE(h.front.hidden);
 }
 
-TEST(AppDispatch, SessionEndSavesOnceLikeANormalExit) {
+// Started at logon before the panel exists: the window goes to the tray once the area appears,
+// unless the user took it in hand meanwhile.
+TEST(AppDispatch, StartupHideWaitsForALateNotificationArea) {
+  for (bool user_acts : {false, true}) {
+    AppHarness h;
+    h.front.tray_available = false;
+    ASSERT_TRUE(h.Start("-startup"));
+    EXPECT_FALSE(h.front.hidden);
+    if (user_acts) h.Send(EventKind::kControl, kAddressField);
+    h.front.tray_available = true;
+    const std::size_t mark = h.log.size();
+    h.Send(EventKind::kTrayAreaBack);
+    EXPECT_EQ(h.front.hidden, !user_acts);
+    EXPECT_EQ(LogCount(h.LogFrom(mark), "idle"), user_acts ? 0 : 1);
+  }
+}
+
+// A session-end request saves at once; the logout may still be cancelled, so the exit saves
+// again, with whatever was edited in between.
+TEST(AppDispatch, SessionEndSavesAndTheExitSavesAgain) {
   Started h;
   h.front.texts[kLoginField] = "edited";
-  h.app.OnSessionEnd();
+  h.Send(EventKind::kSessionSaveRequest);
   EXPECT_EQ(h.Setting("login"), "edited");
-  const std::string write = std::string("write ") + AppHarness::kSettings;
-  const auto writes = LogCount(h.log, write);
-  h.app.OnSessionEnd();
+  EXPECT_FALSE(h.app.QuitRequested());
+  h.front.texts[kLoginField] = "edited after a cancelled logout";
   EXPECT_EQ(h.app.Shutdown(), 0);
-  EXPECT_EQ(LogCount(h.log, write), writes);
+  EXPECT_EQ(h.Setting("login"), "edited after a cancelled logout");
   EXPECT_EQ(LogCount(h.log, "remove icon 0"), 1);
+}
+
+TEST(AppDispatch, TerminationEndsTheLoopAndTheExitSaves) {
+  Started h;
+  h.front.texts[kLoginField] = "edited";
+  h.Send(EventKind::kTerminationRequested);
+  EXPECT_TRUE(h.app.QuitRequested());
+  EXPECT_EQ(h.Since(), (CallLog{"end loop"}));
+  h.app.Shutdown();
+  EXPECT_EQ(h.Setting("login"), "edited");
 }
 
 }  // namespace verdalin

@@ -10,7 +10,7 @@ namespace verdalin {
 TEST(AppSettings, RoundTripThroughTheSettingsFile) {
   AppHarness first;
   first.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=1\r\n1=P\r\n[P]\r\nlabel=One\r\n";
-  ASSERT_TRUE(first.app.Start(""));
+  ASSERT_TRUE(first.Start());
   first.front.texts[kDownstreamMaxField] = "20480";
   first.front.texts[kLoginField] = "user name";
   first.front.texts[kDelayField] = "15";
@@ -18,7 +18,7 @@ TEST(AppSettings, RoundTripThroughTheSettingsFile) {
   first.front.texts[kOutputFileField] = "E:\\d\\f.csv";
   first.front.states[kPresetList] = 0;
   first.front.texts[kPasswordField] = "p@ss w\xE9rd;=";
-  first.app.OnClose();
+  first.Send(EventKind::kCloseRequested);
   first.app.Shutdown();
   // The keys in their saving order.
   const std::string& file = first.disk.files[AppHarness::kSettings];
@@ -32,7 +32,7 @@ TEST(AppSettings, RoundTripThroughTheSettingsFile) {
 
   AppHarness second;
   second.disk = first.disk;
-  ASSERT_TRUE(second.app.Start(""));
+  ASSERT_TRUE(second.Start());
   EXPECT_EQ(second.Text(kDownstreamMaxField), "20480");
   EXPECT_EQ(second.Text(kLoginField), "user name");
   EXPECT_EQ(second.Text(kDelayField), "15");
@@ -79,8 +79,8 @@ TEST(AppSettings, SelectionBeyondTheListIsSavedAsNone) {
   AppHarness h;
   h.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=1\r\n1=P\r\n[P]\r\nlabel=One\r\n";
   h.disk.files[AppHarness::kSettings] = "[Settings]\r\npreset=2\r\n";
-  ASSERT_TRUE(h.app.Start(""));
-  EXPECT_EQ(h.front.list_items.size(), 1u);
+  ASSERT_TRUE(h.Start());
+  EXPECT_EQ(h.front.list_items[kPresetList].size(), 1u);
   EXPECT_EQ(h.front.GetControlState(kPresetList), -1);
   h.app.Shutdown();
   EXPECT_EQ(h.Setting("preset"), "-1");
@@ -90,7 +90,7 @@ TEST(AppSettings, RunsThatIsNotANumberStartsAgainAtOne) {
   AppHarness h;
   h.disk.files[AppHarness::kSettings] = "[Statistics]\r\nRuns=lots\r\nLastRun=old\r\n";
   h.clock.now = {2024, 2, 29, 7, 3, 59};
-  ASSERT_TRUE(h.app.Start(""));
+  ASSERT_TRUE(h.Start());
   EXPECT_EQ(h.Statistic("Runs"), "1");
   EXPECT_EQ(h.Statistic("LastRun"), "2024/02/29-07:03");
 }
@@ -100,7 +100,7 @@ TEST(AppSettings, OutputFileDefaultWithoutDocumentsFolder) {
   EXPECT_EQ(DefaultOutputFile("/home/me/Documents", '/'), "/home/me/Documents/Verdalin_Data.CsV");
   AppHarness h;
   h.front.documents_folder = "";
-  ASSERT_TRUE(h.app.Start(""));
+  ASSERT_TRUE(h.Start());
   EXPECT_EQ(h.Text(kOutputFileField), "\\Verdalin_Data.CsV");
 }
 
@@ -168,8 +168,8 @@ TEST(AppStartupBox, UnknownStartupFolderGivesTheNameAlone) {
   BoxHarness h;
   h.front.startup_folder = "";
   EXPECT_EQ(StartupEntryPath(h.front), "\\Verdalin.lnk");
-  h.app.Start("");
-  h.app.OnControl(kRunAtStartupBox);  // the box is clear: a removal of "\Verdalin.lnk"
+  h.Start();
+  h.Send(EventKind::kControl, kRunAtStartupBox);  // the box is clear: a removal of "\Verdalin.lnk"
   EXPECT_GE(LogIndex(h.log, "remove \\Verdalin.lnk"), 0);
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/scramble.h"
 #include "fakes/app_harness.h"
+#include "verdalin_version.h"
 
 namespace verdalin {
 
@@ -19,9 +20,9 @@ const char* kTwoPresets =
 
 TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
   AppHarness h;
-  ASSERT_TRUE(h.app.Start(""));
-  EXPECT_EQ(h.front.title, "Verdalin 1.7.2");
-  EXPECT_TRUE(h.front.list_items.empty());
+  ASSERT_TRUE(h.Start(""));
+  EXPECT_EQ(h.front.title, "Verdalin " VERDALIN_VERSION);
+  EXPECT_TRUE(h.front.list_items[kPresetList].empty());
   EXPECT_EQ(h.front.GetControlState(kPresetList), -1);
   EXPECT_EQ(h.Text(kDownstreamMaxField), "8192");
   EXPECT_EQ(h.Text(kLoginField), "admin");
@@ -35,11 +36,11 @@ TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
   EXPECT_EQ(h.Setting("url"), "<missing>");  // settings are written at exit only
   EXPECT_FALSE(h.front.hidden);
   EXPECT_TRUE(h.front.timers.empty());
-  EXPECT_EQ(h.poll.count, 0);
+  EXPECT_EQ(h.Polls(), 0);
   EXPECT_EQ(h.front.tray_tooltip,
             "Verdalin is monitoring for your ADSL status...\rDouble click to open main window.");
   EXPECT_EQ(h.app.Locale().decimal_separator, ",");
-  EXPECT_EQ(h.app.ProgramDirectory(), "C:\\Verdalin\\");
+  EXPECT_EQ(h.front.menu_entries.size(), 3u);
 
   EXPECT_EQ(h.app.Shutdown(), 0);
   EXPECT_EQ(h.Setting("preset"), "-1");
@@ -49,7 +50,7 @@ TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
 TEST(AppStartup, StepsRunInTheirOrder) {
   AppHarness h;
   h.disk.files[AppHarness::kPresets] = kTwoPresets;
-  ASSERT_TRUE(h.app.Start(""));
+  ASSERT_TRUE(h.Start(""));
   const CallLog& log = h.log;
   const std::string settings_write = std::string("write ") + AppHarness::kSettings;
   const std::vector<std::string> order = {"locale",
@@ -63,9 +64,6 @@ TEST(AppStartup, StepsRunInTheirOrder) {
                                           "add icon 0",
                                           "show icon 0",
                                           "menu 9",
-                                          "menu 9 item 1 Restore Window",
-                                          "menu 9 separator",
-                                          "menu 9 item 2 Quit",
                                           settings_write,
                                           "text 13",
                                           "state 15 0",
@@ -95,8 +93,8 @@ TEST(AppStartup, StoredSelectionDoesNotCopyThePresetAndPasswordIsUnscrambled) {
       "[Settings]\r\ndownstream=1024\r\nlogin=me\r\ndelay=60\r\nurl=http://127.0.0.1:9/x\r\n"
       "output_file=D:\\log.csv\r\npreset=1\r\ncrypted_password=" +
       StorePassword("s3cr&t") + "\r\n[Statistics]\r\nRuns=41\r\n";
-  ASSERT_TRUE(h.app.Start(""));
-  EXPECT_EQ(h.front.list_items, (std::vector<std::string>{"Sagem 8M", "Tecom 20M"}));
+  ASSERT_TRUE(h.Start(""));
+  EXPECT_EQ(h.front.list_items[kPresetList], (std::vector<std::string>{"Sagem 8M", "Tecom 20M"}));
   EXPECT_EQ(h.front.GetControlState(kPresetList), 1);
   EXPECT_EQ(h.Text(kAddressField), "http://127.0.0.1:9/x");
   EXPECT_EQ(h.Text(kLoginField), "me");
@@ -115,7 +113,7 @@ TEST(AppStartup, StartupEntryOfSizeAboveZeroTicksTheBox) {
     AppHarness h;
     h.disk.folders.insert("C:\\Users\\me\\Start Menu\\Programs\\Startup");
     h.disk.files[entry] = contents;
-    ASSERT_TRUE(h.app.Start(""));
+    ASSERT_TRUE(h.Start(""));
     EXPECT_EQ(h.front.GetControlState(kRunAtStartupBox), *contents ? 1 : 0) << contents;
   }
 }
@@ -124,7 +122,7 @@ TEST(AppStartup, FatalSocketErrorShowsTheMessageAndWritesNothing) {
   AppHarness h;
   h.disk.files[AppHarness::kSettings] = "[Statistics]\r\nRuns=7\r\n";
   h.front.sockets_work = false;
-  EXPECT_FALSE(h.app.Start("-startup"));
+  EXPECT_FALSE(h.Start("-startup"));
   ASSERT_EQ(h.front.messages.size(), 1u);
   EXPECT_EQ(h.front.messages[0].title, "Verdalin : Fatal Error");
   EXPECT_EQ(h.front.messages[0].text,
@@ -134,10 +132,10 @@ TEST(AppStartup, FatalSocketErrorShowsTheMessageAndWritesNothing) {
   EXPECT_EQ(Application::ExitCode(), 0);
   EXPECT_FALSE(h.front.built);
   EXPECT_EQ(LogIndex(h.log, "add icon 0"), -1);
-  EXPECT_EQ(h.poll.count, 0);
+  EXPECT_EQ(h.Polls(), 0);
   EXPECT_EQ(h.disk.files[AppHarness::kSettings], "[Statistics]\r\nRuns=7\r\n");
-  // Even a front end that runs its shutdown anyway writes no settings.
-  h.app.OnSessionEnd();
+  // Even a session end that reaches it anyway writes no settings.
+  h.Send(EventKind::kSessionSaveRequest);
   EXPECT_EQ(h.disk.files.count(AppHarness::kSettings), 1u);
   EXPECT_EQ(h.Setting("url"), "<missing>");
 }
@@ -159,10 +157,10 @@ TEST(AppStartup, FirstParameterRules) {
 
 TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {
   AppHarness h;
-  ASSERT_TRUE(h.app.Start(FirstParameter("verdalin.exe \"-STARTUP\"")));
+  ASSERT_TRUE(h.Start(FirstParameter("verdalin.exe \"-STARTUP\"")));
   EXPECT_TRUE(h.front.hidden);
   EXPECT_EQ(h.front.timers, (std::map<int, int64_t>{{1, 300000}}));
-  EXPECT_EQ(h.poll.count, 1);
+  EXPECT_EQ(h.Polls(), 1);
   EXPECT_LT(LogIndex(h.log, "idle"), LogIndex(h.log, "poll"));
   EXPECT_LT(LogIndex(h.log, "hide"), LogIndex(h.log, "start timer 1 300000"));
   EXPECT_LT(LogIndex(h.log, "text 3"), LogIndex(h.log, "hide"));  // after the settings
@@ -171,28 +169,28 @@ TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {
 TEST(AppStartup, StartupParameterVariantsWithoutEffect) {
   for (const char* line : {"verdalin.exe -other -startup", "verdalin.exe", "verdalin.exe -start"}) {
     AppHarness h;
-    ASSERT_TRUE(h.app.Start(FirstParameter(line)));
+    ASSERT_TRUE(h.Start(FirstParameter(line)));
     EXPECT_FALSE(h.front.hidden) << line;
     EXPECT_TRUE(h.front.timers.empty()) << line;
-    EXPECT_EQ(h.poll.count, 0) << line;
+    EXPECT_EQ(h.Polls(), 0) << line;
   }
 }
 
 TEST(AppStartup, RefusedTimerAtStartupStillPollsSilently) {
   AppHarness h;
   h.front.refuse_timer = true;
-  ASSERT_TRUE(h.app.Start("-startup"));
-  EXPECT_EQ(h.poll.count, 1);
+  ASSERT_TRUE(h.Start("-startup"));
+  EXPECT_EQ(h.Polls(), 1);
   EXPECT_EQ(LogIndex(h.log, "status 0 ERROR WITH TIMER!! 5"), -1);
 }
 
 TEST(AppStartup, StartupParameterWithoutNotificationAreaKeepsTheWindowReachable) {
   AppHarness h;
   h.front.tray_available = false;
-  ASSERT_TRUE(h.app.Start("-startup"));
+  ASSERT_TRUE(h.Start("-startup"));
   EXPECT_FALSE(h.front.hidden);
   EXPECT_EQ(LogIndex(h.log, "idle"), -1);
-  EXPECT_EQ(h.poll.count, 1);  // monitoring is on all the same
+  EXPECT_EQ(h.Polls(), 1);  // monitoring is on all the same
   EXPECT_EQ(h.front.timers.size(), 1u);
 }
 

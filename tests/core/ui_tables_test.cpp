@@ -70,7 +70,7 @@ TEST(InterfaceTexts, FrenchTextsWinAndAreWindows1252) {
   EXPECT_EQ(texts.Text(16), " Configuration ADSL ");
   EXPECT_EQ(texts.Text(19), "");
   EXPECT_EQ(texts.Text(22), "c:\\stats.csv");
-  EXPECT_EQ(texts.Text(26), "http:// WWW.VERDALIN.NET");
+  EXPECT_EQ(texts.Text(26), "http:// VERDAL.IN");
   EXPECT_EQ(texts.Text(31), "Lancer au d\xE9marrage du syst\xE8me.");
   EXPECT_EQ(texts.Text(32), "");
   EXPECT_EQ(texts.Text(-1), "");

@@ -2,20 +2,22 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
 #include "app/front_end.h"
+#include "fakes/fake_window.h"
 #include "ui/control_ids.h"
 
 namespace verdalin {
-
-// One log shared by the fakes, so that tests can check the order of calls across services.
-using CallLog = std::vector<std::string>;
 
 inline std::ptrdiff_t LogIndex(const CallLog& log, const std::string& entry) {
   auto found = std::find(log.begin(), log.end(), entry);
@@ -26,7 +28,7 @@ inline std::ptrdiff_t LogCount(const CallLog& log, const std::string& entry) {
   return std::count(log.begin(), log.end(), entry);
 }
 
-class FakeFrontEnd : public WindowControls,
+class FakeFrontEnd : public FakeWindow,
                      public WindowSystem,
                      public IntervalTimer,
                      public TrayArea,
@@ -34,98 +36,74 @@ class FakeFrontEnd : public WindowControls,
                      public ShellServices,
                      public ProcessServices {
  public:
-  explicit FakeFrontEnd(CallLog& log) : log_(log) {}
-
-  // Window controls.
-  std::string GetControlText(int id) override { return texts[id]; }
-  void SetControlText(int id, const std::string& text) override {
-    log_.push_back("text " + std::to_string(id));
-    texts[id] = text;
-  }
-  int GetControlState(int id) override {
-    auto found = states.find(id);
-    return found != states.end() ? found->second : id == kPresetList ? -1 : 0;
-  }
-  void SetControlState(int id, int value) override {
-    log_.push_back("state " + std::to_string(id) + " " + std::to_string(value));
-    const bool in_list = value >= 0 && value < static_cast<int>(list_items.size());
-    states[id] = id == kPresetList ? (in_list ? value : -1) : value;
-  }
-  void AddListItem(int id, int position, const std::string& text) override {
-    log_.push_back("item " + std::to_string(id) + " " + std::to_string(position));
-    list_items.insert(list_items.begin() + std::min<std::size_t>(position, list_items.size()),
-                      text);
-  }
-  void SetStatusText(int field, const std::string& text, int appearance) override {
-    log_.push_back("status " + std::to_string(field) + " " + text + " " +
-                   std::to_string(appearance));
-  }
-  std::string GetWindowTitle() override { return title; }
-  void SetWindowTitle(const std::string& new_title) override { title = new_title; }
-  void ShowWindow(bool hide) override {
-    log_.push_back(hide ? "hide" : "show");
-    hidden = hide;
-    if (!hide) minimised = false;
-  }
-  bool IsMinimised() override { return minimised; }
+  explicit FakeFrontEnd(CallLog& log) : FakeWindow(&log) {}
 
   // Window system.
   void BuildMainWindow(const InterfaceTexts& interface_texts) override {
-    log_.push_back("build");
+    Log("build");
     built = true;
     title = "Verdalin";
     texts[kStartButton] = interface_texts.Text(2);
   }
-  void SetWhiteBackground() override { log_.push_back("white"); }
-  void ApplyBlackOnWhite(int id) override { log_.push_back("black " + std::to_string(id)); }
-  void EndEventLoop() override { log_.push_back("end loop"); }
+  void SetWhiteBackground() override { Log("white"); }
+  void ApplyBlackOnWhite(int id) override { Log("black " + std::to_string(id)); }
+  void RunEventLoop() override { Log("run loop"); }
+  void EndEventLoop() override { Log("end loop"); }
+  // Any thread: kept until the test takes it.
+  void PostEvent(const Event& event) override {
+    std::lock_guard lock(posted_mutex_);
+    posted_.push_back(event);
+    posted_ready_.notify_all();
+  }
+  // The next posted event, waiting for it up to `wait`; nothing when none came.
+  std::optional<Event> TakePosted(std::chrono::milliseconds wait) {
+    std::unique_lock lock(posted_mutex_);
+    if (!posted_ready_.wait_for(lock, wait, [this] { return !posted_.empty(); }))
+      return std::nullopt;
+    const Event event = posted_.front();
+    posted_.pop_front();
+    return event;
+  }
 
   // Timer: the running timers by identity with their periods.
   bool StartTimer(int identity, int64_t period_ms) override {
-    log_.push_back("start timer " + std::to_string(identity) + " " + std::to_string(period_ms));
+    Log("start timer " + std::to_string(identity) + " " + std::to_string(period_ms));
     if (refuse_timer) return false;
     timers[identity] = period_ms;
     return true;
   }
   void StopTimer(int identity) override {
-    log_.push_back("stop timer " + std::to_string(identity));
+    Log("stop timer " + std::to_string(identity));
     timers.erase(identity);
   }
 
   // Tray.
   bool TrayAvailable() override { return tray_available; }
   bool AddTrayIcon(int identity, const std::string& tooltip) override {
-    log_.push_back("add icon " + std::to_string(identity));
+    Log("add icon " + std::to_string(identity));
     tray_tooltip = tooltip;
     return tray_available;
   }
   bool ShowTrayIcon(int identity) override {
-    log_.push_back("show icon " + std::to_string(identity));
+    Log("show icon " + std::to_string(identity));
     return tray_available;
   }
-  void RemoveTrayIcon(int identity) override {
-    log_.push_back("remove icon " + std::to_string(identity));
-  }
-  bool CreatePopupMenu(int menu) override {
-    log_.push_back("menu " + std::to_string(menu));
+  void RemoveTrayIcon(int identity) override { Log("remove icon " + std::to_string(identity)); }
+  bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override {
+    Log("menu " + std::to_string(menu));
+    if (menu_possible) menu_entries = entries;
     return menu_possible;
   }
-  void AddMenuItem(int menu, int item, const std::string& text) override {
-    log_.push_back("menu " + std::to_string(menu) + " item " + std::to_string(item) + " " + text);
-  }
-  void AddMenuSeparator(int menu) override {
-    log_.push_back("menu " + std::to_string(menu) + " separator");
-  }
-  void DisplayPopupMenu(int menu) override { log_.push_back("popup " + std::to_string(menu)); }
+  void DisplayPopupMenu(int menu) override { Log("popup " + std::to_string(menu)); }
 
   // Dialogs.
   void ShowMessage(const std::string& message_title, const std::string& text,
                    MessageIcon icon) override {
-    log_.push_back("message");
+    Log("message");
     messages.push_back({message_title, text, icon});
   }
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override {
-    log_.push_back("file dialog");
+    Log("file dialog");
     dialog_requests.push_back(request);
     return chosen_file;
   }
@@ -138,18 +116,21 @@ class FakeFrontEnd : public WindowControls,
   char PathSeparator() override { return '\\'; }
   std::string StartupEntryName() override { return "Verdalin.lnk"; }
   bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) override {
-    log_.push_back("create entry " + path);
+    Log("create entry " + path);
     entries.push_back(entry);
     return entry_possible;
   }
-  void OpenHomePage(const std::string& address) override { log_.push_back("open " + address); }
+  bool OpenAddress(const std::string& address) override {
+    Log("open " + address);
+    return true;
+  }
 
   // Process.
   void SetPriority(PriorityClass priority) override {
-    log_.push_back(priority == PriorityClass::kIdle ? "idle" : "normal");
+    Log(priority == PriorityClass::kIdle ? "idle" : "normal");
   }
   bool StartSocketLayer() override {
-    log_.push_back("sockets");
+    Log("sockets");
     return sockets_work;
   }
 
@@ -161,19 +142,13 @@ class FakeFrontEnd : public WindowControls,
     MessageIcon icon;
   };
 
-  // Window state.
-  std::map<int, std::string> texts;
-  std::map<int, int> states;
-  std::vector<std::string> list_items;
-  std::string title;
   bool built = false;
-  bool hidden = false;
-  bool minimised = false;
   // Other services' state and knobs.
   std::map<int, int64_t> timers;
   bool refuse_timer = false;
   bool tray_available = true;
   bool menu_possible = true;
+  std::vector<MenuEntry> menu_entries;
   std::string tray_tooltip;
   std::vector<Message> messages;
   std::vector<FileDialogRequest> dialog_requests;
@@ -186,21 +161,9 @@ class FakeFrontEnd : public WindowControls,
   bool sockets_work = true;
 
  private:
-  CallLog& log_;
-};
-
-// A poll that only counts and logs.
-class FakePoll : public PollRunner {
- public:
-  explicit FakePoll(CallLog& log) : log_(log) {}
-  void Poll() override {
-    ++count;
-    log_.push_back("poll");
-  }
-  int count = 0;
-
- private:
-  CallLog& log_;
+  std::mutex posted_mutex_;
+  std::condition_variable posted_ready_;
+  std::deque<Event> posted_;
 };
 
 // Number formatting that hands out a fixed snapshot.

@@ -46,14 +46,16 @@ class FakeGatewayTest : public ::testing::Test {
     port_ = port;
   }
 
-  // "http://" + userinfo + "127.0.0.1:<port>" + path; userinfo is inserted unescaped, as the
-  // poll does ("login:password@").
-  std::string Url(const std::string& path, const std::string& userinfo = "") const {
-    return "http://" + userinfo + "127.0.0.1:" + port_ + path;
-  }
+  // "http://127.0.0.1:<port>" + path.
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + port_ + path; }
 
-  static std::string Fetch(const std::string& address, const FetchLimits& limits = {}) {
-    return MakePlatformPageFetcher(limits)->FetchPage(address);
+  static std::string Fetch(const std::string& url, const FetchLimits& limits = {}) {
+    return MakePlatformPageFetcher(limits)->FetchPage(FetchRequest{url, false, "", ""});
+  }
+  // With a login and password beside the address, as the poll gives them.
+  static std::string FetchAs(const std::string& url, const std::string& login,
+                             const std::string& password, const FetchLimits& limits = {}) {
+    return MakePlatformPageFetcher(limits)->FetchPage(FetchRequest{url, true, login, password});
   }
 
   // One value the gateway remembers of the last request tagged `tag`.

@@ -1,7 +1,8 @@
-// A page fetcher that answers every address with the page the test sets, and logs the addresses.
+// A page fetcher that answers every request with the page the test sets, and keeps the requests.
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,16 +12,32 @@ namespace verdalin {
 
 class FakePageFetcher : public PageFetcher {
  public:
-  std::string FetchPage(const std::string& address) override {
-    addresses.push_back(address);
-    if (during_fetch) during_fetch();
+  // May run on the poll's fetch thread: what it keeps is guarded.
+  std::string FetchPage(const FetchRequest& request, CancelToken& cancel) override {
+    {
+      std::lock_guard lock(mutex_);
+      requests_.push_back(request);
+    }
+    if (during_fetch) during_fetch(cancel);
     return page;
+  }
+  std::vector<FetchRequest> Requests() {
+    std::lock_guard lock(mutex_);
+    return requests_;
+  }
+  std::vector<std::string> Addresses() {
+    std::vector<std::string> urls;
+    for (const FetchRequest& request : Requests()) urls.push_back(request.url);
+    return urls;
   }
 
   std::string page;
-  std::vector<std::string> addresses;
-  // Runs inside each fetch, as the event loop could while the program waits for the gateway.
-  std::function<void()> during_fetch;
+  // Runs inside each fetch, on the fetch's thread.
+  std::function<void(CancelToken&)> during_fetch;
+
+ private:
+  std::mutex mutex_;
+  std::vector<FetchRequest> requests_;
 };
 
 }  // namespace verdalin

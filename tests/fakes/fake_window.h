@@ -1,5 +1,5 @@
-// A main window in memory: keeps control texts, states, list items and status texts, and logs
-// calls.
+// A main window in memory: keeps control texts, states, list items and status texts, records the
+// calls, and logs them into a shared call log when given one.
 #pragma once
 
 #include <map>
@@ -12,6 +12,9 @@
 
 namespace verdalin {
 
+// One log shared by the fakes, so that tests can check the order of calls across services.
+using CallLog = std::vector<std::string>;
+
 class FakeWindow : public WindowControls {
  public:
   struct StatusText {
@@ -20,8 +23,14 @@ class FakeWindow : public WindowControls {
     int appearance = 0;
   };
 
+  FakeWindow() = default;
+  explicit FakeWindow(CallLog* log) : log_(log) {}
+
   std::string GetControlText(int id) override { return texts[id]; }
-  void SetControlText(int id, const std::string& text) override { texts[id] = text; }
+  void SetControlText(int id, const std::string& text) override {
+    Log("text " + std::to_string(id));
+    texts[id] = text;
+  }
 
   int GetControlState(int id) override {
     auto found = states.find(id);
@@ -31,8 +40,9 @@ class FakeWindow : public WindowControls {
 
   // Behaves like the real controls: the preset list selects nothing for a position out of
   // range, the check box keeps 1 or 0, the gauge holds its value within 0 to 100. Every call is
-  // also logged with the value as the core passed it.
+  // also recorded with the value as the core passed it.
   void SetControlState(int id, int value) override {
+    Log("state " + std::to_string(id) + " " + std::to_string(value));
     state_calls.emplace_back(id, value);
     if (id == kPresetList) {
       bool inside = value >= 0 && value < static_cast<int>(list_items[id].size());
@@ -47,22 +57,28 @@ class FakeWindow : public WindowControls {
   }
 
   void AddListItem(int id, int position, const std::string& text) override {
+    Log("item " + std::to_string(id) + " " + std::to_string(position));
     std::vector<std::string>& items = list_items[id];
     bool at_end = position < 0 || position > static_cast<int>(items.size());
     items.insert(at_end ? items.end() : items.begin() + position, text);
   }
 
   void SetStatusText(int field, const std::string& text, int appearance) override {
+    Log("status " + std::to_string(field) + " " + text + " " + std::to_string(appearance));
     status_log.push_back({field, text, appearance});
     status[field] = status_log.back();
   }
 
   std::string GetWindowTitle() override { return title; }
   void SetWindowTitle(const std::string& new_title) override { title = new_title; }
-  void ShowWindow(bool hide) override {
-    hidden = hide;
-    if (!hide) minimised = false;
-    show_calls.push_back(hide);
+  void HideWindow() override {
+    Log("hide");
+    hidden = true;
+  }
+  void RestoreWindow() override {
+    Log("show");
+    hidden = false;
+    minimised = false;
   }
   bool IsMinimised() override { return minimised; }
 
@@ -88,10 +104,17 @@ class FakeWindow : public WindowControls {
   std::map<int, StatusText> status;
   std::vector<StatusText> status_log;
   std::vector<std::pair<int, int>> state_calls;
-  std::vector<bool> show_calls;
   std::string title;
   bool hidden = false;
   bool minimised = false;
+
+ protected:
+  void Log(std::string entry) {
+    if (log_ != nullptr) log_->push_back(std::move(entry));
+  }
+
+ private:
+  CallLog* log_ = nullptr;
 };
 
 }  // namespace verdalin

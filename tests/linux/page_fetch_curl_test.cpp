@@ -9,12 +9,12 @@ using CurlPageFetch = FakeGatewayTest;
 
 // A gateway that refuses without a challenge gets the credentials sent up front once more.
 TEST_F(CurlPageFetch, RetriesWithBasicWhenRefusedWithoutChallenge) {
-  std::string page = Fetch(Url("/bare401?tag=bare", "admin:admin@"));
+  std::string page = FetchAs(Url("/bare401?tag=bare"), "admin", "admin");
   EXPECT_NE(page.find("ADSL_DOWNSTREAM="), std::string::npos) << page;
   EXPECT_EQ(LastRequest("bare", "user"), "admin");
   EXPECT_EQ(LastRequest("bare", "count"), "2");
 
-  page = Fetch(Url("/bare401?tag=bare-wrong", "admin:nope@"));
+  page = FetchAs(Url("/bare401?tag=bare-wrong"), "admin", "nope");
   EXPECT_NE(page.find("401 Unauthorized"), std::string::npos);
   EXPECT_EQ(LastRequest("bare-wrong", "count"), "2");  // one retry, not more
 }

@@ -210,7 +210,7 @@ TEST(Priority, UnprivilegedProcessComesBackToNormal) {
 }
 
 TEST(SocketLayer, StreamSocketsOpen) {
-  EXPECT_TRUE(SocketLayerWorks());
+  EXPECT_TRUE(StartSocketLayer());
 }
 
 }  // namespace verdalin

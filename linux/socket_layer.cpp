@@ -1,0 +1,17 @@
+// The start-up check of the socket layer on Linux: the process can open an IPv4 stream socket.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "linux/shell_services.h"
+
+namespace verdalin {
+
+bool StartSocketLayer() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+}  // namespace verdalin
