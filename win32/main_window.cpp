@@ -1,4 +1,4 @@
-// The Win32 main window: class, controls from the control table, status bar, colours, timer, loop.
+// The Win32 main window: class, controls from the control table, status bar, colours, the loop.
 #include "win32/main_window.h"
 
 #include <commctrl.h>
@@ -85,18 +85,14 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// A period the Win32 timer accepts: SetTimer takes 10 ms up to USER_TIMER_MAXIMUM. A delay of 0
-// or less polls as often as the platform allows, as Windows does with a period of 0.
-UINT TimerPeriodMs(int64_t period_ms) {
-  return static_cast<UINT>(std::clamp<int64_t>(period_ms, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM));
-}
-
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, const WindowResources& resources)
-    : instance_(instance), resources_(resources) {}
+MainWindow::MainWindow(HINSTANCE instance, const WindowResources& resources, EventSink& events)
+    : instance_(instance), resources_(resources), events_(&events) {}
 
+// Taking the window down reports nothing.
 MainWindow::~MainWindow() {
+  events_ = nullptr;
   if (window_ != nullptr) DestroyWindow(window_);
   if (white_brush_ != nullptr) DeleteObject(white_brush_);
 }
@@ -266,12 +262,12 @@ void MainWindow::SetWindowTitle(const std::string& title) {
   if (window_ != nullptr) SetWindowTextA(window_, title.c_str());
 }
 
-void MainWindow::ShowWindow(bool hide) {
+void MainWindow::HideWindow() {
+  if (window_ != nullptr) ::ShowWindow(window_, SW_HIDE);
+}
+
+void MainWindow::RestoreWindow() {
   if (window_ == nullptr) return;
-  if (hide) {
-    ::ShowWindow(window_, SW_HIDE);
-    return;
-  }
   ::ShowWindow(window_, SW_RESTORE);
   SetForegroundWindow(window_);
 }
@@ -280,25 +276,26 @@ bool MainWindow::IsMinimised() {
   return window_ != nullptr && IsIconic(window_);
 }
 
-bool MainWindow::StartTimer(int identity, int64_t period_ms) {
-  if (window_ == nullptr) return false;
-  return SetTimer(window_, static_cast<UINT_PTR>(identity), TimerPeriodMs(period_ms), nullptr) != 0;
-}
-
-void MainWindow::StopTimer(int identity) {
-  if (window_ != nullptr) KillTimer(window_, static_cast<UINT_PTR>(identity));
-}
-
 void MainWindow::RunEventLoop() {
+  loop_ended_ = false;
   MSG message;
   while (!loop_ended_ && GetMessageA(&message, nullptr, 0, 0) > 0) {
-    loop_event_handled_ = false;
     if (window_ == nullptr || !IsDialogMessageA(window_, &message)) {  // Tab moves the focus
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    if (!loop_event_handled_ && !loop_ended_ && events_ != nullptr) events_->OnOtherEvent();
   }
+}
+
+// PostMessage is safe from any thread; the event comes back through the window procedure.
+void MainWindow::PostEvent(const Event& event) {
+  if (window_ != nullptr)
+    PostMessageA(window_, kPostedEventMessage, static_cast<WPARAM>(event.kind),
+                 static_cast<LPARAM>(event.value));
+}
+
+void MainWindow::Report(const Event& event) {
+  if (events_ != nullptr) events_->Dispatch(event);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -314,45 +311,50 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam
 }
 
 void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
-  loop_event_handled_ = true;
   const int id = LOWORD(wparam);
   if (lparam != 0)
-    events_->OnControl(id);
+    Report({EventKind::kControl, id});
   else if (HIWORD(wparam) == 0)
-    events_->OnMenuItem(id);
+    Report({EventKind::kTrayMenuItem, id});
+}
+
+void MainWindow::OnTrayCallback(LPARAM mouse_message) {
+  if (mouse_message == WM_RBUTTONDOWN) Report({EventKind::kTrayIconRightPress});
+  if (mouse_message == WM_LBUTTONDBLCLK) Report({EventKind::kTrayIconDoubleClick});
 }
 
 LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CLOSE:  // the window stays: the settings are read from its controls at shutdown
-      loop_event_handled_ = true;
-      events_->OnClose();
+      Report({EventKind::kCloseRequested});
       return 0;
     case WM_COMMAND:
       OnCommand(wparam, lparam);
       return 0;
-    case WM_TIMER:  // the interval timer is the window's only timer
-      events_->OnTimer();
+    case WM_TIMER:
+      Report({EventKind::kTimerTick, static_cast<int>(wparam)});
+      return 0;
+    case kPostedEventMessage:
+      Report({static_cast<EventKind>(wparam), static_cast<int>(lparam)});
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
       return ControlColour(message, wparam, lparam);
-    case WM_SIZE:  // a minimised window goes to the tray at the loop's next event: make one
-      if (wparam == SIZE_MINIMIZED) PostMessageA(window_, WM_NULL, 0, 0);
+    case WM_SIZE:  // reported once the size change is over, so that hiding does not cut into it
+      if (wparam == SIZE_MINIMIZED) PostEvent({EventKind::kWindowMinimised});
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:  // the process may end at any moment after this: save now
-      if (wparam) events_->OnSessionEnd();
+      if (wparam) Report({EventKind::kSessionSaveRequest});
       return 0;
     default:
       break;
   }
-  if (message == static_cast<UINT>(kTrayCallbackMessage)) {
-    events_->OnTrayMessage(static_cast<UINT>(lparam));  // and the default handling goes on
-  }
-  if (message == taskbar_created_ && taskbar_created_ != 0) events_->OnTrayRecreated();
+  if (message == static_cast<UINT>(kTrayCallbackMessage))
+    OnTrayCallback(lparam);  // and the default handling goes on
+  if (message == taskbar_created_ && taskbar_created_ != 0) Report({EventKind::kTrayAreaBack});
   return DefWindowProcA(window_, message, wparam, lparam);
 }
 

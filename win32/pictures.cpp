@@ -1,9 +1,12 @@
-// Pictures: the banner decoded from PNG data with libpng, the globe loaded as a DIB section.
+// Pictures: the banner decoded from PNG data with libpng, the globe loaded as a DIB section, and
+// the link font loaded with them.
 #include "win32/pictures.h"
 
 #include <png.h>
 
 #include <cstring>
+
+#include "win32/link_label.h"
 
 namespace verdalin {
 
@@ -60,6 +63,21 @@ HBITMAP LoadBanner(HINSTANCE instance) {
 HBITMAP LoadGlobe(HINSTANCE instance) {
   return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(kGlobeResource), IMAGE_BITMAP,
                                          0, 0, LR_CREATEDIBSECTION));
+}
+
+WindowResources LoadWindowResources(HINSTANCE instance) {
+  WindowResources resources;
+  resources.link_font = CreateLinkFont();
+  resources.banner = LoadBanner(instance);
+  resources.globe = LoadGlobe(instance);
+  return resources;
+}
+
+void ReleaseWindowResources(const WindowResources& resources) {
+  for (HGDIOBJ object :
+       {static_cast<HGDIOBJ>(resources.link_font), static_cast<HGDIOBJ>(resources.banner),
+        static_cast<HGDIOBJ>(resources.globe)})
+    if (object != nullptr) DeleteObject(object);
 }
 
 }  // namespace verdalin

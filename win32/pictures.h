@@ -1,4 +1,5 @@
-// The window's two pictures, built into the executable: the PNG banner and the globe bitmap.
+// The window's two pictures, built into the executable, and the link font: what the front end
+// loads before the core starts.
 #pragma once
 
 #include <windows.h>
@@ -16,5 +17,16 @@ inline constexpr int kGlobeResource = 102;   // BITMAP: uncompressed 24-bit DIB,
 HBITMAP DecodePng(const void* data, std::size_t size);
 HBITMAP LoadBanner(HINSTANCE instance);
 HBITMAP LoadGlobe(HINSTANCE instance);
+
+// Pictures and font loaded before the window is built; the window does not own them.
+struct WindowResources {
+  HBITMAP banner = nullptr;
+  HBITMAP globe = nullptr;
+  HFONT link_font = nullptr;
+};
+
+// The two pictures and font 1 ("Arial Narrow", bold, underlined, 10 points).
+WindowResources LoadWindowResources(HINSTANCE instance);
+void ReleaseWindowResources(const WindowResources& resources);
 
 }  // namespace verdalin

@@ -67,20 +67,17 @@ HMENU Win32Tray::Menu(int menu) const {
   return found == menus_.end() ? nullptr : found->second;
 }
 
-bool Win32Tray::CreatePopupMenu(int menu) {
+bool Win32Tray::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) {
   const HMENU created = ::CreatePopupMenu();
   if (created == nullptr) return false;
   menus_[menu] = created;
+  for (const MenuEntry& entry : entries) {
+    if (entry.item == kMenuSeparator)
+      AppendMenuA(created, MF_SEPARATOR, 0, nullptr);
+    else
+      AppendMenuA(created, MF_STRING, static_cast<UINT_PTR>(entry.item), entry.text.c_str());
+  }
   return true;
-}
-
-void Win32Tray::AddMenuItem(int menu, int item, const std::string& text) {
-  if (const HMENU popup = Menu(menu))
-    AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item), text.c_str());
-}
-
-void Win32Tray::AddMenuSeparator(int menu) {
-  if (const HMENU popup = Menu(menu)) AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
 }
 
 void Win32Tray::DisplayPopupMenu(int menu) {

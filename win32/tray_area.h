@@ -23,14 +23,14 @@ class Win32Tray : public TrayArea {
   bool AddTrayIcon(int identity, const std::string& tooltip) override;
   bool ShowTrayIcon(int identity) override;
   void RemoveTrayIcon(int identity) override;
-  bool CreatePopupMenu(int menu) override;
-  void AddMenuItem(int menu, int item, const std::string& text) override;
-  void AddMenuSeparator(int menu) override;
+  bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override;
   void DisplayPopupMenu(int menu) override;
+
+  // The menu made under that number; null when none was.
+  HMENU Menu(int menu) const;
 
  private:
   HWND Owner() const { return window_.Handle(); }
-  HMENU Menu(int menu) const;
 
   const MainWindow& window_;
   HICON icon_ = nullptr;

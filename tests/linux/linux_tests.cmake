@@ -1,7 +1,8 @@
 # The Linux program's tests: Qt widgets offscreen, and the scripted end-to-end and tray tests.
 include(GoogleTest)
 
-file(GLOB qt_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/linux/qt/*.cpp)
+file(GLOB qt_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/linux/qt/*.cpp
+  ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
 add_executable(verdalin_qt_tests ${qt_test_sources})
 target_include_directories(verdalin_qt_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(verdalin_qt_tests PRIVATE verdalin_qt verdalin_services Qt6::Test

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/recorded_events.h"
 #include "ui/control_table.h"
 #include "win32/link_label.h"
 #include "win32/main_window.h"
@@ -17,38 +18,21 @@ namespace verdalin {
 
 namespace {
 
-class RecordedEvents : public WindowEvents {
+// Keeps the events; a close ends the loop.
+class LoopEvents : public RecordedEvents {
  public:
-  explicit RecordedEvents(MainWindow& window) : window_(window) {}
-  void OnClose() override {
-    log.push_back("close");
-    window_.EndEventLoop();
+  void Dispatch(const Event& event) override {
+    RecordedEvents::Dispatch(event);
+    if (event.kind == EventKind::kCloseRequested && window != nullptr) window->EndEventLoop();
   }
-  void OnMenuItem(int item) override { log.push_back("menu " + std::to_string(item)); }
-  void OnControl(int id) override { log.push_back("control " + std::to_string(id)); }
-  void OnOtherEvent() override {
-    if (log.empty() || log.back() != "other") log.push_back("other");
-  }
-  void OnTrayMessage(UINT mouse) override { log.push_back("tray " + std::to_string(mouse)); }
-  void OnTimer() override {
-    log.push_back("timer");
-    if (end_on_timer) window_.EndEventLoop();
-  }
-  void OnSessionEnd() override { log.push_back("session end"); }
-  void OnTrayRecreated() override { log.push_back("tray recreated"); }
-
-  std::vector<std::string> log;
-  bool end_on_timer = false;
-
- private:
-  MainWindow& window_;
+  MainWindow* window = nullptr;
 };
 
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     texts_.Load();
-    window_.SetEventSink(&events_);
+    events_.window = &window_;
     window_.BuildMainWindow(texts_);
     ASSERT_NE(window_.Handle(), nullptr);
   }
@@ -65,12 +49,13 @@ class MainWindowTest : public ::testing::Test {
   void DrainMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    events_.log.clear();
+    events_.events.clear();
+    events_.controls.clear();
   }
 
   InterfaceTexts texts_;
-  MainWindow window_{GetModuleHandleA(nullptr), WindowResources{}};
-  RecordedEvents events_{window_};
+  LoopEvents events_;
+  MainWindow window_{GetModuleHandleA(nullptr), WindowResources{}, events_};
 };
 
 }  // namespace
@@ -130,7 +115,7 @@ TEST_F(MainWindowTest, ControlStatesClampAndSelect) {
   window_.SetControlText(kAddressField, std::string(3000, 'a'));  // the limit is for typing only
   EXPECT_EQ(window_.GetControlText(kAddressField).size(), 3000u);
   window_.SetWindowTitle(window_.GetWindowTitle() + " 1.7.2");
-  EXPECT_EQ(window_.GetWindowTitle(), "Verdalin 1.7.2");
+  EXPECT_EQ(window_.GetWindowTitle(), "Verdalin 1.7.2");  // the title is the program's to set
   EXPECT_EQ(window_.GetControlText(kStartButton), "Lancer");
   EXPECT_EQ(window_.GetControlText(kBrowseButton), "S\xe9lec. fichier sortie");
 }
@@ -176,10 +161,10 @@ TEST_F(MainWindowTest, LinkTurnsHoveredUnderTheMouseAndClicksOnRelease) {
   EXPECT_FALSE(LinkHovered(link));
   EXPECT_NE(GetCapture(), link);
   SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  EXPECT_TRUE(events_.log.empty());
+  EXPECT_TRUE(events_.controls.empty());
   SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(300, 5));  // released elsewhere: no click
-  EXPECT_EQ(events_.log, std::vector<std::string>{"control 22"});
+  EXPECT_EQ(events_.controls, std::vector<int>{kHomePageLink});
 }
 
 TEST_F(MainWindowTest, LoopSortsMessagesIntoEvents) {
@@ -188,42 +173,24 @@ TEST_F(MainWindowTest, LoopSortsMessagesIntoEvents) {
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(kRestoreItem, 0), 0);
   PostMessageA(window_.Control(kStartButton), BM_CLICK, 0, 0);
   PostMessageA(window, kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+  PostMessageA(window, kTrayCallbackMessage, 0, WM_MOUSEMOVE);  // nothing
+  PostMessageA(window, kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
   PostMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   PostMessageA(window, WM_ENDSESSION, FALSE, 0);  // cancelled: nothing to save
   PostMessageA(window, WM_ENDSESSION, TRUE, 0);
   PostMessageA(window, WM_CLOSE, 0, 0);
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(kQuitItem, 0), 0);  // after the end: not handled
   window_.RunEventLoop();
-  const std::vector<std::string> expected = {"menu 1",      "control 0",      "tray 516",
-                                             "other",       "tray recreated", "other",
-                                             "session end", "other",          "close"};
-  EXPECT_EQ(events_.log, expected);
+  const std::vector<EventKind> expected = {
+      EventKind::kTrayMenuItem,        EventKind::kControl,      EventKind::kTrayIconRightPress,
+      EventKind::kTrayIconDoubleClick, EventKind::kTrayAreaBack, EventKind::kSessionSaveRequest,
+      EventKind::kCloseRequested};
+  std::vector<EventKind> kinds;
+  for (const Event& event : events_.events) kinds.push_back(event.kind);
+  EXPECT_EQ(kinds, expected);
+  EXPECT_EQ(events_.events[0].value, kRestoreItem);
+  EXPECT_EQ(events_.events[1].value, kStartButton);
   EXPECT_TRUE(IsWindow(window));  // closing leaves the window to the shutdown
-}
-
-TEST_F(MainWindowTest, TimerTicksReachTheApplication) {
-  DrainMessages();
-  ASSERT_TRUE(window_.StartTimer(1, 0));   // 0 ms: as often as the platform allows
-  ASSERT_TRUE(window_.StartTimer(1, 20));  // replaces the first
-  events_.end_on_timer = true;
-  window_.RunEventLoop();
-  ASSERT_FALSE(events_.log.empty());
-  EXPECT_EQ(events_.log.front(), "timer");
-  window_.StopTimer(1);
-  window_.StopTimer(1);  // stopping twice does nothing
-}
-
-TEST_F(MainWindowTest, MinimisingQueuesAnEventAndShowingRestores) {
-  DrainMessages();
-  ::ShowWindow(window_.Handle(), SW_MINIMIZE);
-  EXPECT_TRUE(window_.IsMinimised());
-  MSG message;
-  EXPECT_TRUE(PeekMessageA(&message, window_.Handle(), WM_NULL, WM_NULL, PM_REMOVE));
-  window_.ShowWindow(true);
-  EXPECT_FALSE(IsWindowVisible(window_.Handle()));
-  window_.ShowWindow(false);
-  EXPECT_TRUE(IsWindowVisible(window_.Handle()));
-  EXPECT_FALSE(window_.IsMinimised());
 }
 
 }  // namespace verdalin

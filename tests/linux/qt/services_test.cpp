@@ -14,10 +14,9 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
-#include <limits>
 
+#include "fakes/recorded_events.h"
 #include "linux/dialogs.h"
-#include "linux/interval_timer.h"
 #include "linux/session_end.h"
 #include "linux/tray_area.h"
 #include "ui/control_table.h"
@@ -44,32 +43,6 @@ void WhenShown(Check check) {
 }
 
 }  // namespace
-
-TEST(IntervalTimer, PeriodsMapToWhatQTimerTakes) {
-  EXPECT_EQ(QtIntervalTimer::EffectivePeriod(300000), 300000);
-  EXPECT_EQ(QtIntervalTimer::EffectivePeriod(1000), 1000);
-  EXPECT_EQ(QtIntervalTimer::EffectivePeriod(0), 1000);
-  EXPECT_EQ(QtIntervalTimer::EffectivePeriod(999), 1000);
-  EXPECT_EQ(QtIntervalTimer::EffectivePeriod(-5000), std::numeric_limits<int>::max());
-  EXPECT_EQ(QtIntervalTimer::EffectivePeriod(int64_t{3} << 40), std::numeric_limits<int>::max());
-}
-
-TEST(IntervalTimer, RestartReplacesAndStopEnds) {
-  QtIntervalTimer timer;
-  int ticks = 0;
-  timer.on_tick = [&ticks](int identity) { ticks += identity == 1 ? 1 : 100; };
-  timer.StopTimer(1);  // nothing runs yet: nothing happens
-  EXPECT_TRUE(timer.StartTimer(1, 300000));
-  EXPECT_EQ(timer.Period(1), 300000);
-  EXPECT_TRUE(timer.StartTimer(1, 0));
-  EXPECT_EQ(timer.Period(1), 1000);
-  EXPECT_TRUE(QTest::qWaitFor([&ticks] { return ticks >= 1; }, 3000));
-  EXPECT_EQ(ticks, 1);  // one timer: the first period's tick never comes
-  timer.StopTimer(1);
-  EXPECT_FALSE(timer.Running(1));
-  QTest::qWait(1200);
-  EXPECT_EQ(ticks, 1);
-}
 
 TEST(Dialogs, FilterIsWrittenTheQtWay) {
   EXPECT_EQ(QtNameFilter("Fichiers texte CSV|*.csv;*.txt"),
@@ -125,62 +98,47 @@ TEST(Dialogs, MessageBoxShowsTitleTextAndIcon) {
 }
 
 TEST(TrayArea, WithoutANotificationAreaTheIconIsNotThereButTheMenuIs) {
-  QtTrayArea tray{QIcon()};
+  RecordedEvents events;
+  QtTrayArea tray{QIcon(), events};
   EXPECT_FALSE(tray.TrayAvailable());  // offscreen has no notification area
   EXPECT_FALSE(tray.AddTrayIcon(kTrayIconId, std::string(kTrayTooltip)));
   EXPECT_EQ(tray.Icon()->toolTip(),
             QStringLiteral("Verdalin is monitoring for your ADSL status...\n"
                            "Double click to open main window."));
-  ASSERT_TRUE(tray.CreatePopupMenu(kTrayMenu));
-  tray.AddMenuItem(kTrayMenu, kRestoreItem, std::string(kRestoreItemText));
-  tray.AddMenuSeparator(kTrayMenu);
-  tray.AddMenuItem(kTrayMenu, kQuitItem, std::string(kQuitItemText));
-  tray.AddMenuItem(5, 1, "no such menu");
-  const QList<QAction*> actions = tray.Menu(kTrayMenu)->actions();
-  ASSERT_EQ(actions.size(), 3);
-  EXPECT_EQ(actions[0]->text(), QStringLiteral("Restore Window"));
-  EXPECT_EQ(actions[0]->data().toInt(), 1);
-  EXPECT_TRUE(actions[1]->isSeparator());
-  EXPECT_EQ(actions[2]->text(), QStringLiteral("Quit"));
-  EXPECT_EQ(actions[2]->data().toInt(), 2);
   EXPECT_EQ(tray.Menu(5), nullptr);
 }
 
 TEST(TrayArea, ChosenItemArrivesAfterTheMenuClosed) {
-  QtTrayArea tray{QIcon()};
-  tray.CreatePopupMenu(kTrayMenu);
-  tray.AddMenuItem(kTrayMenu, kRestoreItem, "Restore Window");
-  tray.AddMenuItem(kTrayMenu, kQuitItem, "Quit");
-  std::vector<int> items;
-  tray.on_menu_item = [&items](int item) { items.push_back(item); };
+  RecordedEvents events;
+  QtTrayArea tray{QIcon(), events};
+  tray.CreatePopupMenu(kTrayMenu, {{kRestoreItem, "Restore Window"}, {kQuitItem, "Quit"}});
   WhenShown<QMenu>([](QMenu* menu) {
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[1]).center());
   });
   tray.DisplayPopupMenu(kTrayMenu);
-  EXPECT_TRUE(items.empty());  // not from within the menu
-  EXPECT_TRUE(QTest::qWaitFor([&items] { return !items.empty(); }, 2000));
-  EXPECT_EQ(items, std::vector<int>{2});
+  EXPECT_TRUE(events.events.empty());  // not from within the menu
+  EXPECT_TRUE(QTest::qWaitFor([&events] { return !events.events.empty(); }, 2000));
+  EXPECT_TRUE(events.Has(EventKind::kTrayMenuItem, kQuitItem));
   WhenShown<QMenu>([](QMenu* menu) { menu->close(); });
   tray.DisplayPopupMenu(kTrayMenu);
   QTest::qWait(50);
-  EXPECT_EQ(items, std::vector<int>{2});  // dismissed: nothing
+  EXPECT_EQ(events.events.size(), 1u);  // dismissed: nothing
 }
 
-TEST(SessionEnd, SignalsArriveOnTheLoopAndTheSessionManagerToo) {
-  std::vector<int> ends;
+TEST(SessionEnd, TerminationSignalsArriveOnTheLoop) {
+  RecordedEvents events;
   {
-    SessionEnd session([&ends](int number) { ends.push_back(number); });
+    SessionEnd session(events);
     ASSERT_TRUE(session.Installed());
     raise(SIGTERM);
-    EXPECT_TRUE(ends.empty());  // never from within the handler
-    EXPECT_TRUE(QTest::qWaitFor([&ends] { return !ends.empty(); }, 2000));
+    EXPECT_TRUE(events.events.empty());  // never from within the handler
+    EXPECT_TRUE(QTest::qWaitFor([&events] { return !events.events.empty(); }, 2000));
     raise(SIGHUP);
     raise(SIGINT);
-    EXPECT_TRUE(QTest::qWaitFor([&ends] { return ends.size() >= 2; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&events] { return events.events.size() >= 2; }, 2000));
   }
-  ASSERT_FALSE(ends.empty());
-  EXPECT_EQ(ends.front(), SIGTERM);
-  EXPECT_EQ(ends.back(), SIGINT);  // two at once report once, the last
+  EXPECT_EQ(events.Count(EventKind::kTerminationRequested),
+            static_cast<long>(events.events.size()));  // two at once report once
 }
 
 }  // namespace verdalin

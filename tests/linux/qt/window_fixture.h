@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "fakes/recorded_events.h"
 #include "linux/main_window.h"
 #include "linux/pictures.h"
 #include "ui/control_table.h"
@@ -14,23 +15,10 @@
 
 namespace verdalin {
 
-class RecordedEvents : public WindowEvents {
- public:
-  void OnControl(int id) override { controls.push_back(id); }
-  void OnClose() override { ++closes; }
-  void OnOtherEvent() override { ++others; }
-  long Count(int id) const { return std::count(controls.begin(), controls.end(), id); }
-
-  std::vector<int> controls;
-  int closes = 0;
-  int others = 0;
-};
-
 class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
     texts_.Load();
-    window_.SetEvents(&events_);
     window_.BuildMainWindow(texts_);
   }
 
@@ -56,7 +44,7 @@ class WindowTest : public testing::Test {
 
   InterfaceTexts texts_;
   RecordedEvents events_;
-  MainWindow window_{Resources()};
+  MainWindow window_{Resources(), events_};
 };
 
 }  // namespace verdalin

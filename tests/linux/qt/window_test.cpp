@@ -63,7 +63,7 @@ TEST_F(WindowTest, EveryControlHasItsGeometryKindAndText) {
   EXPECT_EQ(window_.GetControlText(12), " Configuration ADSL ");
   EXPECT_EQ(window_.GetControlText(14), "Débit Maximum souscrit (Kbps)");
   EXPECT_EQ(window_.GetControlText(16), "Contrats pré-enregistrés");
-  EXPECT_EQ(window_.GetControlText(22), "http:// WWW.VERDALIN.NET");
+  EXPECT_EQ(window_.GetControlText(22), "http:// VERDAL.IN");
   EXPECT_EQ(window_.GetControlText(23), "Démarrage");
 }
 
@@ -237,8 +237,7 @@ TEST(MainWindowLifetime, DestroyingTheWindowReportsNoEvents) {
   texts.Load();
   const FrontEndResources resources = LoadFrontEndResources();
   auto events = std::make_unique<RecordedEvents>();
-  auto window = std::make_unique<MainWindow>(resources);
-  window->SetEvents(events.get());
+  auto window = std::make_unique<MainWindow>(resources, *events);
   window->BuildMainWindow(texts);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -246,20 +245,6 @@ TEST(MainWindowLifetime, DestroyingTheWindowReportsNoEvents) {
   const std::size_t before = events->controls.size();
   window.reset();
   EXPECT_EQ(events->controls.size(), before);
-}
-
-TEST_F(WindowTest, CloseAsksTheApplicationAndMinimisingReportsAnEvent) {
-  window_.close();
-  EXPECT_EQ(events_.closes, 1);
-  EXPECT_TRUE(window_.isVisible());  // the application decides when the program ends
-  window_.showMinimized();
-  EXPECT_TRUE(window_.IsMinimised());
-  EXPECT_TRUE(QTest::qWaitFor([this] { return events_.others == 1; }, 2000));
-  window_.ShowWindow(true);
-  EXPECT_FALSE(window_.isVisible());
-  window_.ShowWindow(false);
-  EXPECT_TRUE(window_.isVisible());
-  EXPECT_FALSE(window_.IsMinimised());
 }
 
 }  // namespace verdalin

@@ -1,0 +1,84 @@
+// The Qt front end as the contract tests drive it: offscreen, with its real window, timer, tray
+// and session end.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+
+#include "contract/contract_host.h"
+#include "linux/dialogs.h"
+#include "linux/interval_timer.h"
+#include "linux/main_window.h"
+#include "linux/pictures.h"
+#include "linux/session_end.h"
+#include "linux/shell_services.h"
+#include "linux/tray_area.h"
+
+namespace verdalin {
+
+namespace {
+
+const FrontEndResources& Resources() {
+  static const FrontEndResources resources = LoadFrontEndResources();
+  return resources;
+}
+
+class QtContractHost : public ContractHost {
+ public:
+  explicit QtContractHost(EventSink& events)
+      : window_(Resources(), events), timer_(events), tray_(QIcon(), events), session_(events) {}
+
+  FrontEnd& Front() override { return front_; }
+  bool RunUntil(const std::function<bool()>& done, int milliseconds) override {
+    return QTest::qWaitFor(done, milliseconds);
+  }
+  bool WindowShown() override { return window_.isVisible(); }
+  void Minimise() override { window_.showMinimized(); }
+  void Close() override { window_.close(); }
+  void Click(int control) override {
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(window_.Control(control)), Qt::LeftButton);
+  }
+  std::vector<MenuEntry> MenuShown(int menu) override {
+    std::vector<MenuEntry> entries;
+    for (const QAction* action : tray_.Menu(menu)->actions())
+      entries.push_back({action->isSeparator() ? kMenuSeparator : action->data().toInt(),
+                         action->text().toStdString()});
+    return entries;
+  }
+  // Opens the menu as a right press does and clicks the item once it shows.
+  void Choose(int menu, int item) override {
+    QMenu* popup = tray_.Menu(menu);
+    QTimer::singleShot(100, popup, [popup, item] {
+      for (QAction* action : popup->actions())
+        if (!action->isSeparator() && action->data().toInt() == item)
+          QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
+    });
+    tray_.DisplayPopupMenu(menu);
+  }
+  int64_t TimerPeriod(int identity) override {
+    return timer_.Running(identity) ? timer_.Period(identity) : 0;
+  }
+  // The session manager's save request cannot be made outside a session; the system's end of a
+  // Linux program is a termination signal.
+  void EndSession() override { raise(SIGTERM); }
+
+ private:
+  MainWindow window_;
+  QtIntervalTimer timer_;
+  QtTrayArea tray_;
+  QtDialogs dialogs_{&window_};
+  LinuxShell shell_;
+  LinuxProcess process_;
+  SessionEnd session_;
+  FrontEnd front_{window_, window_, timer_, tray_, dialogs_, shell_, process_};
+};
+
+}  // namespace
+
+std::unique_ptr<ContractHost> MakeContractHost(EventSink& events) {
+  return std::make_unique<QtContractHost>(events);
+}
+
+}  // namespace verdalin
