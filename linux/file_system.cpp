@@ -83,7 +83,7 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
     if (!IsUsablePath(path)) return nullptr;
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);  // the umask applies
     if (fd < 0) return nullptr;
     if (!LockWholeFile(fd, F_WRLCK, F_OFD_SETLK)) {
       close(fd);

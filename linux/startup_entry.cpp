@@ -86,7 +86,7 @@ bool WriteDesktopEntry(const std::string& path, const StartupEntrySpec& entry) {
   const std::size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
   const std::string temporary = path + ".new";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const bool written = WriteWhole(fd, DesktopEntryText(entry));
   const bool closed = close(fd) == 0;

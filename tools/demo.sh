@@ -11,11 +11,12 @@ for file in "$build/verdalin" "$build/linux/verdalin_store_password"; do
   [ -x "$file" ] || { echo "demo.sh: $file is missing: run make linux first" >&2; exit 1; }
 done
 
-gateway_pid=""
+. "$root/tools/fake-gateway.sh"
+fake_gateway_pid=""
 program_pid=""
 tail_pid=""
 stop_all() {
-  for pid in $tail_pid $program_pid $gateway_pid; do
+  for pid in $tail_pid $program_pid $fake_gateway_pid; do
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
@@ -30,17 +31,9 @@ cp "$build/verdalin" "$demo/verdalin"
 
 user=demo
 password=demo-pass
-python3 "$root/tools/fake_gateway.py" --port-file "$demo/port" --user "$user" \
-  --password "$password" --drop-every 45 --drop-for 6 >/dev/null </dev/null &
-gateway_pid=$!
-tries=0
-until [ -s "$demo/port" ]; do
-  tries=$((tries + 1))
-  [ "$tries" -le 100 ] && kill -0 "$gateway_pid" 2>/dev/null || {
-    echo "demo.sh: the fake gateway did not start" >&2; exit 1; }
-  sleep 0.1
-done
-port=$(cat "$demo/port")
+start_fake_gateway "$demo" --user "$user" --password "$password" --drop-every 45 --drop-for 6 ||
+  exit 1
+port=$VERDALIN_GATEWAY_PORT
 live="http://127.0.0.1:$port/live"
 csv="$demo/Verdalin_Data.CsV"
 

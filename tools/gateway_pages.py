@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Status pages of the three gateway makes (Inventel, Sagem, Tecom AH4222), from line values.
+"""Status pages of the three gateway makes (Inventel, Sagem, Tecom AH4222), from line values,
+filled into the page templates of tests/pages/ that the C++ tests and benchmarks use too.
 
 Used by the fake gateway and, on the command line, to write pages to files for tests and
 benchmarks:  python3 tools/gateway_pages.py inventel --size 20000 [--disconnected] [-o FILE]
@@ -7,7 +8,9 @@ benchmarks:  python3 tools/gateway_pages.py inventel --size 20000 [--disconnecte
 
 import argparse
 import math
+import os
 import random
+import string
 import sys
 from dataclasses import dataclass, replace
 
@@ -36,119 +39,52 @@ def _num(value):
     return str(int(value)) if float(value).is_integer() else "%.1f" % value
 
 
-# --- Inventel: ADSL_KEY=value<br> lines inside a plain status page --------------------------
-
-def _inventel_entries(v):
-    down = _num(v.downstream) if v.connected else "0"
-    up = _num(v.upstream) if v.connected else "0"
-    return [
-        ("STATUS", "UP" if v.connected else "DOWN"),
-        ("MODE", v.mode if v.connected else ""),
-        ("ADSL_TYPE", v.line_type),
-        ("UPSTREAM", up),
-        ("DOWNSTREAM", down),
-        ("ATTENUATION", _num(v.attenuation_down)),
-        ("ATTENUATION_UP", _num(v.attenuation_up)),
-        ("NOISE_MARGIN", _num(v.snr_down)),
-        ("NOISE_MARGIN_UP", _num(v.snr_up)),
-        ("RSCORR", str(v.crc_errors)),
-        ("RSUNCORR", "0"),
-        ("ADSL_VERSION", v.firmware),
-    ]
+PAGES = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "pages")
 
 
-def _inventel_filler(n):
-    return "ADSL_CELLS_%d=%d<br>\n" % (n, (n * 7919) % 100000)
+def _template(name):
+    with open(os.path.join(PAGES, name + ".html"), encoding="latin-1", newline="") as source:
+        return string.Template(source.read())
 
 
-def inventel_parts(v):
-    head = ("<html>\n<head>\n<title>Livebox - Etat de la ligne ADSL</title>\n"
-            "<meta http-equiv=\"Pragma\" content=\"no-cache\">\n</head>\n"
-            "<body bgcolor=\"#FFFFFF\">\n<p>Informations ADSL</p>\n")
-    body = "".join("ADSL_%s=%s<br>\n" % entry for entry in _inventel_entries(v))
-    return head + body, "</body>\n</html>\n", _inventel_filler
+def _placeholders(model, v):
+    """The values of MODEL's template for line values V (a line out of sync shows no rates)."""
+    def synced(text, empty):
+        return text if v.connected else empty
+    empty = "&nbsp" if model == "tecom" else ""
+    status = {"inventel": ("UP", "DOWN"), "sagem": ("OK", "NOK"), "tecom": ("Up", "Down")}[model]
+    return {
+        "status": status[0] if v.connected else status[1],
+        "mode": synced(v.mode, empty),
+        "type": v.line_type,
+        "up": synced(_num(v.upstream), "&nbsp" if model == "tecom" else "0"),
+        "down": synced(_num(v.downstream), "&nbsp" if model == "tecom" else "0"),
+        "att_down": _num(v.attenuation_down),
+        "att_up": _num(v.attenuation_up),
+        "snr_down": _num(v.snr_down),
+        "snr_up": _num(v.snr_up),
+        "crc": str(v.crc_errors),
+        "firmware": v.firmware,
+    }
 
 
-# --- Sagem: JavaScript variables var v_name<TAB><TAB>= "value"; -----------------------------
-
-def _sagem_entries(v):
-    return [
-        ("v_ADSL_line_status", "OK" if v.connected else "NOK"),
-        ("v_ADSL_mode", v.mode if v.connected else ""),
-        ("v_down_pathtype", v.line_type),
-        ("v_upstream", _num(v.upstream) if v.connected else "0"),
-        ("v_downstream", _num(v.downstream) if v.connected else "0"),
-        ("v_att_near", _num(v.attenuation_down)),
-        ("v_att_far", _num(v.attenuation_up)),
-        ("v_SNR_near", _num(v.snr_down)),
-        ("v_SNR_far", _num(v.snr_up)),
-        ("v_CRC_errors", str(v.crc_errors)),
-        ("v_firm_ver", v.firmware),
-    ]
-
-
-def _sagem_filler(n):
-    return "var v_stat_counter\t\t= \"%d\";\n" % ((n * 7919) % 100000)
-
-
-def sagem_parts(v):
-    head = ("<html>\n<head>\n<title>Livebox</title>\n"
-            "<script language=\"JavaScript\" type=\"text/javascript\">\n<!--\n")
-    body = "".join("var %s\t\t= \"%s\";\n" % entry for entry in _sagem_entries(v))
-    tail = ("//-->\n</script>\n</head>\n<body onload=\"init()\">\n"
-            "<div id=\"adsl\">Etat de la ligne ADSL</div>\n</body>\n</html>\n")
-    return head + body, tail, _sagem_filler
-
-
-# --- Tecom AH4222: label cell on one line, value cell on the next ---------------------------
-
-def _tecom_entries(v):
-    def cell(text):
-        return text if v.connected else "&nbsp"
-    return [
-        ("Mode:", cell(v.mode)),
-        ("Line Rate - Upstream (Kbps):", cell(_num(v.upstream))),
-        ("Line Rate - Downstream (Kbps):", cell(_num(v.downstream))),
-        ("Attenuation - Downstream (dB):", _num(v.attenuation_down)),
-        ("Attenuation - Upstream (dB):", _num(v.attenuation_up)),
-        ("SNR Margin - Downstream (dB):", _num(v.snr_down)),
-        ("SNR Margin - Upstream (dB):", _num(v.snr_up)),
-        ("Software Version:", v.firmware),
-    ]
-
-
-def _tecom_row(label, value):
-    return "  <tr>\n    <td class='hd'>%s</td>\n    <td>%s</td>\n  </tr>\n" % (label, value)
-
-
-def _tecom_filler(n):
-    return _tecom_row("Counter %d:" % n, str((n * 7919) % 100000))
-
-
-def tecom_parts(v):
-    head = ("<html>\n<head>\n<meta http-equiv='Content-Type' content='text/html'>\n"
-            "<title>AH4222 - ADSL Status</title>\n</head>\n<body>\n"
-            "<b>ADSL Status</b><br>\n<table border='0' cellpadding='4'>\n")
-    body = "".join(_tecom_row(label, value) for label, value in _tecom_entries(v))
-    return head + body, "</table>\n</body>\n</html>\n", _tecom_filler
-
-
-_PARTS = {"inventel": inventel_parts, "sagem": sagem_parts, "tecom": tecom_parts}
+def _filler(size):
+    row = _template("filler")
+    lines, used, n = [], 0, 0
+    while used < size:
+        lines.append(row.substitute(n=n))
+        used += len(lines[-1])
+        n += 1
+    return "".join(lines)
 
 
 def page(model, values=None, size=None):
-    """The status page of MODEL; with SIZE, filler entries that no parser stores pad it to about
-    that many bytes (at least the bare page)."""
-    head, tail, filler = _PARTS[model](values or LineValues())
-    lines = []
-    used = len(head) + len(tail)
-    n = 0
-    while size is not None and used < size:
-        line = filler(n)
-        lines.append(line)
-        used += len(line)
-        n += 1
-    return head + "".join(lines) + tail
+    """The status page of MODEL (the template of tests/pages/ that the tests fill too); with SIZE,
+    markup that no parser stores pads it to about that many bytes (at least the bare page)."""
+    template = _template(model)
+    fields = _placeholders(model, values or LineValues())
+    bare = len(template.substitute(fields, filler=""))
+    return template.substitute(fields, filler=_filler((size or 0) - bare))
 
 
 def drifting_values(elapsed, drop_every=90.0, drop_for=12.0, seed=1):

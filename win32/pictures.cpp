@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "win32/link_label.h"
 

@@ -1,7 +1,11 @@
-// Status pages of the three gateway models, as tests, fuzz seeds and benchmarks need them.
+// Status pages of the three gateway models from the templates of tests/pages/, which the fake
+// gateway fills too, with the values a test chooses.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "monitor/line_sample.h"
 
@@ -41,81 +45,64 @@ inline LineSample DefaultPageSample(const std::string& device) {
   return s;
 }
 
+// The page templates of tests/pages/, built into the test programs.
+extern const unsigned char kInventelHtml[];
+extern const std::size_t kInventelHtmlSize;
+extern const unsigned char kSagemHtml[];
+extern const std::size_t kSagemHtmlSize;
+extern const unsigned char kTecomHtml[];
+extern const std::size_t kTecomHtmlSize;
+extern const unsigned char kFillerHtml[];
+extern const std::size_t kFillerHtmlSize;
+
+// A template with each ${name} replaced by its value (names not given stay as they are).
+inline std::string FillTemplate(const unsigned char* data, std::size_t size,
+                                const std::vector<std::pair<std::string, std::string>>& values) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  for (const auto& [name, value] : values) {
+    const std::string mark = "${" + name + "}";
+    for (std::size_t at = text.find(mark); at != std::string::npos;
+         at = text.find(mark, at + value.size()))
+      text.replace(at, mark.size(), value);
+  }
+  return text;
+}
+
 // Markup that a real status page carries around its values, `bytes` long or a little more.
 inline std::string PageFiller(std::size_t bytes) {
-  static const std::string kRow =
-      "<tr><td class=\"menu\"><a href=\"/setup.htm?page=12\">Configuration</a></td>"
-      "<td>&nbsp;</td></tr>\r\n";
   std::string filler;
-  while (filler.size() < bytes) filler += kRow;
+  for (int n = 0; filler.size() < bytes; ++n)
+    filler += FillTemplate(kFillerHtml, kFillerHtmlSize, {{"n", std::to_string(n)}});
   return filler;
 }
 
-inline std::string InventelPage(const PageValues& v, std::size_t filler = 0) {
-  return "<html><head><title>Livebox</title></head><body>\r\n" + PageFiller(filler) +
-         "ADSL_STATUS=Up<br>\r\n"
-         "ADSL_MODE=" +
-         v.mode +
-         "<br>\r\n"
-         "ADSL_ADSL_TYPE=" +
-         v.type +
-         "<br>\r\n"
-         "ADSL_UPSTREAM=" +
-         v.up +
-         "<br>\r\n"
-         "ADSL_DOWNSTREAM=" +
-         v.down +
-         "<br>\r\n"
-         "ADSL_ATTENUATION=" +
-         v.att_down +
-         "<br>\r\n"
-         "ADSL_ATTENUATION_UP=" +
-         v.att_up +
-         "<br>\r\n"
-         "ADSL_NOISE_MARGIN=" +
-         v.snr_down +
-         "<br>\r\n"
-         "ADSL_NOISE_MARGIN_UP=" +
-         v.snr_up +
-         "<br>\r\n"
-         "ADSL_RSCORR=" +
-         v.crc +
-         "<br>\r\n"
-         "ADSL_ADSL_VERSION=" +
-         v.firmware +
-         "<br>\r\n"
-         "</body></html>\r\n";
+inline std::vector<std::pair<std::string, std::string>> TemplateValues(const PageValues& v,
+                                                                       std::size_t filler) {
+  return {{"status", v.status},     {"mode", v.mode},         {"type", v.type},
+          {"up", v.up},             {"down", v.down},         {"att_down", v.att_down},
+          {"att_up", v.att_up},     {"snr_down", v.snr_down}, {"snr_up", v.snr_up},
+          {"crc", v.crc},           {"firmware", v.firmware}, {"filler", PageFiller(filler)}};
 }
 
+// One entry of each model as its page writes it, for tests of single lines.
 inline std::string SagemVar(const std::string& name, const std::string& value) {
   return "var " + name + "\t\t= \"" + value + "\";\n";
 }
-
-inline std::string SagemPage(const PageValues& v, std::size_t filler = 0) {
-  return "<html><head><script language=\"javascript\">\n" +
-         SagemVar("v_ADSL_line_status", v.status) + SagemVar("v_ADSL_mode", v.mode) +
-         SagemVar("v_down_pathtype", v.type) + SagemVar("v_upstream", v.up) +
-         SagemVar("v_downstream", v.down) + SagemVar("v_att_near", v.att_down) +
-         SagemVar("v_att_far", v.att_up) + SagemVar("v_SNR_near", v.snr_down) +
-         SagemVar("v_SNR_far", v.snr_up) + SagemVar("v_CRC_errors", v.crc) +
-         SagemVar("v_firm_ver", v.firmware) + "</script></head><body>\n" + PageFiller(filler) +
-         "</body></html>\n";
-}
-
 inline std::string TecomRow(const std::string& label, const std::string& value) {
   return "  <tr>\r\n    <td class='hd'>" + label + "</td>\r\n    <td>" + value +
          "</td>\r\n  </tr>\r\n";
 }
 
+inline std::string InventelPage(const PageValues& v, std::size_t filler = 0) {
+  return FillTemplate(kInventelHtml, kInventelHtmlSize, TemplateValues(v, filler));
+}
+
+inline std::string SagemPage(const PageValues& v, std::size_t filler = 0) {
+  return FillTemplate(kSagemHtml, kSagemHtmlSize, TemplateValues(v, filler));
+}
+
 inline std::string TecomPage(const PageValues& v, std::size_t filler = 0) {
-  return "<html><body><table class='status'>\r\n" + PageFiller(filler) +
-         TecomRow("Software Version:", v.firmware) + TecomRow("Mode:", v.mode) +
-         TecomRow("Line Rate - Upstream (Kbps):", v.up) +
-         TecomRow("Line Rate - Downstream (Kbps):", v.down) +
-         TecomRow("Attenuation - Downstream (dB):", v.att_down) +
-         TecomRow("Attenuation - Upstream (dB):", v.att_up) +
-         TecomRow("SNR Margin - Downstream (dB):", v.snr_down) +
-         TecomRow("SNR Margin - Upstream (dB):", v.snr_up) + "</table></body></html>\r\n";
+  return FillTemplate(kTecomHtml, kTecomHtmlSize, TemplateValues(v, filler));
 }
 
 }  // namespace verdalin

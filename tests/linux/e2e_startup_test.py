@@ -12,6 +12,7 @@ import re
 import signal
 import stat
 import sys
+import time
 
 from program_fixture import (MODELS, SOURCE, Gateway, ProgramFolder, check_last_run, expect,
                              read_ini, store_password, wait_for, write_ini)
@@ -98,6 +99,8 @@ def run_model(build, gateway, index, model):
         expect(settings == want, "settings written at the end:\n  %r\n  %r" % (settings, want))
         expect(stat.S_IMODE(os.stat(folder.settings).st_mode) == 0o640,
                "an existing settings file keeps its permissions")
+        expect(stat.S_IMODE(os.stat(output).st_mode) == 0o644,
+               "a new CSV log takes 0666 less the umask (022)")
         print("ok %s: %d rows, credentials, statistics and settings" % (page, len(rows) - 1))
     finally:
         folder.close()
@@ -132,13 +135,36 @@ def first_start(build):
         folder.close()
 
 
+def short_delays(build, gateway):
+    """A delay of 0 or below polls once a second, never without a pause."""
+    for delay in ("-5", "0"):
+        folder = ProgramFolder(build)
+        try:
+            output = os.path.join(folder.root, "log.csv")
+            write_ini(folder.settings, [("Settings", [
+                ("url", gateway.page_address("inventel", "u", "p", "delay" + delay)),
+                ("login", "u"), ("crypted_password", store_password(build, "p")),
+                ("delay", delay), ("output_file", output)])])
+            folder.start(["-startup"])
+            wait_for(lambda: len(read_rows(output)) >= 2, 20, "the first poll (delay %s)" % delay)
+            time.sleep(3.5)
+            polls = len(read_rows(output)) - 1
+            expect(folder.stop() == 0, "SIGTERM ends the program")
+            expect(2 <= polls <= 6, "delay %s polls once a second: %d polls in 3.5 s" % (delay, polls))
+            print("ok delay %s: %d polls in about 3.5 s" % (delay, polls))
+        finally:
+            folder.close()
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
+    os.umask(0o022)
     gateway = Gateway()
     try:
         for index, model in enumerate(MODELS):
             run_model(build, gateway, index, model)
         first_start(build)
+        short_delays(build, gateway)
     finally:
         gateway.close()
     return 0

@@ -14,7 +14,7 @@ from program_fixture import Gateway, ProgramFolder, expect, read_ini, wait_for, 
 
 HOST_X, HOST_Y = 960, 0
 ICON = (HOST_X + 11, HOST_Y + 11)  # the middle of the docked 22 x 22 icon
-TITLE = "^Verdalin 1.7.2$"
+TITLE = r"^Verdalin [0-9]+\.[0-9]+\.[0-9]+$"
 SCHED_NAMES = {0: "SCHED_OTHER", 3: "SCHED_BATCH", 5: "SCHED_IDLE"}
 
 
@@ -153,12 +153,40 @@ def run(build, tool, xvfb, gateway):
         folder.close()
 
 
+def late_area(build, tool, xvfb, gateway):
+    """Started with -startup at logon before the panel exists: the window stays reachable, and
+    goes to the tray at idle priority once the notification area appears."""
+    folder = ProgramFolder(build)
+    host = None
+    try:
+        address = gateway.page_address("inventel", "admin", "admin", "late")
+        write_ini(folder.settings, [("Settings", [("url", address), ("delay", "600")])])
+        session = Session(build, tool, folder, xvfb.display)
+        folder.start(["-startup"], {"DISPLAY": xvfb.display, "QT_QPA_PLATFORM": "xcb"})
+        wait_for(session.visible, 15, "the main window without a notification area")
+        time.sleep(1.0)
+        expect(session.visible(), "no notification area yet: the window stays shown")
+        host = TrayHost(tool, session.env)
+        host.wait_dock()
+        expect_hidden_idle(session)
+        expect(folder.stop() == 0, "SIGTERM ends the program")
+        print("ok tray: -startup before the notification area exists")
+    except Exception:
+        print(folder.output())
+        raise
+    finally:
+        if host:
+            host.close()
+        folder.close()
+
+
 def main():
     build, tool = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     xvfb = Xvfb()
     gateway = Gateway()
     try:
         run(build, tool, xvfb, gateway)
+        late_area(build, tool, xvfb, gateway)
     finally:
         gateway.close()
         xvfb.close()

@@ -118,7 +118,7 @@ TEST(LinkFont, HeightFollowsTheScreenResolution) {
 }
 
 TEST(SocketLayer, StartsWithVersionOneOne) {
-  EXPECT_TRUE(StartWindowsSockets());
+  EXPECT_TRUE(StartSocketLayer());
 }
 
 }  // namespace verdalin

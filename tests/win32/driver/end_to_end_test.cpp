@@ -1,5 +1,6 @@
 // The program against the fake gateway on loopback: CSV rows, credentials, statistics, settings
-// after each way out, connection and login errors, an output file held by another writer.
+// after each way out, connection and login errors, an output file held by another writer, the
+// shortest poll period.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -65,10 +66,10 @@ class EndToEndTest : public ::testing::Test {
 
   // Settings with a unique tag per test so that the gateway's records do not mix.
   void WriteSettings(const std::string& url, const std::string& login, const std::string& password,
-                     const std::string& preset = "0") {
+                     const std::string& preset = "0", const std::string& delay = "3600") {
     WriteTextFile(folder_.SettingsFile(),
-                  "[Settings]\r\ndownstream=17904\r\nlogin=" + login + "\r\ndelay=3600\r\nurl=" +
-                      url + "\r\noutput_file=" + Output() + "\r\npreset=" + preset +
+                  "[Settings]\r\ndownstream=17904\r\nlogin=" + login + "\r\ndelay=" + delay +
+                      "\r\nurl=" + url + "\r\noutput_file=" + Output() + "\r\npreset=" + preset +
                       "\r\ncrypted_password=" + StorePassword(password) + "\r\n");
   }
 
@@ -99,7 +100,7 @@ TEST_F(EndToEndTest, StartPollsEachGatewayModel) {
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(kModels[i].type);
     program.SelectPreset(i);
-    program.Click(kStartButton);
+    program.ClickAndWaitForPoll(kStartButton);
     int type = -1;
     const std::string status = program.StatusText(0, &type);
     EXPECT_TRUE(std::regex_match(
@@ -135,6 +136,22 @@ TEST_F(EndToEndTest, StartupOptionPollsHiddenWithTheStoredCredentials) {
                                std::regex("\\d{4}/\\d\\d/\\d\\d-\\d\\d:\\d\\d")));
 }
 
+// A delay of 0 or below polls once a second: never without a pause.
+TEST_F(EndToEndTest, ShortDelaysPollOnceASecond) {
+  for (const char* delay : {"-5", "0"}) {
+    SCOPED_TRACE(delay);
+    DeleteFileA(Output().c_str());
+    WritePresets(GatewayAddress(""), "admin", "admin");
+    WriteSettings(GatewayAddress("/inventel?tag=" + Tag()), "admin", "admin", "0", delay);
+    RemoteProgram program(folder_, "-startup");
+    ASSERT_TRUE(WaitUntil([&] { return !RowsAfterDate(ReadTextFile(Output())).empty(); }));
+    Sleep(3500);
+    const std::size_t polls = RowsAfterDate(ReadTextFile(Output())).size();
+    EXPECT_GE(polls, 2u);
+    EXPECT_LE(polls, 6u);
+  }
+}
+
 TEST_F(EndToEndTest, StartupOptionAsSecondParameterIsIgnored) {
   WriteSettings(GatewayAddress("/inventel?tag=" + Tag()), "admin", "admin");
   RemoteProgram program(folder_, "other -startup");
@@ -148,7 +165,7 @@ TEST_F(EndToEndTest, RefusedLoginWritesARowOfZerosAndWarns) {
   WriteSettings("http://127.0.0.1:1/", "admin", "wrong");
   RemoteProgram program(folder_, "");
   program.SelectPreset(0);
-  program.Click(kStartButton);
+  program.ClickAndWaitForPoll(kStartButton);
   const std::string status = program.StatusText(0);
   EXPECT_NE(status.find(" | Warning : Bad/Empty values ! Please check password."),
             std::string::npos)
@@ -168,11 +185,11 @@ TEST_F(EndToEndTest, OutputFileHeldByAnotherWriterGetsNoRow) {
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   RemoteProgram program(folder_, "");
   program.SelectPreset(0);
-  program.Click(kStartButton);
+  program.ClickAndWaitForPoll(kStartButton);
   EXPECT_NE(program.StatusText(0).find(" | Down: 17904 Kbps"), std::string::npos);
   CloseHandle(writer);
   EXPECT_EQ(ReadTextFile(Output()), "");
-  program.Click(kStartButton);  // the next poll writes again
+  program.ClickAndWaitForPoll(kStartButton);  // the next poll writes again
   EXPECT_EQ(RowsAfterDate(ReadTextFile(Output())).size(), 1u);
 }
 

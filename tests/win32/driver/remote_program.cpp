@@ -188,6 +188,19 @@ std::string RemoteProgram::StatusText(int field, int* type) const {
   return text.data();
 }
 
+void RemoteProgram::ClickAndWaitForPoll(int id) const {
+  const HWND status = GetDlgItem(window_, kStatusBarId);
+  void* remote =
+      VirtualAllocEx(process_.hProcess, nullptr, 16, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (status == nullptr || remote == nullptr) return;
+  const char empty[16] = {};
+  WriteProcessMemory(process_.hProcess, remote, empty, sizeof empty, nullptr);
+  SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+  Click(id);
+  WaitUntil([this] { return !StatusText(0).empty(); });
+}
+
 void RemoteProgram::TrayMouse(UINT mouse_message) const {
   PostMessageA(window_, kTrayCallbackMessage, kTrayIconId, mouse_message);
 }

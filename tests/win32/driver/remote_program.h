@@ -64,6 +64,9 @@ class RemoteProgram {
   void SetText(int id, const std::string& text) const;
   // Clicks a button (BM_CLICK returns after the program's click handler).
   void Click(int id) const;
+  // Clicks a button that starts a poll and waits for the poll's end: the poll fetches beside
+  // the window's thread, and its status text marks its end.
+  void ClickAndWaitForPoll(int id) const;
   // Selects a preset list entry and reports the selection change as the list would.
   void SelectPreset(int position) const;
   // The text and the drawing type (SBT_* bits) of a status bar field.

@@ -235,7 +235,7 @@ TEST_F(WindowTest, StopShowsItsMessageBorderless) {
 
 TEST_F(WindowTest, StartOnAClosedPortShowsTheConnectionError) {
   RemoteProgram program(folder_, "");
-  program.Click(kStartButton);
+  program.ClickAndWaitForPoll(kStartButton);
   int type = -1;
   EXPECT_EQ(program.StatusText(0, &type), "\tCONNECTION ERROR: check URL.");
   EXPECT_EQ(type, SBT_POPOUT);
