@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
   QtIntervalTimer timer(events);
   QtTrayArea tray(resources.icon, events);
   QtDialogs dialogs(&window);
-  LinuxShell shell;
-  LinuxProcess process;
+  PlatformShell shell;
+  PlatformProcess process;
   SessionEnd session_end(events);
   const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
   Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell, process},

@@ -136,10 +136,6 @@ class CurlPageFetcher : public PageFetcher {
 
 }  // namespace
 
-std::unique_ptr<PageFetcher> MakePlatformPageFetcher() {
-  return MakePlatformPageFetcher({});
-}
-
 std::unique_ptr<PageFetcher> MakePlatformPageFetcher(const FetchLimits& limits) {
   return std::make_unique<CurlPageFetcher>(limits);
 }

@@ -95,4 +95,12 @@ bool WriteDesktopEntry(const std::string& path, const StartupEntrySpec& entry) {
   return false;
 }
 
+std::string StartupEntryName() {
+  return std::string(kStartupEntryFile);
+}
+
+bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) {
+  return WriteDesktopEntry(path, entry);
+}
+
 }  // namespace verdalin

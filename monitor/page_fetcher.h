@@ -73,8 +73,10 @@ struct FetchLimits {
 // Whether `url` is one the fetchers take: "http://" or "https://" in any letter case.
 bool IsWebAddress(const std::string& url);
 
-// The platform's fetcher (libcurl on Linux, WinInet on Windows), with the default limits.
-std::unique_ptr<PageFetcher> MakePlatformPageFetcher();
+// The platform's fetcher (libcurl on Linux, WinInet on Windows).
 std::unique_ptr<PageFetcher> MakePlatformPageFetcher(const FetchLimits& limits);
+inline std::unique_ptr<PageFetcher> MakePlatformPageFetcher() {
+  return MakePlatformPageFetcher(FetchLimits{});
+}
 
 }  // namespace verdalin

@@ -26,8 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Win32IntervalTimer timer(window);
     Win32Tray tray(window);
     Win32Dialogs dialogs(window);
-    Win32Shell shell;
-    Win32Process process;
+    PlatformShell shell;
+    PlatformProcess process;
     const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
     Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell, process},
                       PlatformFileSystem(), SystemClock(), PlatformNumberFormat(), *fetcher, events};

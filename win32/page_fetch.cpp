@@ -239,10 +239,6 @@ class WinInetPageFetcher : public PageFetcher {
 
 }  // namespace
 
-std::unique_ptr<PageFetcher> MakePlatformPageFetcher() {
-  return MakePlatformPageFetcher({});
-}
-
 std::unique_ptr<PageFetcher> MakePlatformPageFetcher(const FetchLimits& limits) {
   return std::make_unique<WinInetPageFetcher>(limits);
 }

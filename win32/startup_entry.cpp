@@ -64,4 +64,14 @@ bool CreateShellLink(const std::string& target, const std::string& link_path,
   return saved;
 }
 
+std::string StartupEntryName() {
+  return "Verdalin.lnk";
+}
+
+bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) {
+  return CreateShellLink(entry.target, path, entry.arguments, entry.description,
+                         entry.working_directory, entry.show_command, entry.hot_key,
+                         entry.icon_file, entry.icon_index);
+}
+
 }  // namespace verdalin

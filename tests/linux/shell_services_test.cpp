@@ -95,7 +95,7 @@ TEST(SpecialFolders, DocumentsFolderComesFromUserDirsOrIsTheHome) {
 TEST(SpecialFolders, FoldersFollowTheXdgEnvironment) {
   TempFolder temp;
   const ScopedEnv home("HOME", temp.Path());
-  LinuxShell shell;
+  PlatformShell shell;
   {
     const ScopedEnv config("XDG_CONFIG_HOME", "");
     EXPECT_EQ(ConfigHome(), temp.Path() + "/.config");

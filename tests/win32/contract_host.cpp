@@ -63,8 +63,8 @@ class Win32ContractHost : public ContractHost {
   Win32IntervalTimer timer_{window_};
   Win32Tray tray_{window_};
   Win32Dialogs dialogs_{window_};
-  Win32Shell shell_;
-  Win32Process process_;
+  PlatformShell shell_;
+  PlatformProcess process_;
   FrontEnd front_{window_, window_, timer_, tray_, dialogs_, shell_, process_};
 };
 

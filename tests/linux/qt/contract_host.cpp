@@ -69,8 +69,8 @@ class QtContractHost : public ContractHost {
   QtIntervalTimer timer_;
   QtTrayArea tray_;
   QtDialogs dialogs_{&window_};
-  LinuxShell shell_;
-  LinuxProcess process_;
+  PlatformShell shell_;
+  PlatformProcess process_;
   SessionEnd session_;
   FrontEnd front_{window_, window_, timer_, tray_, dialogs_, shell_, process_};
 };

@@ -1,0 +1,53 @@
+// The shell and process services as each platform realises them: free functions, one file per
+// concern with the same name in linux/ and win32/, wrapped here once for the core.
+#pragma once
+
+#include <string>
+
+#include "app/front_end.h"
+
+namespace verdalin {
+
+// known_folders.cpp: the folder's path without a trailing separator, "" when unknown; the
+// running executable's full path (at most 1024 characters).
+std::string SpecialFolderPath(SpecialFolder folder);
+std::string ExecutablePath();
+// startup_entry.cpp: the start-at-logon entry's file name and its writing (creating the folder
+// where the platform needs it); true when the entry is in place.
+std::string StartupEntryName();
+bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry);
+// home_link.cpp: opens the address in the user's browser; false when it could not be started.
+bool OpenAddress(const std::string& address);
+// priority.cpp: the process's priority class; false when refused.
+bool SetProcessPriority(PriorityClass priority);
+// socket_layer.cpp: whether the socket layer starts.
+bool StartSocketLayer();
+
+// '/' or '\\'.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+class PlatformShell : public ShellServices {
+ public:
+  std::string SpecialFolderPath(SpecialFolder folder) override {
+    return verdalin::SpecialFolderPath(folder);
+  }
+  std::string ExecutablePath() override { return verdalin::ExecutablePath(); }
+  char PathSeparator() override { return kPathSeparator; }
+  std::string StartupEntryName() override { return verdalin::StartupEntryName(); }
+  bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) override {
+    return verdalin::CreateStartupEntry(path, entry);
+  }
+  bool OpenAddress(const std::string& address) override { return verdalin::OpenAddress(address); }
+};
+
+class PlatformProcess : public ProcessServices {
+ public:
+  void SetPriority(PriorityClass priority) override { SetProcessPriority(priority); }
+  bool StartSocketLayer() override { return verdalin::StartSocketLayer(); }
+};
+
+}  // namespace verdalin
