@@ -27,6 +27,7 @@ fuzz: deps
 
 bench: linux
 	for b in build/linux/bench/*_bench; do [ -x "$$b" ] && "$$b" || exit 1; done
+	bench/report-year.sh build/linux
 
 test: test-linux test-windows fuzz
 	@echo "All tests passed (native and under Wine)."

@@ -1,6 +1,7 @@
 // The history report command: its options, the settings and logs it reads, the page it writes.
 #include "app/report_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -117,6 +118,7 @@ class ReportMaker {
     const PathInfo info = fs_.Stat(path);
     std::string contents;
     if (info.kind == PathKind::kMissing) return Refuse("no data log at " + path);
+    contents.reserve(static_cast<std::size_t>(std::max<int64_t>(info.size, 0)) + 1);  // no regrowth
     if (info.kind != PathKind::kFile || !fs_.ReadAll(path, contents))
       return Refuse("cannot read the data log " + path);
     request.log = ReadDataLog(contents);

@@ -128,6 +128,7 @@ class DataLogReader {
   DataLog Read(std::string_view contents) {
     log_.texts.emplace_back();
     ids_.emplace("", 0);
+    log_.rows.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1);
     ForEachLine(contents, "Date;", [this](std::string_view line) {
       LogRow row;
       if (ReadRow(line, row)) {

@@ -118,10 +118,7 @@ class ReportWriter {
   }
 
   static std::string Decibels(int32_t hundredths) {
-    if (hundredths == kNoValue) return "none";
-    std::string text;
-    AppendHundredths(text, hundredths);
-    return text + " dB";
+    return hundredths == kNoValue ? "none" : Fixed(hundredths / 100.0, 2) + " dB";
   }
 
   void Summary() {

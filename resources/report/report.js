@@ -25,6 +25,8 @@
       const { left, top, width, height } = u.bbox;
       ctx.save();
       ctx.font = `${11 * devicePixelRatio}px sans-serif`;
+      ctx.textAlign = 'left';
+      ctx.textBaseline = 'bottom';
       for (const line of lines) {
         const y = Math.round(u.valToPos(line.value, line.scale, true));
         if (y < top || y > top + height) continue;
@@ -74,6 +76,8 @@
   });
   const axis = (scale, side, unit) => ({ scale, side, size: 60, label: unit, labelSize: 18,
     grid: { show: side === 3, stroke: '#e6e9ee' } });
+  // The same scale on both sides, so that every chart's plot spans the same width.
+  const axes = (scale, unit) => [axis(scale, 3, unit), axis(scale, 1, unit)];
   const timeAxis = { grid: { stroke: '#e6e9ee' } };
 
   function makeChart(id, series, columns, axes, scales, plugins) {
@@ -100,7 +104,7 @@
       label: `subscribed ${data.subscribed_kbps} kbit/s` }])]);
   makeChart('chart-snr',
     [line('Down', '#1f5fbf', 'db', 'dB'), line('Up', '#d9681a', 'db', 'dB')],
-    [SNR_DOWN, SNR_UP], [axis('db', 3, 'dB')],
+    [SNR_DOWN, SNR_UP], axes('db', 'dB'),
     { db: { range: reach(data.snr_rearm_db + 1) } },
     [levelLines([
       { value: data.snr_low_db, scale: 'db', colour: '#c62828', label: `low ${data.snr_low_db} dB` },
@@ -108,9 +112,9 @@
     ])]);
   makeChart('chart-attenuation',
     [line('Down', '#1f5fbf', 'db', 'dB'), line('Up', '#d9681a', 'db', 'dB')],
-    [ATT_DOWN, ATT_UP], [axis('db', 3, 'dB')], { db: { range: reach(1) } }, []);
+    [ATT_DOWN, ATT_UP], axes('db', 'dB'), { db: { range: reach(1) } }, []);
   makeChart('chart-crc', [line('CRC errors', '#8e24aa', 'crc', 'per minute')], [CRC],
-    [axis('crc', 3, 'per minute')], { crc: { range: reach(1) } }, []);
+    axes('crc', 'per minute'), { crc: { range: reach(1) } }, []);
 
   function show(min, max) {
     const span = Math.min(Math.max(max - min, 60), whole[1] - whole[0]);

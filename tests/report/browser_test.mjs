@@ -70,6 +70,7 @@ async function checkYear(context) {
   await page.click('button[data-days="7"]');
   const week = await page.evaluate(() => window.verdalinReport.visibleRange());
   assert.ok(Math.abs(week[1] - week[0] - 7 * 86400) < 120, `7 days shows ${week}`);
+  await page.locator('#chart-snr').scrollIntoViewIfNeeded();
   const box = await page.locator('#chart-snr .u-over').boundingBox();
   await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
   await page.mouse.wheel(0, -400);
@@ -87,6 +88,7 @@ async function checkYear(context) {
   assert.deepEqual(await page.evaluate(() => window.verdalinReport.visibleRange()), whole);
 
   await page.setViewportSize({ width: 1280, height: 1800 });
+  await page.evaluate(() => window.scrollTo(0, 0));
   await page.screenshot({ path: join(work, 'report.png') });
   await page.pdf({ path: join(work, 'report.pdf'), format: 'A4' });
   console.log(`screenshot ${join(work, 'report.png')}, printed ${join(work, 'report.pdf')}`);
