@@ -68,8 +68,8 @@ std::optional<std::string> ReadOptions(const std::vector<std::string>& arguments
 
 double ThresholdOf(FileSystem& fs, const ReportPlaces& places, std::string_view key,
                    double default_value) {
-  const std::string text = ReplaceText(
-      ReadPreference(fs, kAlertsGroup, key, "", places.settings_file), ",", ".");
+  const std::string text =
+      ReplaceText(ReadPreference(fs, kAlertsGroup, key, "", places.settings_file), ",", ".");
   const double value = text.empty() ? default_value : ParseFloat(text);
   return std::isfinite(value) && value > -100 && value < 100 ? value : default_value;
 }

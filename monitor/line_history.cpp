@@ -73,7 +73,7 @@ class HistoryCounter {
     if (i + 1 == rows_.size()) return history_.interval;
     const int64_t step = int64_t{rows_[i + 1].time} - rows_[i].time;
     return step > 0 && step <= 2 * int64_t{history_.interval} ? static_cast<int32_t>(step)
-                                                               : history_.interval;
+                                                              : history_.interval;
   }
 
   bool BelowSnrLow(const LogRow& row) const {
@@ -181,7 +181,8 @@ PollOutcome OutcomeOf(const LogRow& row, const DataLog& log) {
   const std::string& mode_type = log.texts[row.mode_type];
   const bool no_text = (mode_type.empty() || mode_type == ":") && row.firmware == 0;
   const bool no_number = row.upstream_kbps == 0 && row.downstream_kbps == 0 &&
-                         row.crc_errors == 0 && std::all_of(row.centi_db.begin(), row.centi_db.end(), IsZero);
+                         row.crc_errors == 0 &&
+                         std::all_of(row.centi_db.begin(), row.centi_db.end(), IsZero);
   return no_text && no_number ? PollOutcome::kUnrecognised : PollOutcome::kSample;
 }
 
@@ -218,7 +219,8 @@ std::vector<LineEvent> DeriveEvents(const DataLog& log, int32_t interval,
   LineEventDetector detector(thresholds);
   std::vector<LineEvent> events;
   auto feed = [&](int64_t time, PollOutcome outcome, const LineSample& sample) {
-    for (LineEvent& event : detector.Feed(time, outcome, sample)) events.push_back(std::move(event));
+    for (LineEvent& event : detector.Feed(time, outcome, sample))
+      events.push_back(std::move(event));
   };
   const LineSample none;
   for (std::size_t i = 0; i < log.rows.size(); ++i) {

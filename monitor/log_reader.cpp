@@ -120,7 +120,8 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
 std::string_view Span(const std::vector<std::string_view>& fields, std::size_t first,
                       std::size_t last) {
   const char* end = fields[last].data() + fields[last].size();
-  return std::string_view(fields[first].data(), static_cast<std::size_t>(end - fields[first].data()));
+  return std::string_view(fields[first].data(),
+                          static_cast<std::size_t>(end - fields[first].data()));
 }
 
 class DataLogReader {
@@ -128,7 +129,8 @@ class DataLogReader {
   DataLog Read(std::string_view contents) {
     log_.texts.emplace_back();
     ids_.emplace("", 0);
-    log_.rows.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1);
+    log_.rows.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) +
+                      1);
     ForEachLine(contents, "Date;", [this](std::string_view line) {
       LogRow row;
       if (ReadRow(line, row)) {
@@ -251,8 +253,8 @@ std::optional<int32_t> ReadLocaleHundredths(std::string_view field) {
 }
 
 std::optional<int32_t> ReadTimestamp(std::string_view text) {
-  if (text.size() != 19 || text[4] != '/' || text[7] != '/' || text[10] != ' ' ||
-      text[13] != ':' || text[16] != ':') {
+  if (text.size() != 19 || text[4] != '/' || text[7] != '/' || text[10] != ' ' || text[13] != ':' ||
+      text[16] != ':') {
     return std::nullopt;
   }
   WallClockFields fields{DigitsAt(text, 0, 4),  DigitsAt(text, 5, 2),  DigitsAt(text, 8, 2),

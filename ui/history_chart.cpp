@@ -8,7 +8,7 @@ namespace verdalin {
 
 namespace {
 
-constexpr std::array<int32_t, 12> kBucketWidths = {60,   120,   300,   600,   900,   1800,
+constexpr std::array<int32_t, 12> kBucketWidths = {60,   120,  300,   600,   900,   1800,
                                                    3600, 7200, 10800, 21600, 43200, 86400};
 
 using RowValues = std::array<int32_t, kChartSeriesCount>;
@@ -54,9 +54,9 @@ class ChartBuilder {
  private:
   RowValues ValuesOf(uint32_t index) const {
     const LogRow& row = log_.rows[index];
-    return {row.downstream_kbps * 100,           row.upstream_kbps * 100,
-            row.centi_db[kSnrLocal],             row.centi_db[kSnrDistant],
-            row.centi_db[kAttenuationLocal],     row.centi_db[kAttenuationDistant],
+    return {row.downstream_kbps * 100,       row.upstream_kbps * 100,
+            row.centi_db[kSnrLocal],         row.centi_db[kSnrDistant],
+            row.centi_db[kAttenuationLocal], row.centi_db[kAttenuationDistant],
             history_.crc_per_minute[index]};
   }
 

@@ -130,8 +130,8 @@ class ReportWriter {
     Figure("Firmware", TextOf(history_.firmware));
     Figure("Mode and line type", mode == ":" ? "" : mode);
     Figure("Period", TimeText(history_.first) + " to " + TimeText(history_.last));
-    Figure("Polls", std::to_string(total.polls) + ", one every " +
-                        std::to_string(history_.interval) + " s");
+    Figure("Polls",
+           std::to_string(total.polls) + ", one every " + std::to_string(history_.interval) + " s");
     Figure("Line in sync", Fixed(total.SyncPercent(), 2) + " % of the polls");
     Figure("Gateway reached", Fixed(total.GatewayPercent(), 2) + " % of the polls (" +
                                   std::to_string(total.missed_polls) + " missed)");
@@ -142,8 +142,8 @@ class ReportWriter {
                Fixed(request_.thresholds.snr_low_db, 1) + " dB)");
     Figure("CRC errors", std::to_string(total.crc_errors) + ", " +
                              Fixed(static_cast<double>(total.crc_errors) / days, 0) + " per day");
-    Figure("Lowest SNR margin", "down " + Decibels(total.lowest_snr[0]) + ", up " +
-                                    Decibels(total.lowest_snr[1]));
+    Figure("Lowest SNR margin",
+           "down " + Decibels(total.lowest_snr[0]) + ", up " + Decibels(total.lowest_snr[1]));
     Figure("Log lines not read", std::to_string(log_.rows_skipped));
     Html("</dl>\n</section>\n");
   }
@@ -226,7 +226,8 @@ class ReportWriter {
     Html("<script type=\"application/json\" id=\"verdalin-summary\">{\"version\":");
     AppendJsonString(out_, request_.version);
     for (auto [name, id] : {std::pair{"device", history_.device},
-                            {"firmware", history_.firmware}, {"mode_type", history_.mode_type}}) {
+                            {"firmware", history_.firmware},
+                            {"mode_type", history_.mode_type}}) {
       out_ += ",\"" + std::string(name) + "\":";
       AppendJsonString(out_, TextOf(id));
     }

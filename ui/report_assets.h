@@ -7,17 +7,19 @@
 
 namespace verdalin {
 
-// Defined in the source that cmake/ReportAssets.cmake generates.
-extern const unsigned char kUplotJs[];
-extern const std::size_t kUplotJsSize;
-extern const unsigned char kUplotCss[];
-extern const std::size_t kUplotCssSize;
-extern const unsigned char kUplotLicense[];
-extern const std::size_t kUplotLicenseSize;
-extern const unsigned char kReportJs[];
-extern const std::size_t kReportJsSize;
-extern const unsigned char kReportCss[];
-extern const std::size_t kReportCssSize;
+// Each part is a byte array kName and its size kNameSize, defined in the source that
+// cmake/ReportAssets.cmake generates.
+#define VERDALIN_REPORT_ASSET(name)     \
+  extern const unsigned char k##name[]; \
+  extern const std::size_t k##name##Size
+
+VERDALIN_REPORT_ASSET(UplotJs);
+VERDALIN_REPORT_ASSET(UplotCss);
+VERDALIN_REPORT_ASSET(UplotLicense);
+VERDALIN_REPORT_ASSET(ReportJs);
+VERDALIN_REPORT_ASSET(ReportCss);
+
+#undef VERDALIN_REPORT_ASSET
 
 inline std::string_view AssetText(const unsigned char* bytes, std::size_t size) {
   return std::string_view(reinterpret_cast<const char*>(bytes), size);

@@ -99,9 +99,7 @@ class ReportCommand : public ::testing::Test {
     WritePreference(host.fs, "Alerts", "snr_low_db", "5,5", places.settings_file);
     host.clock.now = {2026, 12, 8, 12, 0, 0};
   }
-  int Run(std::vector<std::string> arguments) {
-    return RunReportCommand(host, places, arguments);
-  }
+  int Run(std::vector<std::string> arguments) { return RunReportCommand(host, places, arguments); }
   std::string Summary(const std::string& path) { return SummaryOf(host.fs.files[path]); }
 
   FakeReportHost host;
@@ -136,11 +134,15 @@ TEST_F(ReportCommand, OptionsChooseLogPeriodOutputAndOpening) {
 
 TEST_F(ReportCommand, EachFailureGivesOneLineAndAnExitCode) {
   const std::pair<std::vector<std::string>, int> cases[] = {
-      {{"--from", "2026/13/01"}, 2},        {{"--to"}, 2},
-      {{"--colour"}, 2},                    {{"a.csv", "b.csv"}, 2},
+      {{"--from", "2026/13/01"}, 2},
+      {{"--to"}, 2},
+      {{"--colour"}, 2},
+      {{"a.csv", "b.csv"}, 2},
       {{"--from", "2026/12/09", "--to", "2026/12/08"}, 2},
-      {{"logs/none.csv"}, 1},               {{"logs"}, 1},
-      {{"--from", "2027/01/01"}, 1},        {{"--out", "nowhere/r.html"}, 1},
+      {{"logs/none.csv"}, 1},
+      {{"logs"}, 1},
+      {{"--from", "2027/01/01"}, 1},
+      {{"--out", "nowhere/r.html"}, 1},
   };
   for (const auto& [arguments, code] : cases) {
     host.errors.clear();

@@ -51,8 +51,8 @@ TEST(LineHistory, CountsOfTheHandMadeLogFromItsRows) {
 TEST(LineHistory, OutagesAndResyncsFromTheEventLog) {
   const DataLog log = ReadDataLog(HandMadeLog());
   const std::vector<LineEvent> events = {
-      At(LineEventKind::kSyncBack, 7),           At(LineEventKind::kGatewayUnreachable, 9),
-      At(LineEventKind::kGatewayBack, 12),       At(LineEventKind::kGatewayUnreachable, 16),
+      At(LineEventKind::kSyncBack, 7),     At(LineEventKind::kGatewayUnreachable, 9),
+      At(LineEventKind::kGatewayBack, 12), At(LineEventKind::kGatewayUnreachable, 16),
       At(LineEventKind::kRetrain, 841),
   };
   const HistoryCounts total = Summarise(log, events).total;
@@ -78,8 +78,8 @@ TEST(ChartData, BreaksWhereTheLineOrThePollsStopped) {
   const ChartData chart = BuildChartData(log, history);
   EXPECT_EQ(chart.bucket_seconds, 0);  // two days: every row stands for itself
   const std::vector<int32_t>& snr = chart.values[kSnrDown];
-  const std::vector<int32_t> expected = {800, 800, 800, 550, 590, kNoValue, 800, 800,
-                                         kNoValue, 800, 800, kNoValue, 800};
+  const std::vector<int32_t> expected = {800, 800,      800, 550, 590,      kNoValue, 800,
+                                         800, kNoValue, 800, 800, kNoValue, 800};
   EXPECT_EQ(snr, expected);
   EXPECT_TRUE(std::is_sorted(chart.times.begin(), chart.times.end()));
   EXPECT_EQ(chart.values[kDownRate][6], 1600000);
@@ -88,7 +88,7 @@ TEST(ChartData, BreaksWhereTheLineOrThePollsStopped) {
 
 TEST(ChartData, BucketsKeepEveryExtremeAndTheLastWeekWhole) {
   EXPECT_EQ(ChartBucketSeconds(0, 358 * kDaySeconds, 60), 900);  // a year of minutes
-  EXPECT_EQ(ChartBucketSeconds(0, 50 * kDaySeconds, 60), 0);  // few enough to draw them all
+  EXPECT_EQ(ChartBucketSeconds(0, 50 * kDaySeconds, 60), 0);     // few enough to draw them all
   EXPECT_EQ(ChartBucketSeconds(0, 200 * kDaySeconds, 300), 0);
   DataLog log;
   log.texts = {"", "G.992.5:Fast"};

@@ -39,10 +39,14 @@ struct LocaleCase {
 // The separators of French (narrow no-break space, UTF-8 and the Windows byte), German, Swiss
 // (apostrophe, and the right quote glibc gives), English, and a Linux locale without grouping.
 const LocaleCase kLocales[] = {
-    {"french_utf8", {",", "\xE2\x80\xAF"}}, {"french_windows", {",", "\xA0"}},
-    {"french_nbsp", {",", "\xC2\xA0"}},     {"german", {",", "."}},
-    {"swiss_windows", {".", "'"}},          {"swiss_glibc", {".", "\xE2\x80\x99"}},
-    {"english", {".", ","}},                {"c_locale", {".", ""}},
+    {"french_utf8", {",", "\xE2\x80\xAF"}},
+    {"french_windows", {",", "\xA0"}},
+    {"french_nbsp", {",", "\xC2\xA0"}},
+    {"german", {",", "."}},
+    {"swiss_windows", {".", "'"}},
+    {"swiss_glibc", {".", "\xE2\x80\x99"}},
+    {"english", {".", ","}},
+    {"c_locale", {".", ""}},
 };
 
 class LocaleRows : public ::testing::TestWithParam<LocaleCase> {};
@@ -51,8 +55,9 @@ TEST_P(LocaleRows, GiveBackTheValuesTheFormatterWrote) {
   PortableNumberFormat format;
   LocaleNumbers numbers{format, GetParam().snapshot};
   const LineSample written = Sample(1234.5f, 0.5f, -1.5f, 999.99f);
-  const DataLog log = ReadDataLog(std::string(kLogHeader) + FormatLogRow(written, kStamp, numbers) +
-                                  FormatLogRow(Sample(1234567.9f, 0, 6.4f, 11.2f), kStamp, numbers));
+  const DataLog log =
+      ReadDataLog(std::string(kLogHeader) + FormatLogRow(written, kStamp, numbers) +
+                  FormatLogRow(Sample(1234567.9f, 0, 6.4f, 11.2f), kStamp, numbers));
   ASSERT_EQ(log.rows.size(), 2u);
   EXPECT_EQ(log.rows_skipped, 0);
   const LogRow& row = log.rows[0];
@@ -74,15 +79,31 @@ INSTANTIATE_TEST_SUITE_P(Locales, LocaleRows, ::testing::ValuesIn(kLocales),
 
 TEST(LocaleNumbers, EveryNegativeFormAndSeparator) {
   const std::pair<const char*, int32_t> cases[] = {
-      {"- 1.50", -150},   {"-1,50", -150},       {"(1.50)", -150},    {"1.50-", -150},
-      {"1,50 -", -150},   {"\xE2\x88\x92" "1.50", -150}, {"- .50", -50}, {"(,05)", -5},
-      {"1 234,56", 123456}, {"1\xA0" "234,56", 123456}, {"1'234.56", 123456},
-      {"1.234,56", 123456}, {".00", 0},         {" 12.50 ", 1250},   {"7", 700},
+      {"- 1.50", -150},
+      {"-1,50", -150},
+      {"(1.50)", -150},
+      {"1.50-", -150},
+      {"1,50 -", -150},
+      {"\xE2\x88\x92"
+       "1.50",
+       -150},
+      {"- .50", -50},
+      {"(,05)", -5},
+      {"1 234,56", 123456},
+      {"1\xA0"
+       "234,56",
+       123456},
+      {"1'234.56", 123456},
+      {"1.234,56", 123456},
+      {".00", 0},
+      {" 12.50 ", 1250},
+      {"7", 700},
       {"", kNoValue},
   };
-  for (const auto& [text, hundredths] : cases) EXPECT_EQ(ReadLocaleHundredths(text), hundredths) << text;
-  for (const char* bad : {"1.5", "12.505", "abc", "1.50x", "-", "()", "1..", "(1.50", "--1.50",
-                          "1234567890123.00"}) {
+  for (const auto& [text, hundredths] : cases)
+    EXPECT_EQ(ReadLocaleHundredths(text), hundredths) << text;
+  for (const char* bad :
+       {"1.5", "12.505", "abc", "1.50x", "-", "()", "1..", "(1.50", "--1.50", "1234567890123.00"}) {
     EXPECT_FALSE(ReadLocaleHundredths(bad).has_value()) << bad;
   }
 }
@@ -97,15 +118,16 @@ TEST(Timestamps, OnlyRealDatesInTheLogsForm) {
 }
 
 TEST(DataLogLines, BrokenFilesGiveEveryRowTheyHold) {
-  const std::string row = "2026/12/07 21:05:09;1;\"ADSL2+:Fast\";1023;17904;23,50;12,00;6,40;"
-                          "11,20;12;\"LiveBox Sagem\";\"V1\"";
+  const std::string row =
+      "2026/12/07 21:05:09;1;\"ADSL2+:Fast\";1023;17904;23,50;12,00;6,40;"
+      "11,20;12;\"LiveBox Sagem\";\"V1\"";
   const std::string text = "\xEF\xBB\xBF" + std::string(kLogHeader) + row + "\r\n" +
                            "garbage line\r\n\r\n" + std::string(kLogHeader) + row + "\n" +
                            "2026/12/07 21:06:09;2;\":\";0;0;.00;.00;.00;.00;0;\"\";\"\"\r\n" +
                            "2026/12/07 21:07:09;1;\"ADSL2+:Fast\";1023;17904;23,50;1";
   const DataLog log = ReadDataLog(text);
   EXPECT_EQ(log.rows.size(), 2u);
-  EXPECT_EQ(log.rows_skipped, 3);  // the garbage, Connected 2, the truncated last line
+  EXPECT_EQ(log.rows_skipped, 3);   // the garbage, Connected 2, the truncated last line
   EXPECT_EQ(log.texts.size(), 4u);  // "", mode, device, firmware: each text once
 }
 

@@ -50,12 +50,18 @@ inline std::string LogRowText(const RowSpec& spec) {
 // sync), a gateway outage of five polls, a counter restart, and a margin under 6 dB three times.
 inline std::string HandMadeLog() {
   const RowSpec rows[] = {
-      {0, true, 17904, 8, 11, 100},     {1, true, 17904, 8, 11, 100},
-      {2, true, 17904, 8, 11, 105},     {3, true, 17904, 5.5f, 11, 110},
-      {4, true, 17904, 5.9f, 11, 110},  {5, false},
-      {6, false},                       {7, true, 16000, 8, 11, 3},
-      {8, true, 16000, 8, 11, 8},       {14, true, 16000, 8, 11, 2},
-      {15, true, 16000, 8, 11, 4},      {840, true, 16000, 8, 5, 4},  // the next day, 00:00:09
+      {0, true, 17904, 8, 11, 100},
+      {1, true, 17904, 8, 11, 100},
+      {2, true, 17904, 8, 11, 105},
+      {3, true, 17904, 5.5f, 11, 110},
+      {4, true, 17904, 5.9f, 11, 110},
+      {5, false},
+      {6, false},
+      {7, true, 16000, 8, 11, 3},
+      {8, true, 16000, 8, 11, 8},
+      {14, true, 16000, 8, 11, 2},
+      {15, true, 16000, 8, 11, 4},
+      {840, true, 16000, 8, 5, 4},  // the next day, 00:00:09
   };
   std::string text(kLogHeader);
   for (const RowSpec& row : rows) text += LogRowText(row);
