@@ -8,6 +8,7 @@
   const data = read('verdalin-series');
   const DAY = 86400;
   const PRINT_WIDTH = 680;  // about 180 mm at 96 pixels per inch
+  const PRINT_HEIGHT = 190;  // the four charts on one page
 
   const xs = new Array(data.steps.length);
   let time = data.start;
@@ -141,11 +142,11 @@
     });
   });
 
-  const fit = (width) => charts.forEach((chart) => {
-    chart.setSize({ width: width || chart.root.parentElement.clientWidth, height: 250 });
+  const fit = (width, height) => charts.forEach((chart) => {
+    chart.setSize({ width: width || chart.root.parentElement.clientWidth, height: height || 250 });
   });
   window.addEventListener('resize', () => fit());
-  window.addEventListener('beforeprint', () => fit(PRINT_WIDTH));
+  window.addEventListener('beforeprint', () => fit(PRINT_WIDTH, PRINT_HEIGHT));
   window.addEventListener('afterprint', () => fit());
 
   const note = document.querySelector('.resolution');
