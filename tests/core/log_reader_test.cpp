@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "monitor/csv_log.h"
@@ -48,6 +49,10 @@ const LocaleCase kLocales[] = {
     {"english", {".", ","}},
     {"c_locale", {".", ""}},
 };
+
+void PrintTo(const LocaleCase& locale, std::ostream* out) {
+  *out << locale.name;
+}
 
 class LocaleRows : public ::testing::TestWithParam<LocaleCase> {};
 
