@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/report_command.h"
 #include "app/settings.h"
 #include "app/startup_link.h"
 #include "text/text_ops.h"
@@ -12,24 +13,6 @@
 namespace verdalin {
 
 namespace {
-
-// Splits off the next blank-separated parameter at `i`; a quoted one loses its quotes.
-std::string NextParameter(std::string_view line, std::size_t& i) {
-  while (i < line.size() && line[i] == ' ') ++i;
-  const bool quoted = i < line.size() && line[i] == '"';
-  if (quoted) ++i;
-  const std::size_t end = line.find(quoted ? '"' : ' ', i);
-  const std::size_t stop = end == std::string_view::npos ? line.size() : end;
-  std::string parameter(line.substr(i, stop - i));
-  i = quoted && stop < line.size() ? stop + 1 : stop;
-  return parameter;
-}
-
-// The folder of a path with its trailing separator; "" when it has none.
-std::string FolderOf(std::string_view path, char separator) {
-  const std::size_t last = path.rfind(separator);
-  return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
-}
 
 // Characters that no file name may hold on either platform.
 bool IsValidFileName(std::string_view name) {
@@ -55,12 +38,6 @@ bool HidesAMinimisedWindow(EventKind kind) {
 }
 
 }  // namespace
-
-std::string FirstParameter(std::string_view command_line) {
-  std::size_t i = 0;
-  NextParameter(command_line, i);  // the program's own path
-  return NextParameter(command_line, i);
-}
 
 bool IsStartupParameter(std::string_view first_parameter) {
   return LowerCase(first_parameter) == kStartupArgument;
@@ -108,7 +85,7 @@ bool Application::Start(std::string_view first_parameter) {
   texts_.Load();
   locale_ = platform_.numbers.TakeSnapshot();
   const char separator = front_.shell.PathSeparator();
-  program_directory_ = FolderOf(front_.shell.ExecutablePath(), separator);
+  program_directory_ = ProgramFolder(front_.shell);
   presets_ = LoadPresets(platform_.files, program_directory_ + std::string(kPresetsFileName));
   if (!front_.process.StartSocketLayer()) {
     front_.dialogs.ShowMessage(std::string(kFatalTitle), std::string(kFatalText),
@@ -201,7 +178,40 @@ void Application::RequestQuit() {
 
 void Application::OnMenuItem(int item) {
   if (item == kRestoreItem) Restore(false);
+  if (item == kShowHistoryItem) ShowHistoryReport();
   if (item == kQuitItem) RequestQuit();
+}
+
+namespace {
+
+// "Show history" from the tray: the report opens in the browser, problems show in a box.
+class DesktopReportHost : public ReportHost {
+ public:
+  DesktopReportHost(Platform& platform) : platform_(platform) {}
+  FileSystem& Files() override { return platform_.files; }
+  const Clock& LocalClock() override { return platform_.clock; }
+  bool OpenInBrowser(const std::string& path) override {
+    return platform_.front.shell.OpenAddress(path);
+  }
+  void ShowError(const std::string& line) override {
+    platform_.front.dialogs.ShowMessage(std::string(kHistoryMessageTitle), line,
+                                        MessageIcon::kWarning);
+  }
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace
+
+// The report of the last 30 days of the log the window names now, with its subscribed rate.
+void Application::ShowHistoryReport() {
+  DesktopReportHost host(platform_);
+  ReportPlaces places = StoredReportPlaces(front_.shell);
+  places.settings_file = settings_path_;
+  places.current_log = front_.window.GetControlText(kOutputFileField);
+  places.current_subscribed_kbps = ParseInteger(front_.window.GetControlText(kDownstreamMaxField));
+  ShowHistory(host, places);
 }
 
 void Application::OnControl(int id) {

@@ -35,9 +35,6 @@ int RunProgram(Platform& platform, std::string_view first_parameter);
 
 inline constexpr int kIntervalTimerId = 1;
 
-// The first parameter after the program's own path in a raw command line (Windows), blank
-// separated; a parameter that begins with a double quote runs to the next one, without quotes.
-std::string FirstParameter(std::string_view command_line);
 // Whether a first parameter asks for a start in the tray with monitoring on.
 bool IsStartupParameter(std::string_view first_parameter);
 // The timer period for a delay field text: whole seconds times 1000, but never under a second
@@ -82,6 +79,7 @@ class Application : public EventSink {
   void StopMonitoring();
   void ShowStopped();
   void ChooseOutputFile();
+  void ShowHistoryReport();
   void HideToTray();
   void HideIfMinimised();
   void Restore(bool priority_first);

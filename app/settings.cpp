@@ -80,6 +80,12 @@ void UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view se
   WritePreference(fs, kStatisticsGroup, "Runs", IntegerToText(next), settings_file);
 }
 
+std::string ProgramFolder(ShellServices& shell) {
+  const std::string path = shell.ExecutablePath();
+  const std::size_t last = path.rfind(shell.PathSeparator());
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
 std::string DefaultOutputFile(std::string_view documents_folder, char separator) {
   std::string path(documents_folder);
   path += separator;

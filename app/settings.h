@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/front_end.h"
 #include "monitor/preset.h"
 #include "text/clock.h"
 #include "text/file_system.h"
@@ -42,6 +43,9 @@ void ApplyPreset(WindowControls& window, const PresetTable& presets);
 
 // Stores LastRun and increases Runs.
 void UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
+
+// The folder of the running executable with its trailing separator: where the INI files live.
+std::string ProgramFolder(ShellServices& shell);
 
 // The output file default: the documents folder, the separator and "Verdalin_Data.CsV".
 std::string DefaultOutputFile(std::string_view documents_folder, char separator);

@@ -6,7 +6,9 @@ packages="build-essential cmake ninja-build pkg-config googletest libgtest-dev l
  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
  mingw-w64-x86-64-dev wine wine64 xvfb xauth fonts-liberation fonts-wine imagemagick
  clang libclang-rt-14-dev xdotool x11-utils libx11-dev libxcb1-dev libxcb-xfixes0-dev python3
- dpkg-dev clang-format"
+ dpkg-dev clang-format chromium"
+# Node and npm install the report's chart library and the browser test's driver (package.json).
+command -v npm >/dev/null 2>&1 || packages="$packages nodejs npm"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
@@ -25,7 +27,16 @@ missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
-echo "Installing:$missing"
-[ -n "$updated" ] || $sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends $missing
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  [ -n "$updated" ] || $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends $missing
+fi
+
+# The npm packages of package-lock.json, again whenever the lock file changes. No install scripts
+# run, and playwright-core never downloads a browser: the tests use Debian's chromium.
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$root/node_modules/.package-lock.json" ] ||
+   [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
+  (cd "$root" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund)
+fi

@@ -99,14 +99,16 @@ inline constexpr std::string_view kTrayTooltip =
 inline constexpr int kTrayMenu = 9;
 inline constexpr int kRestoreItem = 1;
 inline constexpr int kQuitItem = 2;
+inline constexpr int kShowHistoryItem = 3;
 
 struct TrayMenuEntry {
   int item;  // 0: a separator
   std::string_view text;
 };
 // The tray menu, top to bottom.
-inline constexpr std::array<TrayMenuEntry, 3> kTrayMenuEntries = {{
+inline constexpr std::array<TrayMenuEntry, 4> kTrayMenuEntries = {{
     {kRestoreItem, "Restore Window"},
+    {kShowHistoryItem, "Show history"},
     {0, ""},
     {kQuitItem, "Quit"},
 }};
@@ -128,6 +130,9 @@ inline constexpr std::string_view kStartupErrorText =
 inline constexpr std::string_view kStartupArgument = "-startup";
 inline constexpr std::string_view kShortcutDescription = "Verdalin : the truth about your ADSL";
 inline constexpr int kShortcutShowMinimised = 2;
+
+// The title of the messages that "Show history" may show.
+inline constexpr std::string_view kHistoryMessageTitle = "Verdalin history";
 
 // Status messages of the event loop.
 inline constexpr std::string_view kMonitoringStopped = "Monitoring stopped.";

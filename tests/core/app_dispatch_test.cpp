@@ -49,7 +49,7 @@ TEST(AppDispatch, RestoreMenuItemShowsWithNormalPriorityAndOtherItemsAreIgnored)
   EXPECT_EQ(h.Since(), (CallLog{"show", "normal"}));
   EXPECT_FALSE(h.front.minimised);
   h.mark = h.log.size();
-  h.Send(EventKind::kTrayMenuItem, 3);
+  h.Send(EventKind::kTrayMenuItem, 4);
   h.Send(EventKind::kTrayMenuItem, 0);
   EXPECT_TRUE(h.Since().empty());
   EXPECT_FALSE(h.app.QuitRequested());
@@ -142,7 +142,8 @@ TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
   h.front.texts[kOutputFileField] = "C:\\out.csv";
   h.front.states[kPresetList] = 1;
   h.front.texts[kAddressField] = "typed by hand";
-  h.Send(EventKind::kControl, kPresetList);  // a focus change, say: the preset comes back all the same
+  h.Send(EventKind::kControl,
+         kPresetList);  // a focus change, say: the preset comes back all the same
   EXPECT_EQ(h.Since(), (CallLog{"text 1", "text 2", "text 3", "text 13"}));
   EXPECT_EQ(h.Text(kAddressField), "ub");
   EXPECT_EQ(h.Text(kLoginField), "lb");
@@ -190,7 +191,11 @@ TEST(AppDispatch, OutputFileRequestSplitsAtTheLastSeparator) {
       {"c:\\stats.csv", '\\', "c:", "stats.csv"},
       {"C:\\dir\\bad?name.csv", '\\', "C:\\dir", ""},  // not a possible file name: dropped
       {"plain.csv", '\\', "", "plain.csv"},
-      {"/home/me/donn\xC3\xA9" "es.csv", '/', "/home/me", "donn\xC3\xA9" "es.csv"},
+      {"/home/me/donn\xC3\xA9"
+       "es.csv",
+       '/', "/home/me",
+       "donn\xC3\xA9"
+       "es.csv"},
       {"D:\\folder\\", '\\', "D:\\folder", ""},
   };
   for (const Case& c : cases) {
@@ -237,7 +242,9 @@ TEST(AppDispatch, TrayMenuIsDataAndOpensOnARightPress) {
   ASSERT_EQ(h.front.menu_entries.size(), kTrayMenuEntries.size());
   EXPECT_EQ(h.front.menu_entries[0].item, kRestoreItem);
   EXPECT_EQ(h.front.menu_entries[0].text, "Restore Window");
-  EXPECT_EQ(h.front.menu_entries[1].item, kMenuSeparator);
+  EXPECT_EQ(h.front.menu_entries[1].item, kShowHistoryItem);
+  EXPECT_EQ(h.front.menu_entries[1].text, "Show history");
+  EXPECT_EQ(h.front.menu_entries[2].item, kMenuSeparator);
   EXPECT_EQ(h.front.menu_entries.back().text, "Quit");
   h.Send(EventKind::kTrayIconRightPress);
   EXPECT_EQ(h.Since(), (CallLog{"popup 9"}));
@@ -247,6 +254,25 @@ TEST(AppDispatch, TrayMenuIsDataAndOpensOnARightPress) {
   const std::size_t mark = no_menu.log.size();
   no_menu.Send(EventKind::kTrayIconRightPress);
   EXPECT_TRUE(no_menu.LogFrom(mark).empty());
+}
+
+// "Show history" reports on the log the window names now, beside it, and opens the page; a
+// problem is told in a message box.
+TEST(AppDispatch, ShowHistoryWritesTheReportBesideTheLogAndOpensIt) {
+  Started h;
+  h.front.texts[kOutputFileField] = "C:\\Verdalin\\none.csv";
+  h.Send(EventKind::kTrayMenuItem, kShowHistoryItem);
+  ASSERT_EQ(h.front.messages.size(), 1u);
+  EXPECT_EQ(h.front.messages[0].text, "no data log at C:\\Verdalin\\none.csv");
+  h.front.texts[kOutputFileField] = "C:\\Verdalin\\log.csv";
+  h.disk.files["C:\\Verdalin\\log.csv"] =
+      "2006/12/30 21:05:09;1;\"G.DMT:\";1024;8128;30.00;20.00;9.00;12.00;0;\"LiveBox "
+      "Sagem\";\"1\"\r\n";
+  h.Send(EventKind::kTrayMenuItem, kShowHistoryItem);
+  EXPECT_EQ(h.front.messages.size(), 1u);
+  EXPECT_NE(h.disk.files["C:\\Verdalin\\Verdalin_Report.html"].find("verdalin-summary"),
+            std::string::npos);
+  EXPECT_EQ(h.log.back(), "open C:\\Verdalin\\Verdalin_Report.html");
 }
 
 TEST(AppDispatch, WithoutNotificationAreaMinimisingDoesNotHide) {

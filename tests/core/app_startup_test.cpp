@@ -1,6 +1,7 @@
 // Start-up of the application core: step order, first start, stored state, "-startup", fatal path.
 #include <gtest/gtest.h>
 
+#include "app/program.h"
 #include "app/scramble.h"
 #include "fakes/app_harness.h"
 #include "verdalin_version.h"
@@ -40,7 +41,7 @@ TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
   EXPECT_EQ(h.front.tray_tooltip,
             "Verdalin is monitoring for your ADSL status...\rDouble click to open main window.");
   EXPECT_EQ(h.app.Locale().decimal_separator, ",");
-  EXPECT_EQ(h.front.menu_entries.size(), 3u);
+  EXPECT_EQ(h.front.menu_entries.size(), 4u);
 
   EXPECT_EQ(h.app.Shutdown(), 0);
   EXPECT_EQ(h.Setting("preset"), "-1");
@@ -53,20 +54,13 @@ TEST(AppStartup, StepsRunInTheirOrder) {
   ASSERT_TRUE(h.Start(""));
   const CallLog& log = h.log;
   const std::string settings_write = std::string("write ") + AppHarness::kSettings;
-  const std::vector<std::string> order = {"locale",
-                                          std::string("read ") + AppHarness::kPresets,
-                                          "sockets",
-                                          "build",
-                                          "white",
-                                          "black 4",
-                                          "item 15 0",
-                                          "item 15 1",
-                                          "add icon 0",
-                                          "show icon 0",
-                                          "menu 9",
-                                          settings_write,
-                                          "text 13",
-                                          "state 15 0",
+  const std::vector<std::string> order = {"locale",     std::string("read ") + AppHarness::kPresets,
+                                          "sockets",    "build",
+                                          "white",      "black 4",
+                                          "item 15 0",  "item 15 1",
+                                          "add icon 0", "show icon 0",
+                                          "menu 9",     settings_write,
+                                          "text 13",    "state 15 0",
                                           "text 3"};
   for (std::size_t i = 1; i < order.size(); ++i) {
     EXPECT_GE(LogIndex(log, order[i - 1]), 0) << order[i - 1];
@@ -148,11 +142,40 @@ TEST(AppStartup, FirstParameterRules) {
   EXPECT_EQ(FirstParameter("verdalin.exe -other -startup"), "-other");
   EXPECT_EQ(FirstParameter("verdalin.exe"), "");
   EXPECT_EQ(FirstParameter("\"C:\\unterminated"), "");
+  EXPECT_EQ(CommandLineArguments("v.exe  --report \"C:\\My Logs\\a.csv\" --no-open "),
+            (std::vector<std::string>{"--report", "C:\\My Logs\\a.csv", "--no-open"}));
   EXPECT_TRUE(IsStartupParameter("-STARTUP"));
   EXPECT_TRUE(IsStartupParameter("-StartUp"));
   EXPECT_FALSE(IsStartupParameter("-startup2"));
   EXPECT_FALSE(IsStartupParameter("startup"));
   EXPECT_FALSE(IsStartupParameter(""));
+}
+
+// The entry point: "--report" writes the report without building a window; anything else runs
+// the desktop program.
+TEST(AppStartup, MainRunsTheReportCommandOrTheDesktop) {
+  struct Host : ProgramHost {
+    FileSystem& Files() override { return h.files; }
+    const Clock& LocalClock() override { return h.clock; }
+    ShellServices& Shell() override { return h.front; }
+    void WriteError(const std::string& line) override { errors.push_back(line); }
+    int RunDesktop(const std::function<int(Platform&)>& program) override {
+      ++desktops;
+      return program(h.platform);
+    }
+    AppHarness h;
+    std::vector<std::string> errors;
+    int desktops = 0;
+  } host;
+  EXPECT_EQ(Main(host, {"--report", "C:\\none.csv", "--no-open"}), 1);
+  EXPECT_EQ(host.errors, std::vector<std::string>{"verdalin: no data log at C:\\none.csv"});
+  EXPECT_EQ(host.desktops, 0);
+  EXPECT_FALSE(host.h.front.built);
+  EXPECT_EQ(Main(host, {"--report", "--from"}), 2);  // a bad command line
+  EXPECT_EQ(Main(host, {}), 0);
+  EXPECT_EQ(host.desktops, 1);
+  EXPECT_TRUE(host.h.front.built);
+  EXPECT_LT(LogIndex(host.h.log, "run loop"), LogIndex(host.h.log, "remove icon 0"));
 }
 
 TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {

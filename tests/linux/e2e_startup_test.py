@@ -7,10 +7,12 @@ gateway received, Runs and LastRun, and the settings written at the end.
 Usage: e2e_startup_test.py BUILD_DIR
 """
 
+import json
 import os
 import re
 import signal
 import stat
+import subprocess
 import sys
 import time
 
@@ -156,6 +158,44 @@ def short_delays(build, gateway):
             folder.close()
 
 
+ROW = ('2026/12/07 10:0%d:00;1;"G.992.5 (ADSL2+):Interleaved";1023;17904;23,50;12,00;6,40;'
+       '11,20;%d;"LiveBox Inventel";"V4.05.10,B2"\r\n')
+
+
+def report_command(build):
+    """--report writes the history report of the log the settings name, beside it, without a
+    window; errors are one line on standard error and a non-zero exit."""
+    folder = ProgramFolder(build)
+    try:
+        log = os.path.join(folder.root, "logs", "Verdalin_Data.CsV")
+        os.makedirs(os.path.dirname(log))
+        with open(log, "w", newline="") as out:
+            out.write(HEADER + "".join(ROW % (i, 10 + i) for i in range(3)))
+        write_ini(folder.settings, [("Settings", [("output_file", log)])])
+        opened = os.path.join(folder.root, "opened")
+        env = folder.environment({"VERDALIN_OPENED": opened})
+        env.pop("QT_QPA_PLATFORM")
+        env.pop("DISPLAY", None)  # no display at all: the command needs none
+        run = subprocess.run([folder.program, "--report"], env=env, capture_output=True,
+                             text=True, timeout=60)
+        expect(run.returncode == 0, "--report ends with 0: %r" % run.stderr)
+        page = os.path.join(folder.root, "logs", "Verdalin_Report.html")
+        with open(page, encoding="utf-8") as source:
+            html = source.read()
+        summary = json.loads(re.search(r'id="verdalin-summary">(.*?)</script>', html, re.S)[1])
+        expect(summary["polls"] == 3, "the report counts the log's rows: %r" % summary["polls"])
+        with open(opened) as source:
+            expect(source.read().strip() == page, "the report is opened in the browser")
+        missing = subprocess.run([folder.program, "--report", "/no/such.csv", "--no-open"],
+                                 env=env, capture_output=True, text=True, timeout=60)
+        expect(missing.returncode != 0 and missing.stderr.count("\n") == 1 and
+               "/no/such.csv" in missing.stderr, "one line for a missing log: %r" % missing.stderr)
+        expect("Runs" not in open(folder.settings).read(), "--report never touches the settings")
+        print("ok --report: the page beside the log, opened; a missing log refused")
+    finally:
+        folder.close()
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     os.umask(0o022)
@@ -165,6 +205,7 @@ def main():
             run_model(build, gateway, index, model)
         first_start(build)
         short_delays(build, gateway)
+        report_command(build)
     finally:
         gateway.close()
     return 0

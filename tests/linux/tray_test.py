@@ -100,10 +100,17 @@ def run(build, tool, xvfb, gateway):
     host = None
     try:
         address = gateway.page_address("inventel", "admin", "admin", "tray")
-        write_ini(folder.settings, [("Settings", [("url", address), ("delay", "600")])])
+        log = os.path.join(folder.root, "log.csv")
+        with open(log, "w", newline="") as out:
+            out.write("2026/12/07 10:00:00;1;\"G.DMT:\";1024;8128;30.00;20.00;9.00;12.00;0;"
+                      "\"LiveBox Sagem\";\"1\"\r\n")
+        write_ini(folder.settings, [("Settings", [("url", address), ("delay", "600"),
+                                                  ("output_file", log)])])
+        opened = os.path.join(folder.root, "opened")
         session = Session(build, tool, folder, xvfb.display)
         host = TrayHost(tool, session.env)
-        folder.start([], {"DISPLAY": xvfb.display, "QT_QPA_PLATFORM": "xcb"})
+        folder.start([], {"DISPLAY": xvfb.display, "QT_QPA_PLATFORM": "xcb",
+                          "VERDALIN_OPENED": opened})
         host.wait_dock()
         wait_for(session.visible, 15, "the main window")
         expect(session.policy() == "SCHED_OTHER", "normal priority while shown")
@@ -138,12 +145,18 @@ def run(build, tool, xvfb, gateway):
         session.click_icon(1, repeat=2)
         expect_shown_normal(session, "double click after the restart")
 
+        # "Show history" writes the report beside the log and opens it.
         session.menu("Down", "Down", "Return")
+        report = os.path.join(folder.root, "Verdalin_Report.html")
+        wait_for(lambda: os.path.exists(opened), 20, "the report to be opened")
+        expect(open(opened).read().strip() == report, "the report beside the log is opened")
+
+        session.menu("Down", "Down", "Down", "Return")
         code = folder.process.wait(15)
         folder.process = None
         expect(code == 0, "Quit ends the program with exit code 0, not %r" % code)
         expect(read_ini(folder.settings)["settings"]["delay"] == "600", "Quit saved the settings")
-        print("ok tray: minimise, double click, Restore, area lost and back, Quit")
+        print("ok tray: minimise, double click, Restore, area lost and back, Show history, Quit")
     except Exception:
         print(folder.output())
         raise

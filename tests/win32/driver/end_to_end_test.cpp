@@ -14,6 +14,7 @@
 #include "gateway_client.h"
 #include "remote_program.h"
 #include "ui/control_ids.h"
+#include "ui/control_table.h"
 
 namespace verdalin::driver {
 
@@ -150,6 +151,29 @@ TEST_F(EndToEndTest, ShortDelaysPollOnceASecond) {
     EXPECT_GE(polls, 2u);
     EXPECT_LE(polls, 6u);
   }
+}
+
+// "--report" writes the page beside the log the settings name, without a window; an error is one
+// line on standard error and a non-zero exit. The tray's "Show history" writes the same page.
+TEST_F(EndToEndTest, ReportCommandAndShowHistoryWriteThePageBesideTheLog) {
+  WriteSettings("http://127.0.0.1:1/", "admin", "admin");
+  std::string rows = kHeader;
+  for (int i = 0; i < 3; ++i)
+    rows += "2026/12/07 10:0" + std::to_string(i) + ":00" + kModels[0].row;
+  WriteTextFile(Output(), rows);
+  const std::string page = folder_.File("Verdalin_Report.html");
+  std::string errors;
+  EXPECT_EQ(RunToEnd(folder_, "--report --no-open", &errors), 0u) << errors;
+  EXPECT_NE(ReadTextFile(page).find("\"polls\":3"), std::string::npos);
+  // Wine gives a GUI program started by another Windows program no standard error: the line's
+  // text is checked by report_command_stderr, which starts the program from a shell.
+  EXPECT_EQ(RunToEnd(folder_, "--report Z:\\no\\such.csv --no-open", &errors), 1u);
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Statistics", "Runs"), "<missing>");
+  DeleteFileA(page.c_str());
+  RemoteProgram program(folder_, "");
+  PostMessageA(program.Window(), WM_COMMAND, MAKEWPARAM(kShowHistoryItem, 0), 0);
+  EXPECT_TRUE(
+      WaitUntil([&] { return ReadTextFile(page).find("\"polls\":3") != std::string::npos; }));
 }
 
 TEST_F(EndToEndTest, StartupOptionAsSecondParameterIsIgnored) {

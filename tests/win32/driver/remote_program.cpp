@@ -113,6 +113,31 @@ std::string IniValue(const std::string& file, const std::string& group, const st
   return value;
 }
 
+DWORD RunToEnd(const ProgramFolder& folder, const std::string& arguments, std::string* errors,
+               milliseconds timeout) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  const std::string error_file = folder.File("stderr.txt");
+  const HANDLE error_output = CreateFileA(error_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                          &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdError = error_output;
+  PROCESS_INFORMATION process = {};
+  std::string command = "\"" + folder.Program() + "\" " + arguments;
+  DWORD code = STILL_ACTIVE;
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     folder.Path().c_str(), &startup, &process)) {
+    WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout.count()));
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(error_output);
+  if (errors != nullptr) *errors = ReadTextFile(error_file);
+  return code;
+}
+
 RemoteProgram::RemoteProgram(const ProgramFolder& folder, const std::string& arguments) {
   const std::string program = folder.Program();
   const std::string runs_before = IniValue(folder.SettingsFile(), "Statistics", "Runs");

@@ -84,6 +84,11 @@ class RemoteProgram {
   HWND window_ = nullptr;
 };
 
+// Runs the folder's program with `arguments` to its end, its standard error into `errors`;
+// its exit code, or STILL_ACTIVE when it did not end within `timeout`.
+DWORD RunToEnd(const ProgramFolder& folder, const std::string& arguments, std::string* errors,
+               milliseconds timeout = milliseconds(30000));
+
 // The popup menu window (#32768) of a process, or null.
 HWND FindPopupMenu(DWORD process_id);
 // The Startup folder of this prefix's user and the path of the program's shortcut in it.

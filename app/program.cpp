@@ -1,0 +1,64 @@
+// The program's one entry point: the history report command or the desktop program.
+#include "app/program.h"
+
+#include "app/report_command.h"
+#include "app/settings.h"
+
+namespace verdalin {
+
+namespace {
+
+// Splits off the next blank-separated parameter at `i`; a quoted one loses its quotes.
+std::string NextParameter(std::string_view line, std::size_t& i) {
+  while (i < line.size() && line[i] == ' ') ++i;
+  const bool quoted = i < line.size() && line[i] == '"';
+  if (quoted) ++i;
+  const std::size_t end = line.find(quoted ? '"' : ' ', i);
+  const std::size_t stop = end == std::string_view::npos ? line.size() : end;
+  std::string parameter(line.substr(i, stop - i));
+  i = quoted && stop < line.size() ? stop + 1 : stop;
+  return parameter;
+}
+
+// The report command's view of the platform: errors go to standard error.
+class CommandReportHost : public ReportHost {
+ public:
+  explicit CommandReportHost(ProgramHost& host) : host_(host) {}
+  FileSystem& Files() override { return host_.Files(); }
+  const Clock& LocalClock() override { return host_.LocalClock(); }
+  bool OpenInBrowser(const std::string& path) override { return host_.Shell().OpenAddress(path); }
+  void ShowError(const std::string& line) override { host_.WriteError("verdalin: " + line); }
+
+ private:
+  ProgramHost& host_;
+};
+
+}  // namespace
+
+std::vector<std::string> CommandLineArguments(std::string_view command_line) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  NextParameter(command_line, i);  // the program's own path
+  while (true) {
+    while (i < command_line.size() && command_line[i] == ' ') ++i;
+    if (i >= command_line.size()) return arguments;
+    arguments.push_back(NextParameter(command_line, i));
+  }
+}
+
+std::string FirstParameter(std::string_view command_line) {
+  const std::vector<std::string> arguments = CommandLineArguments(command_line);
+  return arguments.empty() ? std::string() : arguments.front();
+}
+
+int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
+  if (!arguments.empty() && arguments.front() == kReportOption) {
+    CommandReportHost report_host(host);
+    const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
+    return RunReportCommand(report_host, StoredReportPlaces(host.Shell()), options);
+  }
+  const std::string first = arguments.empty() ? std::string() : arguments.front();
+  return host.RunDesktop([&first](Platform& platform) { return RunProgram(platform, first); });
+}
+
+}  // namespace verdalin

@@ -1,0 +1,58 @@
+// The history report as a command ("--report") and as the tray's "Show history": options, the
+// settings it reads, the logs, and the page written beside the data log.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/front_end.h"
+#include "monitor/line_events.h"
+#include "text/clock.h"
+#include "text/file_system.h"
+
+namespace verdalin {
+
+inline constexpr std::string_view kReportFileName = "Verdalin_Report.html";
+inline constexpr std::string_view kAlertsGroup = "Alerts";
+inline constexpr int32_t kShowHistoryDays = 30;
+
+// What the report needs of the platform.
+class ReportHost {
+ public:
+  virtual ~ReportHost() = default;
+  virtual FileSystem& Files() = 0;
+  virtual const Clock& LocalClock() = 0;
+  // Asks the desktop to open the file in the user's browser; false when that failed.
+  virtual bool OpenInBrowser(const std::string& path) = 0;
+  // One line for the user: standard error for the command, a message box for the tray.
+  virtual void ShowError(const std::string& line) = 0;
+};
+
+struct ReportPlaces {
+  std::string settings_file;  // Verdalin_Settings.ini in the program's folder; only read
+  std::string default_log;    // the output file when the settings name none (DefaultOutputFile)
+  std::string version;        // the program's version text, printed on the page
+  // A running program's own values, which win over the stored settings: the output file field,
+  // the subscribed rate field and the alert thresholds in force.
+  std::optional<std::string> current_log;
+  std::optional<int32_t> current_subscribed_kbps;
+  std::optional<AlertThresholds> current_thresholds;
+};
+
+// Where the report's inputs are for a program whose INI files are beside the executable: the
+// stored settings, the default log in the documents folder, this build's version.
+ReportPlaces StoredReportPlaces(ShellServices& shell);
+
+// `arguments` follow "--report": [LOG.csv] [--from YYYY/MM/DD] [--to YYYY/MM/DD]
+// [--out FILE.html] [--no-open]. Writes the report and opens it; 0 on success, otherwise 2 for a
+// bad command line and 1 for anything else, after one line through ShowError.
+int RunReportCommand(ReportHost& host, const ReportPlaces& places,
+                     const std::vector<std::string>& arguments);
+
+// "Show history": the report of the configured log's last kShowHistoryDays days (today
+// included), written beside the log and opened. The same results as RunReportCommand.
+int ShowHistory(ReportHost& host, const ReportPlaces& places);
+
+}  // namespace verdalin

@@ -1,0 +1,63 @@
+// Reading back the CSV data log and the event log, whatever locale and program version wrote them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/line_events.h"
+
+namespace verdalin {
+
+inline constexpr std::string_view kEventsLogFileName = "Verdalin_Events.csv";
+
+// A decibel column left empty (its value needed more than 9 characters).
+inline constexpr int32_t kNoValue = std::numeric_limits<int32_t>::min();
+
+// The four decibel columns in the order of the row.
+enum DecibelColumn { kAttenuationLocal, kAttenuationDistant, kSnrLocal, kSnrDistant };
+
+// One data row as read back. Decibels are kept exactly as written, in hundredths.
+struct LogRow {
+  int32_t time = 0;  // date value
+  int32_t upstream_kbps = 0;
+  int32_t downstream_kbps = 0;
+  std::array<int32_t, 4> centi_db{};  // by DecibelColumn; kNoValue when empty
+  int32_t crc_errors = 0;
+  uint32_t mode_type = 0;  // indexes into DataLog::texts
+  uint32_t device = 0;
+  uint32_t firmware = 0;
+  bool connected = false;
+};
+
+struct DataLog {
+  std::vector<LogRow> rows;        // in the order of the file, that is of the polls
+  std::vector<std::string> texts;  // each distinct quoted text once, as written; texts[0] is ""
+  int64_t rows_skipped = 0;        // lines that are neither a row, a header nor blank
+};
+
+// Reads every row of a data log. Never fails: what does not read as a row is counted in
+// rows_skipped.
+DataLog ReadDataLog(std::string_view contents);
+
+// A decibel column's text in hundredths: decimal comma or point, any grouping separator, every
+// negative form a locale writes; kNoValue for an empty field, nothing for a text that is not a
+// number with two decimals.
+std::optional<int32_t> ReadLocaleHundredths(std::string_view field);
+
+// "yyyy/mm/dd hh:ii:ss" as a date value; nothing for any other text or an impossible date.
+std::optional<int32_t> ReadTimestamp(std::string_view text);
+
+struct EventLog {
+  std::vector<LineEvent> events;  // in the order of the file
+  int64_t rows_skipped = 0;       // lines that are not events, unknown event names included
+};
+
+// Reads the event log: "Date;Event;Detail" with the detail quoted.
+EventLog ReadEventLog(std::string_view contents);
+
+}  // namespace verdalin

@@ -1,0 +1,168 @@
+// The history report page: its summary JSON, the period, texts from the gateway that try to end
+// the script, and the command's options, errors and files through fakes.
+#include "ui/history_report.h"
+
+#include <gtest/gtest.h>
+
+#include "app/report_command.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/log_rows.h"
+#include "text/ini_store.h"
+
+namespace verdalin {
+namespace {
+
+// The text of the page's summary JSON.
+std::string SummaryOf(const std::string& html) {
+  const std::string open = "<script type=\"application/json\" id=\"verdalin-summary\">";
+  const std::size_t start = html.find(open);
+  if (start == std::string::npos) return "";
+  const std::size_t end = html.find("</script>", start);
+  return html.substr(start + open.size(), end - start - open.size());
+}
+
+std::size_t Occurrences(const std::string& text, std::string_view part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
+ReportRequest HandMadeRequest() {
+  ReportRequest request;
+  request.log = ReadDataLog(HandMadeLog());
+  request.subscribed_kbps = 18000;
+  request.version = "1.7.2";
+  return request;
+}
+
+TEST(HistoryReport, SummaryHoldsTheCountsOfThePeriod) {
+  const std::string summary = SummaryOf(BuildHistoryReport(HandMadeRequest()));
+  for (const char* member :
+       {"\"polls\":12,", "\"rows_skipped\":0,", "\"first\":\"2026/12/07 10:00:09\"",
+        "\"last\":\"2026/12/08 00:00:09\"", "\"resyncs\":2,", "\"availability_sync_pct\":83.333,",
+        "\"availability_gateway_pct\":70.588,", "\"minutes_below_snr_low\":3.0,",
+        "\"events_source\":\"data rows\"", "{\"date\":\"2026/12/08\",\"polls\":1,"}) {
+    EXPECT_NE(summary.find(member), std::string::npos) << member << " in " << summary;
+  }
+  ReportRequest first_day = HandMadeRequest();
+  first_day.period.to = LogStart() + 3600;
+  first_day.events.emplace({LineEvent{LineEventKind::kRetrain, LogStart() + 60, ""},
+                            LineEvent{LineEventKind::kSyncBack, LogStart() + 7200, ""}});
+  const std::string day = SummaryOf(BuildHistoryReport(first_day));
+  EXPECT_NE(day.find("\"polls\":11,"), std::string::npos) << day;
+  EXPECT_NE(day.find("\"resyncs\":1,"), std::string::npos) << day;  // the other is outside
+  EXPECT_NE(day.find("\"events_source\":\"event log\""), std::string::npos) << day;
+}
+
+TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
+  ReportRequest request = HandMadeRequest();
+  request.log.texts[request.log.rows.back().device] =
+      "</script><script>alert(1)</script> \"q\" \\ caf\xE9";
+  const std::string html = BuildHistoryReport(std::move(request));
+  EXPECT_EQ(Occurrences(html, "</script>"), Occurrences(html, "<script"));
+  EXPECT_EQ(html.find("<script>alert"), std::string::npos);
+  const std::string summary = SummaryOf(html);
+  EXPECT_NE(summary.find("\"device\":\"\\u003c/script\\u003e\\u003cscript\\u003ealert(1)"
+                         "\\u003c/script\\u003e \\\"q\\\" \\\\ caf\xC3\xA9\""),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(html.find("&lt;/script&gt;&lt;script&gt;"), std::string::npos);
+  EXPECT_NE(html.find("Content-Security-Policy"), std::string::npos);
+  EXPECT_EQ(html.find("src=\"http"), std::string::npos);
+  EXPECT_EQ(html.find("href=\"http"), std::string::npos);
+}
+
+class FakeReportHost : public ReportHost {
+ public:
+  FileSystem& Files() override { return fs; }
+  const Clock& LocalClock() override { return clock; }
+  bool OpenInBrowser(const std::string& path) override {
+    opened.push_back(path);
+    return true;
+  }
+  void ShowError(const std::string& line) override { errors.push_back(line); }
+
+  FakeFileSystem fs;
+  FakeClock clock;
+  std::vector<std::string> opened;
+  std::vector<std::string> errors;
+};
+
+class ReportCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.fs.folders = {"prog", "docs", "logs"};
+    host.fs.files["logs/line.csv"] = HandMadeLog();
+    WritePreference(host.fs, "Settings", "output_file", "logs/line.csv", places.settings_file);
+    WritePreference(host.fs, "Alerts", "snr_low_db", "5,5", places.settings_file);
+    host.clock.now = {2026, 12, 8, 12, 0, 0};
+  }
+  int Run(std::vector<std::string> arguments) { return RunReportCommand(host, places, arguments); }
+  std::string Summary(const std::string& path) { return SummaryOf(host.fs.files[path]); }
+
+  FakeReportHost host;
+  ReportPlaces places{"prog/Verdalin_Settings.ini", "docs/Verdalin_Data.CsV", "1.7.2"};
+};
+
+TEST_F(ReportCommand, WritesBesideTheConfiguredLogAndOpensIt) {
+  const std::string settings = host.fs.files[places.settings_file];
+  EXPECT_EQ(Run({}), 0);
+  EXPECT_TRUE(host.errors.empty());
+  EXPECT_EQ(host.opened, (std::vector<std::string>{"logs/Verdalin_Report.html"}));
+  const std::string summary = Summary("logs/Verdalin_Report.html");
+  EXPECT_NE(summary.find("\"polls\":12,"), std::string::npos);
+  EXPECT_NE(summary.find("\"snr_low_db\":5.50,"), std::string::npos);
+  EXPECT_NE(summary.find("\"subscribed_kbps\":8192,"), std::string::npos);
+  EXPECT_EQ(host.fs.files[places.settings_file], settings);  // read, never written
+}
+
+TEST_F(ReportCommand, OptionsChooseLogPeriodOutputAndOpening) {
+  host.fs.files["logs/other.csv"] = host.fs.files["logs/line.csv"];
+  host.fs.files["logs/Verdalin_Events.csv"] =
+      "Date;Event;Detail\r\n2026/12/07 10:05:09;RETRAIN;\"\"\r\nnonsense\r\n";
+  EXPECT_EQ(Run({"logs/other.csv", "--from", "2026/12/07", "--to", "2026/12/07", "--out",
+                 "docs/r.html", "--no-open"}),
+            0);
+  EXPECT_TRUE(host.opened.empty());
+  const std::string summary = Summary("docs/r.html");
+  EXPECT_NE(summary.find("\"polls\":11,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\"resyncs\":1,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\"events_skipped\":1,"), std::string::npos) << summary;
+}
+
+TEST_F(ReportCommand, EachFailureGivesOneLineAndAnExitCode) {
+  const std::pair<std::vector<std::string>, int> cases[] = {
+      {{"--from", "2026/13/01"}, 2},
+      {{"--to"}, 2},
+      {{"--colour"}, 2},
+      {{"a.csv", "b.csv"}, 2},
+      {{"--from", "2026/12/09", "--to", "2026/12/08"}, 2},
+      {{"logs/none.csv"}, 1},
+      {{"logs"}, 1},
+      {{"--from", "2027/01/01"}, 1},
+      {{"--out", "nowhere/r.html"}, 1},
+  };
+  for (const auto& [arguments, code] : cases) {
+    host.errors.clear();
+    EXPECT_EQ(Run(arguments), code) << arguments[0];
+    EXPECT_EQ(host.errors.size(), 1u) << arguments[0];
+  }
+  EXPECT_TRUE(host.opened.empty());
+  host.fs.files["logs/line.csv"] = "Date;Connected\r\n";
+  EXPECT_EQ(Run({}), 1);
+  EXPECT_EQ(host.errors.back(), "no row in logs/line.csv");
+}
+
+TEST_F(ReportCommand, ShowHistoryTakesTheLastThirtyDays) {
+  host.fs.files["logs/line.csv"] += LogRowText({-40 * 1440});  // 40 days earlier: left out
+  EXPECT_EQ(ShowHistory(host, places), 0);
+  EXPECT_EQ(host.opened, (std::vector<std::string>{"logs/Verdalin_Report.html"}));
+  EXPECT_NE(Summary("logs/Verdalin_Report.html").find("\"polls\":12,"), std::string::npos);
+  host.clock.now = {2027, 3, 1, 0, 0, 0};
+  EXPECT_EQ(ShowHistory(host, places), 1);
+}
+
+}  // namespace
+}  // namespace verdalin

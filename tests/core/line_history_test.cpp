@@ -1,0 +1,119 @@
+// The history's counts on a hand-made log whose answer is known, with and without an event log,
+// and the chart series: breaks, full resolution, and extremes kept through the buckets.
+#include "monitor/line_history.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/log_rows.h"
+#include "ui/history_chart.h"
+
+namespace verdalin {
+namespace {
+
+LineHistory Summarise(const DataLog& log, const std::vector<LineEvent>& events) {
+  return SummariseHistory(log, events, AlertThresholds{});
+}
+
+LineEvent At(LineEventKind kind, int32_t minute) {
+  return {kind, LogStart() + minute * 60, ""};
+}
+
+TEST(LineHistory, CountsOfTheHandMadeLogFromItsRows) {
+  const DataLog log = ReadDataLog(HandMadeLog());
+  ASSERT_EQ(log.rows.size(), 12u);
+  EXPECT_EQ(OutcomeOf(log.rows[5], log), PollOutcome::kSample);  // out of sync, firmware known
+  const std::vector<LineEvent> events = DeriveEvents(log, UsualInterval(log.rows), {});
+  const LineHistory history = Summarise(log, events);
+  const HistoryCounts& total = history.total;
+  EXPECT_EQ(history.interval, 60);
+  EXPECT_EQ(total.polls, 12);
+  EXPECT_EQ(total.polls_in_sync, 10);
+  EXPECT_EQ(total.missed_polls, 5);  // minutes 9 to 13; the night is the program stopped
+  EXPECT_EQ(total.resyncs, 2);       // SYNC_BACK at minute 7, RETRAIN at the counter restart
+  EXPECT_EQ(total.seconds_below_snr_low, 180);
+  EXPECT_EQ(total.crc_errors, 17);  // 5 + 5 + 5 + 2: no growth across the resync or the restart
+  EXPECT_NEAR(total.SyncPercent(), 100.0 * 10 / 12, 1e-9);
+  EXPECT_NEAR(total.GatewayPercent(), 100.0 * 12 / 17, 1e-9);
+  EXPECT_EQ(total.lowest_snr, (std::array<int32_t, 2>{550, 500}));
+  ASSERT_EQ(history.days.size(), 2u);
+  EXPECT_EQ(history.days[0].counts.polls, 11);
+  EXPECT_EQ(history.days[0].counts.resyncs, 2);
+  EXPECT_EQ(history.days[1].counts.seconds_below_snr_low, 60);
+  EXPECT_EQ(history.days[1].start, LogStart() - 9 - 10 * 3600 + kDaySeconds);
+  EXPECT_EQ(history.crc_per_minute[2], 500);
+  EXPECT_EQ(history.crc_per_minute[7], kNoValue);  // after the resync
+  EXPECT_EQ(history.crc_per_minute[9], kNoValue);  // the counter went down
+  EXPECT_EQ(history.resync_times, (std::vector<int32_t>{LogStart() + 420, LogStart() + 840}));
+}
+
+TEST(LineHistory, OutagesAndResyncsFromTheEventLog) {
+  const DataLog log = ReadDataLog(HandMadeLog());
+  const std::vector<LineEvent> events = {
+      At(LineEventKind::kSyncBack, 7),     At(LineEventKind::kGatewayUnreachable, 9),
+      At(LineEventKind::kGatewayBack, 12), At(LineEventKind::kGatewayUnreachable, 16),
+      At(LineEventKind::kRetrain, 841),
+  };
+  const HistoryCounts total = Summarise(log, events).total;
+  EXPECT_EQ(total.resyncs, 2);
+  // 3 polls, then an outage never closed: it ends at the next row, at most two hours later.
+  EXPECT_EQ(total.missed_polls, 3 + kLongestOutageGap / 60);
+}
+
+TEST(LineHistory, EmptyLogAndAWrappingCounter) {
+  const LineHistory none = Summarise(DataLog{}, {});
+  EXPECT_EQ(none.total.polls, 0);
+  EXPECT_EQ(none.total.GatewayPercent(), 0);
+  std::string text = LogRowText({0, true, 17904, 8, 11, 2147483600});
+  text += LogRowText({1, true, 17904, 8, 11, -2147483596});  // 100 further, past 2^31
+  const LineHistory wrapped = Summarise(ReadDataLog(text), {});
+  EXPECT_EQ(wrapped.total.crc_errors, 100);
+  EXPECT_EQ(wrapped.crc_per_minute[1], 10000);
+}
+
+TEST(ChartData, BreaksWhereTheLineOrThePollsStopped) {
+  const DataLog log = ReadDataLog(HandMadeLog());
+  const LineHistory history = Summarise(log, {});
+  const ChartData chart = BuildChartData(log, history);
+  EXPECT_EQ(chart.bucket_seconds, 0);  // two days: every row stands for itself
+  const std::vector<int32_t>& snr = chart.values[kSnrDown];
+  const std::vector<int32_t> expected = {800, 800,      800, 550, 590,      kNoValue, 800,
+                                         800, kNoValue, 800, 800, kNoValue, 800};
+  EXPECT_EQ(snr, expected);
+  EXPECT_TRUE(std::is_sorted(chart.times.begin(), chart.times.end()));
+  EXPECT_EQ(chart.values[kDownRate][6], 1600000);
+  EXPECT_EQ(chart.values[kCrcPerMinute][2], 500);
+}
+
+TEST(ChartData, BucketsKeepEveryExtremeAndTheLastWeekWhole) {
+  EXPECT_EQ(ChartBucketSeconds(0, 358 * kDaySeconds, 60), 900);  // a year of minutes
+  EXPECT_EQ(ChartBucketSeconds(0, 50 * kDaySeconds, 60), 0);     // few enough to draw them all
+  EXPECT_EQ(ChartBucketSeconds(0, 200 * kDaySeconds, 300), 0);
+  DataLog log;
+  log.texts = {"", "G.992.5:Fast"};
+  const int32_t minutes = 120 * 1440;
+  for (int32_t m = 0; m < minutes; ++m) {
+    LogRow row;
+    row.time = LogStart() + m * 60;
+    row.connected = true;
+    row.mode_type = 1;
+    row.downstream_kbps = 17904 + (m % 7);
+    row.centi_db = {2350, 1200, m == 12345 ? 210 : 800 + (m % 50), 1100};
+    log.rows.push_back(row);
+  }
+  const LineHistory history = Summarise(log, {});
+  const ChartData chart = BuildChartData(log, history);
+  EXPECT_EQ(chart.bucket_seconds, 300);
+  const auto& snr = chart.values[kSnrDown];
+  EXPECT_EQ(*std::min_element(snr.begin(), snr.end()), 210);  // a one-minute dip stays
+  EXPECT_EQ(*std::max_element(snr.begin(), snr.end()), 849);
+  const auto full = std::count_if(chart.times.begin(), chart.times.end(),
+                                  [&](int32_t t) { return t >= chart.full_from; });
+  EXPECT_EQ(full, 7 * 1440 + 1);
+  EXPECT_LE(chart.times.size(), static_cast<std::size_t>(kMostPoints + full));
+  EXPECT_EQ(std::count(snr.begin(), snr.end(), kNoValue), 0);
+}
+
+}  // namespace
+}  // namespace verdalin

@@ -1,0 +1,71 @@
+// Data log rows for the history tests, written by the program's own row formatter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "monitor/csv_log.h"
+#include "text/date_format.h"
+
+namespace verdalin {
+
+// 2026/12/07 10:00:09, the time of the first row of the hand-made logs.
+inline int32_t LogStart() {
+  return DateFromFields({2026, 12, 7, 10, 0, 9});
+}
+
+struct RowSpec {
+  int32_t minute = 0;  // after LogStart()
+  bool connected = true;
+  float down_kbps = 17904;
+  float snr_down = 8;
+  float snr_up = 11;
+  int32_t crc = 0;
+};
+
+// A row as the poll writes it; out of sync it keeps the device and firmware but no value.
+inline std::string LogRowText(const RowSpec& spec) {
+  LineSample s;
+  s.Device = "LiveBox Inventel";
+  s.Firmware = "V4.05.10,B2";
+  if (spec.connected) {
+    s.Connected = 1;
+    s.Mode = "G.992.5 (ADSL2+)";
+    s.Type = "Interleaved";
+    s.Downstream_kbps = spec.down_kbps;
+    s.Upstream_kbps = 1023;
+    s.Attenuation_local = 23.5f;
+    s.Attenuation_distant = 12;
+    s.SNR_local = spec.snr_down;
+    s.SNR_distant = spec.snr_up;
+    s.CRC_errors = spec.crc;
+  }
+  PortableNumberFormat format;
+  LocaleSnapshot snapshot{",", "\xE2\x80\xAF"};
+  return FormatLogRow(s, FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", LogStart() + spec.minute * 60),
+                      LocaleNumbers{format, snapshot});
+}
+
+// The hand-made log of two days whose counts the tests know: 12 rows, a resync (two polls out of
+// sync), a gateway outage of five polls, a counter restart, and a margin under 6 dB three times.
+inline std::string HandMadeLog() {
+  const RowSpec rows[] = {
+      {0, true, 17904, 8, 11, 100},
+      {1, true, 17904, 8, 11, 100},
+      {2, true, 17904, 8, 11, 105},
+      {3, true, 17904, 5.5f, 11, 110},
+      {4, true, 17904, 5.9f, 11, 110},
+      {5, false},
+      {6, false},
+      {7, true, 16000, 8, 11, 3},
+      {8, true, 16000, 8, 11, 8},
+      {14, true, 16000, 8, 11, 2},
+      {15, true, 16000, 8, 11, 4},
+      {840, true, 16000, 8, 5, 4},  // the next day, 00:00:09
+  };
+  std::string text(kLogHeader);
+  for (const RowSpec& row : rows) text += LogRowText(row);
+  return text;
+}
+
+}  // namespace verdalin

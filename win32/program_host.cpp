@@ -1,0 +1,72 @@
+// The Windows platform for the core's entry point: the Win32 front end is built only for the
+// desktop; the report command writes its errors to the console it was started from.
+#include <winsock2.h>  // before windows.h
+
+#include "win32/program_host.h"
+
+#include <commctrl.h>
+
+#include "win32/dialogs.h"
+#include "win32/interval_timer.h"
+#include "win32/main_window.h"
+#include "win32/pictures.h"
+#include "win32/tray_area.h"
+
+namespace verdalin {
+
+namespace {
+
+// A GUI program has no standard error of its own unless its starter gave it one; a command
+// prompt's console can be borrowed.
+HANDLE ErrorOutput() {
+  const HANDLE given = GetStdHandle(STD_ERROR_HANDLE);
+  if (given != nullptr && given != INVALID_HANDLE_VALUE) return given;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return INVALID_HANDLE_VALUE;
+  return CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                     nullptr);
+}
+
+}  // namespace
+
+FileSystem& Win32ProgramHost::Files() {
+  return PlatformFileSystem();
+}
+
+const Clock& Win32ProgramHost::LocalClock() {
+  return SystemClock();
+}
+
+void Win32ProgramHost::WriteError(const std::string& line) {
+  static const HANDLE output = ErrorOutput();
+  if (output == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\r\n";
+  DWORD written = 0;
+  WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+int Win32ProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
+  InitCommonControls();
+  const WindowResources resources = LoadWindowResources(instance_);
+  int exit_code = 0;
+  {
+    EventRelay events;
+    MainWindow window(instance_, resources, events);
+    Win32IntervalTimer timer(window);
+    Win32Tray tray(window);
+    Win32Dialogs dialogs(window);
+    PlatformProcess process;
+    const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
+    Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell_, process},
+                      PlatformFileSystem(),
+                      SystemClock(),
+                      PlatformNumberFormat(),
+                      *fetcher,
+                      events};
+    exit_code = program(platform);
+  }
+  WSACleanup();
+  ReleaseWindowResources(resources);
+  return exit_code;
+}
+
+}  // namespace verdalin

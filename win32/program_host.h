@@ -1,0 +1,27 @@
+// The Windows platform as the core's entry point sees it: services, standard error, and the Win32
+// desktop front end built on demand.
+#pragma once
+
+#include <windows.h>
+
+#include "app/platform.h"
+#include "app/program.h"
+
+namespace verdalin {
+
+class Win32ProgramHost : public ProgramHost {
+ public:
+  explicit Win32ProgramHost(HINSTANCE instance) : instance_(instance) {}
+  FileSystem& Files() override;
+  const Clock& LocalClock() override;
+  ShellServices& Shell() override { return shell_; }
+  // Standard error when the program has one, else the console of the process that started it.
+  void WriteError(const std::string& line) override;
+  int RunDesktop(const std::function<int(Platform&)>& program) override;
+
+ private:
+  HINSTANCE instance_;
+  PlatformShell shell_;
+};
+
+}  // namespace verdalin
