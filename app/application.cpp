@@ -30,8 +30,7 @@ std::vector<MenuEntry> TrayMenu() {
   return entries;
 }
 
-// Events after which a minimised window goes to the tray: all but a close, a control and a menu
-// choice, as the loop's "any other event".
+// A minimised window goes to the tray after any event but a close, a control and a menu choice.
 bool HidesAMinimisedWindow(EventKind kind) {
   return kind != EventKind::kCloseRequested && kind != EventKind::kControl &&
          kind != EventKind::kTrayMenuItem;
@@ -324,13 +323,16 @@ void Application::SaveSettingsNow() {
 }
 
 // The settings are saved at every end, also after a session-end request already saved them:
-// the logout may have been cancelled and the fields edited since.
+// the logout may have been cancelled and the fields edited since. A fetch that does not stop
+// when asked (a client blocked in a call it cannot break) is not waited for: once the settings
+// are saved and the icon is gone, the process ends and takes the fetch with it.
 int Application::Shutdown() {
   worker_.Cancel();
-  worker_.TakePage();
+  const bool fetch_ended = worker_.FinishOrLeave(kFetchEndWait);
   poller_.Abandon();
   SaveSettingsNow();
   front_.tray.RemoveTrayIcon(kTrayIconId);
+  if (!fetch_ended) front_.process.EndProcessNow(ExitCode());
   return ExitCode();
 }
 

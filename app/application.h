@@ -1,6 +1,7 @@
 // The program's main line: start-up, the event dispatch, the interval timer, the poll, shutdown.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ struct Platform {
 int RunProgram(Platform& platform, std::string_view first_parameter);
 
 inline constexpr int kIntervalTimerId = 1;
+// How long the end of the program waits for a cancelled fetch.
+inline constexpr std::chrono::milliseconds kFetchEndWait{1000};
 
 // Whether a first parameter asks for a start in the tray with monitoring on.
 bool IsStartupParameter(std::string_view first_parameter);

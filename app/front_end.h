@@ -142,6 +142,8 @@ class ProcessServices {
   virtual void SetPriority(PriorityClass priority) = 0;
   // Starts the socket layer (version 1.1 on Windows); false when it cannot.
   virtual bool StartSocketLayer() = 0;
+  // Ends the process at once with `code`, whatever other threads are doing.
+  virtual void EndProcessNow(int code) = 0;
 };
 
 // Everything a front end offers the core. The window object exists before it is built.

@@ -22,6 +22,8 @@ bool OpenAddress(const std::string& address);
 bool SetProcessPriority(PriorityClass priority);
 // socket_layer.cpp: whether the socket layer starts.
 bool StartSocketLayer();
+// priority.cpp: ends the process at once.
+[[noreturn]] void EndProcessNow(int code);
 
 // '/' or '\\'.
 #ifdef _WIN32
@@ -48,6 +50,7 @@ class PlatformProcess : public ProcessServices {
  public:
   void SetPriority(PriorityClass priority) override { SetProcessPriority(priority); }
   bool StartSocketLayer() override { return verdalin::StartSocketLayer(); }
+  void EndProcessNow(int code) override { verdalin::EndProcessNow(code); }
 };
 
 }  // namespace verdalin

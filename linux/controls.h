@@ -78,7 +78,6 @@ class LinkLabel : public QLabel {
   LinkLabel(const QString& text, const QFont& font, QWidget* parent);
   // The colour outside hovering (black once the black-on-white colours are applied).
   void SetNormalColour(const QColor& colour);
-  bool Hovered() const { return hovered_; }
   static QColor HoverColour() { return QColor(0, 0, 255); }
 
  signals:

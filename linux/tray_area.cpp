@@ -30,7 +30,8 @@ bool QtTrayArea::TrayAvailable() {
   return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-// Adding again (the area came back) shows the icon anew, so that it docks in the new area.
+// Adding again when the area came back leaves a shown icon to Qt, which docks it in the new area
+// itself (hiding and showing it then would race with that docking).
 bool QtTrayArea::AddTrayIcon(int /*identity*/, const std::string& tooltip) {
   if (!icon_) {
     icon_ = std::make_unique<QSystemTrayIcon>(image_);
@@ -43,7 +44,6 @@ bool QtTrayArea::AddTrayIcon(int /*identity*/, const std::string& tooltip) {
             });
   }
   icon_->setToolTip(TooltipText(tooltip));
-  icon_->hide();
   icon_->show();
   area_present_ = TrayAvailable();
   watch_.Start(area_present_);

@@ -1,9 +1,11 @@
 // Runs the page fetch of a poll on a thread of its own, so that the event loop never waits on it.
 #pragma once
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -22,19 +24,30 @@ class FetchWorker {
 
   // Starts fetching `request`; a fetch still running is cancelled and waited for first.
   void Start(FetchRequest request, std::function<void()> done);
-  // Whether a fetch was started and its page not yet taken.
-  bool Started() const { return thread_.joinable(); }
-  // Asks the running fetch to stop (it then ends within a second with an empty page).
+  // Asks the running fetch to stop (it then ends with an empty page).
   void Cancel();
   // Waits for the fetch to end and gives its page; empty when none was started or it was
   // cancelled.
   std::string TakePage();
+  // Waits at most `wait` for a cancelled fetch to end. When it has not, it is left behind: its
+  // thread goes on alone and reports nothing, and the process must end soon (the fetcher has to
+  // outlive it). False then.
+  bool FinishOrLeave(std::chrono::milliseconds wait);
 
  private:
+  // What the fetch thread shares with the loop; it outlives the worker when left behind.
+  struct Fetch {
+    std::mutex mutex;
+    std::condition_variable ended_signal;
+    bool ended = false;
+    bool left_behind = false;
+    std::string page;
+    CancelToken cancel;
+  };
+
   PageFetcher& fetcher_;
   std::thread thread_;
-  std::unique_ptr<CancelToken> cancel_;
-  std::string page_;
+  std::shared_ptr<Fetch> fetch_;
 };
 
 }  // namespace verdalin

@@ -25,7 +25,9 @@ inline bool GivesCredentials(const FetchRequest& request) {
 }
 
 // Lets another thread stop a fetch. A fetcher checks Cancelled() often enough, or registers a
-// callback that breaks its blocking calls, so that a cancelled fetch ends within a second.
+// callback that breaks its blocking calls, so that a cancelled fetch ends within a second where
+// its client allows (libcurl does; WinInet under Wine finishes a blocked call first, which the
+// end of the program does not wait for).
 class CancelToken {
  public:
   void Cancel() {

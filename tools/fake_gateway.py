@@ -14,7 +14,11 @@ Pages (those marked * ask for HTTP Basic authentication):
     /hang                     reads the request and never answers
     /trickle                  a 200 header, then one body byte every 0.2 s without end
     /stall                    a 200 header and 3000 of the 100000 bytes announced, then nothing
-    /redirect?to=PATH         302 to PATH on this gateway
+    /redirect?to=PATH         302 to PATH on this gateway (or to an absolute address)
+    /short                    a 200 announcing 1000 bytes, 500 sent, then the connection closed
+    /reset                    a 200 announcing 1000 bytes, 500 sent, then the connection reset
+    /badchunk                 a chunked 200 whose second chunk is cut off by a close
+The gateway listens on a second port too (/_control/second-port), to tell where credentials go.
 Authenticated pages take ?cred=ID (credentials registered through the control endpoint,
 otherwise --user/--password) and ?tag=T (the request is remembered under T).
 Control:
@@ -22,6 +26,7 @@ Control:
     /_control/last-auth?tag=T[&field=F]       JSON about the last request tagged T; with F
         (present, user, password, agent, pragma, cache_control, count) only that value, raw
     /_control/ping                            "ok"
+    /_control/second-port                     the second listening port
 Query values are percent-decoded as Latin-1, so every byte can be given.
 """
 
@@ -31,6 +36,7 @@ import json
 import os
 import select
 import socket
+import struct
 import sys
 import threading
 import time
@@ -240,6 +246,23 @@ class GatewayHandler(BaseHTTPRequestHandler):
             pass
         self.close_connection = True
 
+    def cut_page(self, route, _query):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        if route == "/badchunk":
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            self.wfile.write(b"1f4\r\n" + b"c" * 500 + b"\r\n1f4\r\n" + b"c" * 100)
+        else:
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            self.wfile.write(b"<html>ADSL_DOWNSTREAM=8128<br>\n" + b"x" * 468)
+        self.wfile.flush()
+        if route == "/reset":  # an RST rather than a FIN
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                       struct.pack("ii", 1, 0))
+        self.close_connection = True
+
     def redirect_page(self, _route, query):
         self.send_page(302, "<html><body>moved</body></html>\n",
                        [("Location", query.get("to", "/inventel"))])
@@ -249,7 +272,7 @@ class GatewayHandler(BaseHTTPRequestHandler):
         "/bare401": bare401_page, "/empty": empty_page, "/big": big_page,
         "/slow": slow_page, "/hang": hang_page, "/trickle": trickle_page,
         "/stall": stall_page,
-        "/redirect": redirect_page,
+        "/redirect": redirect_page, "/short": cut_page, "/reset": cut_page, "/badchunk": cut_page,
     }
 
     # --- control --------------------------------------------------------------------------
@@ -258,6 +281,8 @@ class GatewayHandler(BaseHTTPRequestHandler):
         state = self.server.state
         if action == "ping":
             return self.send_page(200, "ok")
+        if action == "second-port":
+            return self.send_page(200, str(self.server.second_port))
         if action == "credentials":
             return self.send_page(200, state.register(query.get("user", ""),
                                                       query.get("password", "")))
@@ -297,10 +322,16 @@ def main(argv):
     parser.add_argument("--verbose", action="store_true", help="log every request on stderr")
     args = parser.parse_args(argv)
 
+    state = GatewayState(args.user, args.password, args.slow_delay, args.drop_every,
+                         args.drop_for)
+    second = GatewayServer(("127.0.0.1", 0), GatewayHandler)
     server = GatewayServer(("127.0.0.1", args.port), GatewayHandler)
-    server.verbose = args.verbose
-    server.state = GatewayState(args.user, args.password, args.slow_delay, args.drop_every,
-                                args.drop_for)
+    for each in (server, second):
+        each.verbose = args.verbose
+        each.state = state
+        each.second_port = second.server_address[1]
+    threading.Thread(target=second.serve_forever, kwargs={"poll_interval": 0.2},
+                     daemon=True).start()
     port = server.server_address[1]
     if args.port_file:
         temporary = args.port_file + ".tmp"

@@ -217,7 +217,7 @@ TEST(AppDispatch, OtherControlsAreIgnored) {
   Started h;
   for (int id : {1, 2, 3, 4, 9, 13, 17, 18, 21, 24, -1}) h.Send(EventKind::kControl, id);
   h.front.minimised = true;
-  h.Send(EventKind::kControl, kAddressField);  // a control event is not "any other event"
+  h.Send(EventKind::kControl, kAddressField);  // a control event hides nothing
   EXPECT_TRUE(h.Since().empty());
 }
 

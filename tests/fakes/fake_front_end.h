@@ -133,6 +133,7 @@ class FakeFrontEnd : public FakeWindow,
     Log("sockets");
     return sockets_work;
   }
+  void EndProcessNow(int code) override { Log("end process " + std::to_string(code)); }
 
   FrontEnd front{*this, *this, *this, *this, *this, *this, *this};
 

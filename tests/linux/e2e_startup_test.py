@@ -196,6 +196,27 @@ def report_command(build):
         folder.close()
 
 
+def end_during_a_hanging_poll(build, gateway, sig):
+    """A signal while the gateway hangs a poll ends the program at once: the fetch is cancelled,
+    no row is written, the settings are saved. Returns the seconds from the signal to the end."""
+    folder = ProgramFolder(build)
+    try:
+        output = os.path.join(folder.root, "log.csv")
+        hang = "http://127.0.0.1:%d/hang" % gateway.port
+        write_ini(folder.settings, [("Settings", [("url", hang), ("delay", "3"),
+                                                  ("output_file", output)])])
+        folder.start(["-startup"])
+        time.sleep(2.0)
+        started = time.monotonic()
+        expect(folder.stop(sig, 30) == 0, "the signal ends the program with exit code 0")
+        seconds = time.monotonic() - started
+        expect(not os.path.exists(output), "a cancelled poll writes no row")
+        expect(read_ini(folder.settings)["settings"]["delay"] == "3", "the settings are saved")
+        return seconds
+    finally:
+        folder.close()
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     os.umask(0o022)
@@ -206,6 +227,10 @@ def main():
         first_start(build)
         short_delays(build, gateway)
         report_command(build)
+        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            seconds = end_during_a_hanging_poll(build, gateway, sig)
+            expect(seconds < 10, "no second poll before the end: %.1f s" % seconds)
+            print("ok %s during a hanging poll: ended after %.2f s" % (sig.name, seconds))
     finally:
         gateway.close()
     return 0

@@ -176,6 +176,22 @@ TEST_F(EndToEndTest, ReportCommandAndShowHistoryWriteThePageBesideTheLog) {
       WaitUntil([&] { return ReadTextFile(page).find("\"polls\":3") != std::string::npos; }));
 }
 
+// A close while the gateway hangs a poll ends the program at once: the fetch is cancelled, no
+// row is written and the settings are saved; a session's end during a poll saves them too.
+TEST_F(EndToEndTest, CloseDuringAHangingPollEndsAtOnce) {
+  WriteSettings(GatewayAddress("/hang"), "admin", "admin", "0", "3");
+  RemoteProgram program(folder_, "-startup");
+  Sleep(2000);
+  program.SetText(kLoginField, "during-the-poll");
+  SendMessageA(program.Window(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Settings", "login"), "during-the-poll");
+  const DWORD sent = GetTickCount();
+  PostMessageA(program.Window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(milliseconds(10000)), 0u);
+  EXPECT_LT(GetTickCount() - sent, 5000u);
+  EXPECT_FALSE(FileExists(Output()));
+}
+
 TEST_F(EndToEndTest, StartupOptionAsSecondParameterIsIgnored) {
   WriteSettings(GatewayAddress("/inventel?tag=" + Tag()), "admin", "admin");
   RemoteProgram program(folder_, "other -startup");
