@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/report_command.h"
+#include "monitor/event_log.h"
 #include "app/settings.h"
 #include "app/startup_link.h"
 #include "text/text_ops.h"
@@ -101,6 +102,9 @@ bool Application::Start(std::string_view first_parameter) {
   const std::string documents = front_.shell.SpecialFolderPath(SpecialFolder::kDocuments);
   LoadSettings(platform_.files, front_.window, settings_path_,
                DefaultOutputFile(documents, separator));
+  alerts_ = LoadAlerts(platform_.files, settings_path_);
+  detector_ = LineEventDetector(alerts_.settings.thresholds);
+  notifier_ = Notifier(alerts_.settings);
   if (IsStartupParameter(first_parameter)) {
     startup_hide_pending_ = true;
     HideToTray();
@@ -210,6 +214,7 @@ void Application::ShowHistoryReport() {
   places.settings_file = settings_path_;
   places.current_log = front_.window.GetControlText(kOutputFileField);
   places.current_subscribed_kbps = ParseInteger(front_.window.GetControlText(kDownstreamMaxField));
+  places.current_thresholds = alerts_.settings.thresholds;
   ShowHistory(host, places);
 }
 
@@ -313,13 +318,37 @@ void Application::RunPoll() {
 
 void Application::FinishPoll() {
   if (!poller_.PollBusy() || quit_) return;
-  poller_.Finish(worker_.TakePage());
+  const PollResult result = poller_.Record(worker_.TakePage());
+  FollowTheLine(result);
+  poller_.Show(result, ResyncNote());
+  if (event_log_failed_)
+    front_.window.SetStatusText(kStatusLineField, std::string(kEventLogError), kCentred | kRaised);
   if (stop_pending_) ShowStopped();
   stop_pending_ = false;
 }
 
+// What changed on the line: each event goes to the event log beside the data log, the notices
+// to the tray. A log that cannot be written is tried again at the next event.
+void Application::FollowTheLine(const PollResult& result) {
+  const std::vector<LineEvent> events = detector_.Feed(result.time, result.outcome, result.sample);
+  const std::string path = EventLogPath(front_.window.GetControlText(kOutputFileField));
+  event_log_failed_ = false;
+  for (const LineEvent& event : events)
+    event_log_failed_ =
+        !AppendEventRow(data_files_, platform_.files, path, event) || event_log_failed_;
+  for (const Notice& notice : notifier_.Poll(result.time, result.outcome, events))
+    front_.tray.ShowNotice(kTrayIconId, notice.title, notice.text);
+}
+
+std::string Application::ResyncNote() const {
+  const int64_t today = detector_.ResyncsToday();
+  return today > 0 ? " | Resyncs today: " + std::to_string(today) : std::string();
+}
+
 void Application::SaveSettingsNow() {
-  if (window_built_) SaveSettings(platform_.files, front_.window, settings_path_);
+  if (!window_built_) return;
+  SaveSettings(platform_.files, front_.window, settings_path_);
+  SaveAlerts(platform_.files, settings_path_, alerts_);
 }
 
 // The settings are saved at every end, also after a session-end request already saved them:

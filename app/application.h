@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/alerts.h"
 #include "app/events.h"
 #include "app/front_end.h"
 #include "monitor/fetch_worker.h"
+#include "monitor/line_events.h"
 #include "monitor/page_fetcher.h"
 #include "monitor/poll.h"
 #include "monitor/preset.h"
@@ -91,6 +93,8 @@ class Application : public EventSink {
   void SaveSettingsNow();
   void RunPoll();
   void FinishPoll();
+  void FollowTheLine(const PollResult& result);
+  std::string ResyncNote() const;
   void RequestQuit();
 
   FrontEnd& front_;
@@ -101,6 +105,10 @@ class Application : public EventSink {
   DataFiles data_files_;
   Poller poller_;
   FetchWorker worker_;
+  AlertsLoaded alerts_;
+  LineEventDetector detector_;
+  Notifier notifier_{AlertSettings{}};
+  bool event_log_failed_ = false;
   std::string program_directory_;
   std::string settings_path_;
   bool quit_ = false;

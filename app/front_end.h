@@ -73,6 +73,9 @@ class TrayArea {
   // Clears the icon's hidden state; false where the platform cannot.
   virtual bool ShowTrayIcon(int identity) = 0;
   virtual void RemoveTrayIcon(int identity) = 0;
+  // Shows a notice from the icon (a balloon, or the desktop's notification); false where none
+  // can show.
+  virtual bool ShowNotice(int identity, const std::string& title, const std::string& text) = 0;
   // Makes the popup menu with its entries in order; false when it cannot be made.
   virtual bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) = 0;
   // Opens the menu at the mouse pointer, less one pixel each way; returns when the user has chosen

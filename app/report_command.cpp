@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "app/alerts.h"
 #include "app/settings.h"
 #include "monitor/line_history.h"
 #include "monitor/log_reader.h"
@@ -67,14 +68,6 @@ std::optional<std::string> ReadOptions(const std::vector<std::string>& arguments
   return std::nullopt;
 }
 
-double ThresholdOf(FileSystem& fs, const ReportPlaces& places, std::string_view key,
-                   double default_value) {
-  const std::string text =
-      ReplaceText(ReadPreference(fs, kAlertsGroup, key, "", places.settings_file), ",", ".");
-  const double value = text.empty() ? default_value : ParseFloat(text);
-  return std::isfinite(value) && value > -100 && value < 100 ? value : default_value;
-}
-
 class ReportMaker {
  public:
   ReportMaker(ReportHost& host, const ReportPlaces& places)
@@ -84,7 +77,7 @@ class ReportMaker {
     const std::string log_path = options.log.empty() ? ConfiguredLog() : options.log;
     ReportRequest request;
     if (!ReadRows(log_path, options.period, request)) return kFailed;
-    ReadEvents(FolderOf(log_path) + std::string(kEventsLogFileName), request);
+    ReadEvents(EventLogPath(log_path), request);
     ReadSettings(request);
     request.version = places_.version;
     request.made_at = CurrentDate(host_.LocalClock());
@@ -143,13 +136,8 @@ class ReportMaker {
   void ReadSettings(ReportRequest& request) {
     request.subscribed_kbps = places_.current_subscribed_kbps.value_or(ParseInteger(ReadPreference(
         fs_, kSettingsGroup, "downstream", kDefaultDownstream, places_.settings_file)));
-    AlertThresholds& thresholds = request.thresholds;
-    if (places_.current_thresholds) {
-      thresholds = *places_.current_thresholds;
-      return;
-    }
-    thresholds.snr_low_db = ThresholdOf(fs_, places_, "snr_low_db", thresholds.snr_low_db);
-    thresholds.snr_rearm_db = ThresholdOf(fs_, places_, "snr_rearm_db", thresholds.snr_rearm_db);
+    request.thresholds = places_.current_thresholds.value_or(
+        LoadAlerts(fs_, places_.settings_file).settings.thresholds);
   }
 
   ReportHost& host_;

@@ -15,7 +15,6 @@
 namespace verdalin {
 
 inline constexpr std::string_view kReportFileName = "Verdalin_Report.html";
-inline constexpr std::string_view kAlertsGroup = "Alerts";
 inline constexpr int32_t kShowHistoryDays = 30;
 
 // What the report needs of the platform.

@@ -355,6 +355,14 @@ void MainWindow::SetStatusText(int field, const std::string& text, int appearanc
   if (QLabel* label = StatusField(field)) ApplyStatusAppearance(label, Utf8(text), appearance);
 }
 
+// The field's frame and margins take a few pixels of its width.
+bool MainWindow::StatusTextFits(int field, const std::string& text) {
+  QLabel* label = StatusField(field);
+  if (label == nullptr) return false;
+  const int room = label->contentsRect().width() - 2 * label->margin() - 4;
+  return label->fontMetrics().horizontalAdvance(Utf8(text)) <= room;
+}
+
 std::string MainWindow::GetWindowTitle() {
   return Utf8(windowTitle());
 }

@@ -61,6 +61,15 @@ void QtTrayArea::RemoveTrayIcon(int /*identity*/) {
   if (icon_) icon_->hide();
 }
 
+// Qt hands the notice to the desktop's notification service where there is one, and otherwise
+// shows a balloon by the icon.
+bool QtTrayArea::ShowNotice(int /*identity*/, const std::string& title, const std::string& text) {
+  if (!icon_ || !icon_->isVisible() || !TrayAvailable()) return false;
+  icon_->showMessage(QString::fromUtf8(title), QString::fromUtf8(text),
+                     QSystemTrayIcon::Information, kNoticeMilliseconds);
+  return true;
+}
+
 bool QtTrayArea::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) {
   auto popup = std::make_unique<QMenu>();
   for (const MenuEntry& entry : entries) {

@@ -18,6 +18,8 @@ namespace verdalin {
 class QtTrayArea : public QObject, public TrayArea {
   Q_OBJECT
  public:
+  static constexpr int kNoticeMilliseconds = 10000;
+
   // Icon actions, menu choices and the area appearing or going away go to `events`.
   QtTrayArea(const QIcon& icon, EventSink& events);
   ~QtTrayArea() override;
@@ -26,6 +28,7 @@ class QtTrayArea : public QObject, public TrayArea {
   bool AddTrayIcon(int identity, const std::string& tooltip) override;
   bool ShowTrayIcon(int identity) override;
   void RemoveTrayIcon(int identity) override;
+  bool ShowNotice(int identity, const std::string& title, const std::string& text) override;
   bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override;
   void DisplayPopupMenu(int menu) override;
 

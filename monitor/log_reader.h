@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "monitor/event_log.h"
 #include "monitor/line_events.h"
 
 namespace verdalin {
 
-inline constexpr std::string_view kEventsLogFileName = "Verdalin_Events.csv";
 
 // A decibel column left empty (its value needed more than 9 characters).
 inline constexpr int32_t kNoValue = std::numeric_limits<int32_t>::min();

@@ -37,7 +37,7 @@ std::optional<FetchRequest> Poller::Begin() {
   return request;
 }
 
-PollResult Poller::Finish(const std::string& page) {
+PollResult Poller::Record(const std::string& page) {
   poll_busy_ = false;
   WindowControls& window = services_.window;
   PollResult result;
@@ -46,9 +46,8 @@ PollResult Poller::Finish(const std::string& page) {
     window.SetStatusText(kStatusLineField, "CONNECTION ERROR: check URL.", kPollStatusAppearance);
     return result;
   }
-  bool values_found = false;
-  ParseGatewayPage(SelectedModel(), page, result.sample, values_found);
-  result.outcome = values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
+  ParseGatewayPage(SelectedModel(), page, result.sample, result.values_found);
+  result.outcome = result.values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
   const LocaleNumbers numbers{services_.number_format, services_.locale};
   result.row_written =
       AppendLogRow(services_.data_files, services_.file_system,
@@ -56,8 +55,12 @@ PollResult Poller::Finish(const std::string& page) {
                    FormatDate(kTimestampMask, time_), numbers);
   if (!result.row_written)
     window.SetStatusText(kStatusLineField, "ERROR WRITING OUTPUT FILE !", kPollStatusAppearance);
-  ShowPollResult(window, services_.clock, result.sample, values_found);
   return result;
+}
+
+void Poller::Show(const PollResult& result, const std::string& note) {
+  if (result.outcome != PollOutcome::kUnreachable)
+    ShowPollResult(services_.window, services_.clock, result.sample, result.values_found, note);
 }
 
 std::optional<PollResult> Poller::PollWith(PageFetcher& fetcher) {

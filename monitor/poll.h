@@ -31,6 +31,7 @@ struct PollServices {
 struct PollResult {
   PollOutcome outcome = PollOutcome::kUnreachable;
   LineSample sample;
+  bool values_found = false;
   int32_t time = 0;  // the poll's date value, taken before the fetch
   bool row_written = false;
 };
@@ -47,8 +48,16 @@ class Poller {
   // any letter case the login and password. Nothing while another poll runs (a timer tick
   // that comes during the fetch is dropped).
   std::optional<FetchRequest> Begin();
-  // The rest of the poll for the page fetched (empty: the connection error). Clears PollBusy.
-  PollResult Finish(const std::string& page);
+  // The rest of the poll for the page fetched (empty: the connection error): Record parses the
+  // page and writes the row, Show then writes the status line (with `note` after the line of a
+  // connected line where it fits), the gauge and the quality. Record clears PollBusy.
+  PollResult Record(const std::string& page);
+  void Show(const PollResult& result, const std::string& note);
+  PollResult Finish(const std::string& page) {
+    PollResult result = Record(page);
+    Show(result, "");
+    return result;
+  }
   // Ends a poll whose fetch was cancelled: nothing is shown or written.
   void Abandon() { poll_busy_ = false; }
 

@@ -36,7 +36,7 @@ std::string QualityText(float quality) {
 }
 
 void ShowPollResult(WindowControls& window, const Clock& clock, const LineSample& sample,
-                    bool values_found) {
+                    bool values_found, const std::string& note) {
   std::string stamp = FormatDate("Time: %hh:%ii:%ss", CurrentDate(clock));
   if (!values_found) {
     window.SetStatusText(kStatusLineField,
@@ -46,7 +46,9 @@ void ShowPollResult(WindowControls& window, const Clock& clock, const LineSample
   }
   float quality = 0;
   if (sample.Connected != 0) {
-    window.SetStatusText(kStatusLineField, stamp + ConnectedText(sample), kPollStatusAppearance);
+    std::string line = stamp + ConnectedText(sample);
+    if (!note.empty() && window.StatusTextFits(kStatusLineField, line + note)) line += note;
+    window.SetStatusText(kStatusLineField, line, kPollStatusAppearance);
     float maximum = ParseFloat(window.GetControlText(kDownstreamMaxField));
     quality = QualityIndex(sample.Downstream_kbps, sample.SNR_local, maximum);
   } else {

@@ -23,8 +23,10 @@ float QualityIndex(float downstream_kbps, float snr_local, float maximum_kbps);
 std::string QualityText(float quality);
 
 // The status line of a poll in field 0; when values were found also the gauge (control 21) and
-// field 1. Reads the maximum downstream rate (control 13) when the line is connected.
+// field 1. Reads the maximum downstream rate (control 13) when the line is connected. `note`
+// follows the line of a connected line when the whole shows in the field, and is left out
+// otherwise.
 void ShowPollResult(WindowControls& window, const Clock& clock, const LineSample& sample,
-                    bool values_found);
+                    bool values_found, const std::string& note = "");
 
 }  // namespace verdalin

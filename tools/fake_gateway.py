@@ -7,6 +7,11 @@ standard output is "PORT <n>", and --port-file writes the port to a file as well
 Pages (those marked * ask for HTTP Basic authentication):
   * /inventel /sagem /tecom   status pages; ?size=N pads to about N bytes, ?disconnected=1
   * /live/<model>             a simulated line whose values drift and sometimes lose sync
+    /script/<model>?tag=T&steps=S1,S2,...
+                              a scripted line, one step per request of tag T (the last step
+                              stays): up, down (out of sync), gone (no answer: the connection
+                              closes), junk (a page without values), rate=N (in sync at N kbit/s
+                              down), snr=X (in sync with an X dB down margin), crc=N
   * /bare401                  a status page whose 401 answer carries no challenge
     /empty                    200 with an empty body
     /big?size=N[&chunked=1]   N bytes of numbered 16-byte records "%015d\\n" (default 10240)
@@ -41,6 +46,7 @@ import sys
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from dataclasses import replace
 from urllib.parse import parse_qs, urlsplit
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -60,6 +66,7 @@ class GatewayState:
         self.lock = threading.Lock()
         self.credentials = {"": (user, password)}
         self.last = {}
+        self.steps = {}
         self.slow_delay = slow_delay
         self.drop_every = drop_every
         self.drop_for = drop_for
@@ -175,6 +182,8 @@ class GatewayHandler(BaseHTTPRequestHandler):
         handler = self.ROUTES.get(route)
         if handler is None and route.startswith("/live/"):
             handler = GatewayHandler.live_page
+        if handler is None and route.startswith("/script/"):
+            handler = GatewayHandler.script_page
         if handler is None:
             return self.send_page(404, NOT_FOUND_PAGE)
         try:
@@ -198,6 +207,25 @@ class GatewayHandler(BaseHTTPRequestHandler):
         state = self.server.state
         values = gateway_pages.drifting_values(time.monotonic() - state.started,
                                                state.drop_every, state.drop_for)
+        self.send_page(200, gateway_pages.page(model, values))
+
+    def script_page(self, route, query):
+        model = route[len("/script/"):]
+        steps = query.get("steps", "up").split(",")
+        state = self.server.state
+        with state.lock:
+            n = state.steps.get(query.get("tag", ""), 0)
+            state.steps[query.get("tag", "")] = n + 1
+        step = steps[min(n, len(steps) - 1)]
+        if model not in gateway_pages.MODELS or step == "gone":
+            self.close_connection = True
+            return
+        if step == "junk":
+            return self.send_page(200, "<html><body>Maintenance in progress</body></html>\n")
+        name, _, value = step.partition("=")
+        fields = {"down": {"connected": False}, "rate": {"downstream": float(value or 0)},
+                  "snr": {"snr_down": float(value or 0)}, "crc": {"crc_errors": int(value or 0)}}
+        values = replace(gateway_pages.LineValues(), **fields.get(name, {}))
         self.send_page(200, gateway_pages.page(model, values))
 
     def bare401_page(self, _route, query):

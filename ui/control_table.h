@@ -137,6 +137,7 @@ inline constexpr std::string_view kHistoryMessageTitle = "Verdalin history";
 // Status messages of the event loop.
 inline constexpr std::string_view kMonitoringStopped = "Monitoring stopped.";
 inline constexpr std::string_view kTimerError = "ERROR WITH TIMER!!";
+inline constexpr std::string_view kEventLogError = "ERROR WRITING EVENT LOG !";
 
 // The program's own home page (never fetched by any test). The link shows "http:// " and the
 // host in capitals, which must fit the link's 110 pixels in its narrow bold font.

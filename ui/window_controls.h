@@ -17,6 +17,8 @@ class WindowControls {
   // Inserts a preset list item at `position` (-1: at the end).
   virtual void AddListItem(int id, int position, const std::string& text) = 0;
   virtual void SetStatusText(int field, const std::string& text, int appearance) = 0;
+  // Whether `text` shows whole in the status field, in the status bar's font.
+  virtual bool StatusTextFits(int field, const std::string& text) = 0;
   virtual std::string GetWindowTitle() = 0;
   virtual void SetWindowTitle(const std::string& title) = 0;
   // Hides the window (and takes it off the taskbar).

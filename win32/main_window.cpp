@@ -254,6 +254,22 @@ void MainWindow::SetStatusText(int field, const std::string& text, int appearanc
                reinterpret_cast<LPARAM>(shown.c_str()));
 }
 
+// Measured in the status bar's own font; the field's borders take a few pixels of its width.
+bool MainWindow::StatusTextFits(int field, const std::string& text) {
+  if (status_bar_ == nullptr) return false;
+  RECT part = {};
+  SendMessageA(status_bar_, SB_GETRECT, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(&part));
+  const HDC dc = GetDC(status_bar_);
+  const auto font = reinterpret_cast<HFONT>(SendMessageA(status_bar_, WM_GETFONT, 0, 0));
+  const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  if (previous != nullptr) SelectObject(dc, previous);
+  ReleaseDC(status_bar_, dc);
+  constexpr LONG kBorders = 8;
+  return size.cx <= part.right - part.left - kBorders;
+}
+
 std::string MainWindow::GetWindowTitle() {
   return WindowText(window_);
 }

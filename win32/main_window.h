@@ -47,6 +47,7 @@ class MainWindow : public WindowControls, public WindowSystem {
   void SetControlState(int id, int value) override;
   void AddListItem(int id, int position, const std::string& text) override;
   void SetStatusText(int field, const std::string& text, int appearance) override;
+  bool StatusTextFits(int field, const std::string& text) override;
   std::string GetWindowTitle() override;
   void SetWindowTitle(const std::string& title) override;
   void HideWindow() override;

@@ -62,6 +62,17 @@ void Win32Tray::RemoveTrayIcon(int identity) {
   Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
+// The icon's balloon: the information icon, the title in bold, the text under it.
+bool Win32Tray::ShowNotice(int identity, const std::string& title, const std::string& text) {
+  NOTIFYICONDATAA data = IconData(Owner(), identity);
+  data.uFlags = NIF_INFO;
+  std::strncpy(data.szInfoTitle, title.c_str(), sizeof(data.szInfoTitle) - 1);
+  std::strncpy(data.szInfo, text.c_str(), sizeof(data.szInfo) - 1);
+  data.dwInfoFlags = NIIF_INFO;
+  data.uTimeout = kNoticeMilliseconds;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
+}
+
 HMENU Win32Tray::Menu(int menu) const {
   const auto found = menus_.find(menu);
   return found == menus_.end() ? nullptr : found->second;

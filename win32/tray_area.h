@@ -13,6 +13,8 @@ namespace verdalin {
 
 class Win32Tray : public TrayArea {
  public:
+  static constexpr UINT kNoticeMilliseconds = 10000;
+
   // The icon and the menu belong to `window`, which is built later.
   explicit Win32Tray(const MainWindow& window) : window_(window) {}
   ~Win32Tray() override;
@@ -23,6 +25,7 @@ class Win32Tray : public TrayArea {
   bool AddTrayIcon(int identity, const std::string& tooltip) override;
   bool ShowTrayIcon(int identity) override;
   void RemoveTrayIcon(int identity) override;
+  bool ShowNotice(int identity, const std::string& title, const std::string& text) override;
   bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override;
   void DisplayPopupMenu(int menu) override;
 

@@ -62,8 +62,9 @@ TEST(AppDispatch, StartRunsTheTimerAndOnePollEachTime) {
   h.front.texts[kDelayField] = "7";
   h.Send(EventKind::kControl, kStartButton);
   const std::string error = "status 0 CONNECTION ERROR: check URL. 5";  // no gateway here
-  EXPECT_EQ(h.Since(),
-            (CallLog{"start timer 1 20000", "poll", error, "start timer 1 7000", "poll", error}));
+  // The second failure in a row tells the user that the gateway is unreachable.
+  EXPECT_EQ(h.Since(), (CallLog{"start timer 1 20000", "poll", error, "start timer 1 7000", "poll",
+                                error, "notice Verdalin: Gateway unreachable"}));
   EXPECT_EQ(h.front.timers, (std::map<int, int64_t>{{1, 7000}}));
   h.Send(EventKind::kTimerTick, 1);
   h.Send(EventKind::kTimerTick, 2);  // not the interval timer

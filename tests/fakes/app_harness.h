@@ -20,6 +20,7 @@ struct AppHarness {
 
   AppHarness() {
     disk.folders.insert(kFolder);
+    disk.folders.insert(front.documents_folder);
     events.Connect(&app);
   }
   ~AppHarness() { events.Connect(nullptr); }

@@ -89,6 +89,10 @@ class FakeFrontEnd : public FakeWindow,
     return tray_available;
   }
   void RemoveTrayIcon(int identity) override { Log("remove icon " + std::to_string(identity)); }
+  bool ShowNotice(int, const std::string& notice_title, const std::string& text) override {
+    Log("notice " + notice_title + ": " + text);
+    return tray_available;
+  }
   bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override {
     Log("menu " + std::to_string(menu));
     if (menu_possible) menu_entries = entries;

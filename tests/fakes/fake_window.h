@@ -69,6 +69,11 @@ class FakeWindow : public WindowControls {
     status[field] = status_log.back();
   }
 
+  // The status field holds `status_field_room` characters.
+  bool StatusTextFits(int, const std::string& text) override {
+    return text.size() <= status_field_room;
+  }
+
   std::string GetWindowTitle() override { return title; }
   void SetWindowTitle(const std::string& new_title) override { title = new_title; }
   void HideWindow() override {
@@ -105,6 +110,7 @@ class FakeWindow : public WindowControls {
   std::vector<StatusText> status_log;
   std::vector<std::pair<int, int>> state_calls;
   std::string title;
+  std::size_t status_field_room = 80;
   bool hidden = false;
   bool minimised = false;
 

@@ -196,6 +196,41 @@ def report_command(build):
         folder.close()
 
 
+SCRIPT = "up,up,down,down,up,gone,gone,up,snr=3,snr=9"
+SCRIPT_EVENTS = ["SYNC_LOST", "SYNC_BACK", "GATEWAY_UNREACHABLE", "GATEWAY_BACK", "SNR_LOW",
+                 "SNR_OK"]
+
+
+def line_events(build, gateway):
+    """A scripted line at one poll a second: the event log holds its events in order, with the
+    machine-readable details, and the data log keeps its rows as before."""
+    folder = ProgramFolder(build)
+    try:
+        output = os.path.join(folder.root, "log.csv")
+        events = os.path.join(folder.root, "Verdalin_Events.csv")
+        address = "http://127.0.0.1:%d/script/inventel?tag=events&steps=%s" % (gateway.port, SCRIPT)
+        write_ini(folder.presets, [("Index", [("total", "1"), ("1", "A")]),
+                                   ("A", [("type", "INVENTEL"), ("label", "A")])])
+        write_ini(folder.settings, [("Settings", [("url", address), ("delay", "1"),
+                                                  ("preset", "0"), ("output_file", output)])])
+        folder.start(["-startup"])
+        wait_for(lambda: len(read_rows(events)) >= 1 + len(SCRIPT_EVENTS), 40, "the events")
+        time.sleep(1.5)
+        expect(folder.stop() == 0, "SIGTERM ends the program")
+        rows = read_rows(events)
+        expect(rows[0] == "Date;Event;Detail\r\n", "the event log's header: %r" % rows[0])
+        names = [row.split(";")[1] for row in rows[1:]]
+        expect(names == SCRIPT_EVENTS, "the events in order: %r" % names)
+        expect(re.search(r';SYNC_BACK;"down_kbps=17904 up_kbps=1023 outage_s=[0-9]+"\r\n$', rows[2]),
+               "a detail of key=value pairs: %r" % rows[2])
+        data = read_rows(output)
+        expect(data[0] == HEADER and all(ROW_DATE.match(row) for row in data[1:]),
+               "the data log as before")
+        print("ok events: %s" % " ".join(names))
+    finally:
+        folder.close()
+
+
 def end_during_a_hanging_poll(build, gateway, sig):
     """A signal while the gateway hangs a poll ends the program at once: the fetch is cancelled,
     no row is written, the settings are saved. Returns the seconds from the signal to the end."""
@@ -227,6 +262,7 @@ def main():
         first_start(build)
         short_delays(build, gateway)
         report_command(build)
+        line_events(build, gateway)
         for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
             seconds = end_during_a_hanging_poll(build, gateway, sig)
             expect(seconds < 10, "no second poll before the end: %.1f s" % seconds)

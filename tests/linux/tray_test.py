@@ -14,6 +14,7 @@ from program_fixture import Gateway, ProgramFolder, expect, read_ini, wait_for, 
 
 HOST_X, HOST_Y = 960, 0
 ICON = (HOST_X + 11, HOST_Y + 11)  # the middle of the docked 22 x 22 icon
+START = (306 + 75, 81 + 355)  # the START button: the window opens at (306, 81), no frame here
 TITLE = r"^Verdalin [0-9]+\.[0-9]+\.[0-9]+$"
 SCHED_NAMES = {0: "SCHED_OTHER", 3: "SCHED_BATCH", 5: "SCHED_IDLE"}
 
@@ -193,6 +194,43 @@ def late_area(build, tool, xvfb, gateway):
         folder.close()
 
 
+def notice(build, tool, xvfb, gateway):
+    """A sync loss shows a notice by the icon (a balloon: no desktop notification service runs
+    here). Monitoring runs with the window shown, at normal priority, so that a loaded machine
+    cannot starve the polls."""
+    folder = ProgramFolder(build)
+    host = None
+    try:
+        address = "http://127.0.0.1:%d/script/inventel?tag=notice&steps=up,up,down" % gateway.port
+        write_ini(folder.presets, [("Index", [("total", "1"), ("1", "A")]),
+                                   ("A", [("type", "INVENTEL"), ("label", "A")])])
+        write_ini(folder.settings, [("Settings", [("url", address), ("delay", "1"),
+                                                  ("preset", "0"),
+                                                  ("output_file", folder.root + "/log.csv")])])
+        session = Session(build, tool, folder, xvfb.display)
+        host = TrayHost(tool, session.env)
+        folder.start([], {"DISPLAY": xvfb.display, "QT_QPA_PLATFORM": "xcb"})
+        host.wait_dock()
+        wait_for(session.visible, 15, "the main window")
+        shown = lambda: session.xdotool("search", "--onlyvisible", "--pid",
+                                        str(folder.process.pid)).stdout.split()
+        before = len(shown())
+        session.xdotool("mousemove", str(START[0]), str(START[1]))
+        session.xdotool("click", "1")
+        wait_for(lambda: len(shown()) > before, 20, "a notice by the icon")
+        log = open(os.path.join(folder.root, "Verdalin_Events.csv")).read()
+        expect(";SYNC_LOST;" in log, "the sync loss is in the event log: %r" % log)
+        expect(folder.stop() == 0, "SIGTERM ends the program")
+        print("ok tray: a sync loss shows a notice")
+    except Exception:
+        print(folder.output())
+        raise
+    finally:
+        if host:
+            host.close()
+        folder.close()
+
+
 def main():
     build, tool = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     xvfb = Xvfb()
@@ -200,6 +238,7 @@ def main():
     try:
         run(build, tool, xvfb, gateway)
         late_area(build, tool, xvfb, gateway)
+        notice(build, tool, xvfb, gateway)
     finally:
         gateway.close()
         xvfb.close()

@@ -1,0 +1,51 @@
+// The event log: its path beside the data log, its rows, and their append.
+#include "monitor/event_log.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "text/date_format.h"
+#include "text/text_ops.h"
+
+namespace verdalin {
+
+namespace {
+
+constexpr int kEventLogFileNumber = 2;
+
+int32_t DateValue(int64_t time) {
+  return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(time, 0), INT32_MAX));
+}
+
+}  // namespace
+
+std::string EventLogPath(std::string_view data_log) {
+  const std::size_t cut = data_log.find_last_of("/\\");
+  const std::string folder(cut == std::string_view::npos ? "" : data_log.substr(0, cut + 1));
+  return folder + std::string(kEventsLogFileName);
+}
+
+std::string FormatEventRow(const LineEvent& event) {
+  std::string row = FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", DateValue(event.time));
+  row += ";";
+  row += LineEventName(event.kind);
+  row += ";\"" + ReplaceText(event.detail, "\"", "\"\"") + "\"\r\n";
+  return row;
+}
+
+bool AppendEventRow(DataFiles& files, FileSystem& fs, const std::string& path,
+                    const LineEvent& event) {
+  if (!files.OpenDataFile(kEventLogFileNumber, path)) return false;
+  const auto size = QueryFileSize(fs, path);
+  bool written = size >= 0;
+  if (written) {
+    files.SeekFile(size);
+    std::string text = files.FilePosition() == 0 ? std::string(kEventLogHeader) : std::string();
+    text += FormatEventRow(event);
+    written = static_cast<std::size_t>(files.WriteFileText(text)) == text.size();
+  }
+  files.CloseDataFile(kEventLogFileNumber);
+  return written;
+}
+
+}  // namespace verdalin
