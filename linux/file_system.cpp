@@ -43,6 +43,9 @@ class PosixFile : public OpenFile {
   }
   int64_t Position() override { return lseek(fd_, 0, SEEK_CUR); }
   int64_t Write(std::string_view bytes) override { return WriteFully(fd_, bytes); }
+  bool Truncate(int64_t size) override {
+    return size >= 0 && ftruncate(fd_, size) == 0 && Seek(size);
+  }
 
  private:
   int fd_;
@@ -83,7 +86,8 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
     if (!IsUsablePath(path)) return nullptr;
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A new log is readable as the user's umask allows, as other programs' files are.
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     if (!LockWholeFile(fd, F_WRLCK, F_OFD_SETLK)) {
       close(fd);

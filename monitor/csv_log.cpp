@@ -23,6 +23,21 @@ std::string LocaleDecimal(float value, const LocaleNumbers& numbers) {
   return FormatLocaleNumber(numbers.service, numbers.snapshot, FloatToText(value, 2), "");
 }
 
+// Writes the row at the end of the current file, `size` bytes long, after the header when the
+// file is empty, in one write. A write cut short (a full disk) is taken back, so that the file
+// never holds part of a row and the next row does not run on from one.
+bool AppendAtEnd(DataFiles& files, int64_t size, const std::string& row) {
+  // The file is open, so its size is known; should the query fail all the same, nothing is
+  // written rather than a row over the start of the file.
+  if (size < 0) return false;
+  files.SeekFile(size);
+  if (files.FilePosition() != size) return false;
+  const std::string text = size == 0 ? std::string(kLogHeader) + row : row;
+  if (files.WriteFileText(text) == static_cast<int64_t>(text.size())) return true;
+  files.TruncateFile(size);
+  return false;
+}
+
 }  // namespace
 
 std::string FormatLogRow(const LineSample& sample, std::string_view timestamp,
@@ -44,16 +59,10 @@ bool AppendLogRow(DataFiles& files, FileSystem& fs, const std::string& path,
                   const LineSample& sample, std::string_view timestamp,
                   const LocaleNumbers& numbers) {
   if (!files.OpenDataFile(kLogFileNumber, path)) return false;
-  // The file is open, so its size is known; should the query fail all the same, nothing is
-  // written rather than a row over the start of the file, and the failure is reported.
-  int32_t size = QueryFileSize(fs, path);
-  if (size >= 0) {
-    files.SeekFile(size);
-    if (files.FilePosition() == 0) files.WriteFileText(kLogHeader);
-    files.WriteFileText(FormatLogRow(sample, timestamp, numbers));
-  }
+  const bool written =
+      AppendAtEnd(files, QueryFileSize(fs, path), FormatLogRow(sample, timestamp, numbers));
   files.CloseDataFile(kLogFileNumber);
-  return size >= 0;
+  return written;
 }
 
 }  // namespace verdalin

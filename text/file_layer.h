@@ -11,8 +11,10 @@
 
 namespace verdalin {
 
+// Sizes, positions and counts are 64-bit: files of 2 GiB or more are sized and appended to.
+
 // Size in bytes; -1 when missing or empty path; -2 for a directory or an existing drive.
-int32_t QueryFileSize(FileSystem& fs, std::string_view path);
+int64_t QueryFileSize(FileSystem& fs, std::string_view path);
 // Non-zero on success.
 int RemoveFile(FileSystem& fs, std::string_view path);
 
@@ -31,11 +33,14 @@ class DataFiles {
   // file open under the number stays open and there is no current file.
   int OpenDataFile(int number, std::string_view path);
   // Does nothing without a current file.
-  void SeekFile(int32_t position);
+  void SeekFile(int64_t position);
   // -1 without a current file.
-  int32_t FilePosition();
-  // Writes the bytes at the current position; the count written (0 without a current file).
-  int32_t WriteFileText(std::string_view text);
+  int64_t FilePosition();
+  // Writes the bytes at the current position; the count written (0 without a current file), short
+  // when the disk is full.
+  int64_t WriteFileText(std::string_view text);
+  // Cuts the current file to `size` bytes, the position going there. Non-zero on success.
+  int TruncateFile(int64_t size);
   // Does nothing when no file is open under the number.
   void CloseDataFile(int number);
 

@@ -32,8 +32,10 @@ class OpenFile {
   virtual bool Seek(int64_t position) = 0;
   // The offset from the start, -1 on failure.
   virtual int64_t Position() = 0;
-  // Writes the bytes at the position; returns the count written.
+  // Writes the bytes at the position; returns the count written, short when the disk is full.
   virtual int64_t Write(std::string_view bytes) = 0;
+  // Cuts (or extends) the file to `size` bytes and moves the position there; false on failure.
+  virtual bool Truncate(int64_t size) = 0;
 };
 
 class FileSystem {
@@ -43,9 +45,9 @@ class FileSystem {
 
   // Looks the path up without opening it.
   virtual PathInfo Stat(const std::string& path) = 0;
-  // Opens for reading and writing, creating an empty file when missing; others may read the file
-  // but not write it while it is open, and the open fails while another writer holds it.
-  // Null on failure.
+  // Opens for reading and writing, creating an empty file when missing (with the permissions
+  // the user gives new files); others may read the file but not write it while it is open, and
+  // the open fails while another writer holds it. Null on failure.
   virtual std::unique_ptr<OpenFile> OpenShared(const std::string& path) = 0;
   // Deletes a file (never a directory); fails for a read-only file and while another writer
   // holds the file open.

@@ -36,6 +36,7 @@ class WindowsFile : public OpenFile {
     return SetFilePointerEx(handle_, zero, &at, FILE_CURRENT) ? at.QuadPart : -1;
   }
   int64_t Write(std::string_view bytes) override { return WriteFully(handle_, bytes); }
+  bool Truncate(int64_t size) override { return Seek(size) && SetEndOfFile(handle_); }
 
  private:
   HANDLE handle_;

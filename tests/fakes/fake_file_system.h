@@ -16,6 +16,8 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders;  // a file can be made only in one of these (or with no folder)
   bool fail_replace = false;      // ReplaceAll fails as on a full disk: the file stays as it was
+  // Open files cannot grow past this size: a write beyond it is cut short, as on a full disk.
+  std::size_t room = std::string::npos;
 
   PathInfo Stat(const std::string& path) override {
     if (!IsUsablePath(path)) return {};
@@ -64,10 +66,18 @@ class FakeFileSystem : public FileSystem {
     int64_t Write(std::string_view bytes) override {
       std::string& data = fs_.files[path_];
       size_t at = static_cast<size_t>(position_);
+      if (at >= fs_.room) return 0;
+      bytes = bytes.substr(0, fs_.room - at);
       if (data.size() < at) data.resize(at, '\0');
       data.replace(at, bytes.size(), bytes);
       position_ += static_cast<int64_t>(bytes.size());
       return static_cast<int64_t>(bytes.size());
+    }
+    bool Truncate(int64_t size) override {
+      if (size < 0) return false;
+      fs_.files[path_].resize(static_cast<size_t>(size), '\0');
+      position_ = size;
+      return true;
     }
 
    private:

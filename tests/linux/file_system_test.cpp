@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/temp_folder.h"
+#include "monitor/csv_log.h"
 
 namespace verdalin {
 
@@ -34,6 +35,16 @@ int CanOpen(const std::string& path) {
 mode_t ModeOf(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// Runs the check in a child process in which files may not grow past `bytes`.
+int WithFileSizeLimit(rlim_t bytes, const std::function<int()>& check) {
+  return InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {bytes, bytes};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return check();
+  });
 }
 
 }  // namespace
@@ -61,13 +72,20 @@ TEST(LinuxFileSystem, AReaderThatForbidsWritersBlocksTheOpen) {
   EXPECT_EQ(CanOpen(path), 1);
 }
 
-TEST(LinuxFileSystem, NewFilesAreTheOwnersAndExistingFilesKeepTheirMode) {
+// The log is anybody's to read as the umask allows; an INI file, which may hold a password,
+// is the owner's only.
+TEST(LinuxFileSystem, NewLogsFollowTheUmaskNewIniFilesAreTheOwnersOnly) {
   TempFolder temp;
   FileSystem& fs = PlatformFileSystem();
-  std::string log = temp.Path("log.csv"), ini = temp.Path("a.ini");
+  std::string log = temp.Path("log.csv"), other = temp.Path("other.csv"), ini = temp.Path("a.ini");
+  mode_t old_mask = umask(022);
   ASSERT_NE(fs.OpenShared(log), nullptr);
-  EXPECT_EQ(ModeOf(log), 0600u);
+  umask(0);
+  ASSERT_NE(fs.OpenShared(other), nullptr);
   ASSERT_TRUE(fs.ReplaceAll(ini, "1"));
+  umask(old_mask);
+  EXPECT_EQ(ModeOf(log), 0644u);
+  EXPECT_EQ(ModeOf(other), 0666u);
   EXPECT_EQ(ModeOf(ini), 0600u);
   chmod(ini.c_str(), 0644);
   ASSERT_TRUE(fs.ReplaceAll(ini, "2"));
@@ -78,16 +96,33 @@ TEST(LinuxFileSystem, AFullDiskLeavesTheOldFileWhole) {
   TempFolder temp;
   std::string ini = temp.Path("a.ini"), contents;
   ASSERT_TRUE(PlatformFileSystem().ReplaceAll(ini, "old"));
-  int replaced = InChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = {4, 4};  // files may not grow past 4 bytes
-    setrlimit(RLIMIT_FSIZE, &limit);
-    return PlatformFileSystem().ReplaceAll(ini, "0123456789") ? 1 : 0;
-  });
+  int replaced = WithFileSizeLimit(
+      4, [&] { return PlatformFileSystem().ReplaceAll(ini, "0123456789") ? 1 : 0; });
   EXPECT_EQ(replaced, 0);
   ASSERT_TRUE(PlatformFileSystem().ReadAll(ini, contents));
   EXPECT_EQ(contents, "old");
   EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
+// The disk fills in the middle of a row: the row is taken back and the poll is told.
+TEST(LinuxFileSystem, AFullDiskCutsNoRowInHalf) {
+  TempFolder temp;
+  std::string log = temp.Path("log.csv"), contents;
+  PortableNumberFormat format;
+  LocaleSnapshot locale;
+  LocaleNumbers numbers{format, locale};
+  auto append = [&] {
+    DataFiles files(PlatformFileSystem());
+    return AppendLogRow(files, PlatformFileSystem(), log, LineSample{}, "stamp", numbers) ? 1 : 0;
+  };
+  const std::string first = std::string(kLogHeader) + FormatLogRow(LineSample{}, "stamp", numbers);
+  EXPECT_EQ(WithFileSizeLimit(kLogHeader.size() + 4, append), 0);
+  ASSERT_TRUE(PlatformFileSystem().ReadAll(log, contents));
+  EXPECT_EQ(contents, "");
+  EXPECT_EQ(append(), 1);
+  EXPECT_EQ(WithFileSizeLimit(first.size() + 4, append), 0);
+  ASSERT_TRUE(PlatformFileSystem().ReadAll(log, contents));
+  EXPECT_EQ(contents, first);
 }
 
 }  // namespace verdalin
