@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace verdalin {
 
@@ -17,7 +18,10 @@ inline bool IsUsablePath(std::string_view path) {
   return !path.empty() && path.size() < kMaxPathLength && path.find('\0') == path.npos;
 }
 
-enum class PathKind { kMissing, kFile, kDirectory };
+// ReplaceAll writes the new text to the path followed by this and the process id, then renames it.
+inline constexpr std::string_view kTempSuffix = ".tmp-";
+
+enum class PathKind { kMissing, kFile, kDirectory, kOther };  // other: a FIFO, device or socket
 
 struct PathInfo {
   PathKind kind = PathKind::kMissing;
@@ -52,13 +56,18 @@ class FileSystem {
   // Deletes a file (never a directory); fails for a read-only file and while another writer
   // holds the file open.
   virtual bool Remove(const std::string& path) = 0;
-  // Reads the whole file; false when it cannot be opened.
+  // Reads a whole regular file; false when it cannot be opened or is not a regular file (which
+  // is never waited on: a FIFO or a device does not block the call).
   virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
   // Replaces the whole file: writes the new text beside it and renames it into place, so that a
   // crash or a full disk never leaves a half-written file: on failure the old file is untouched
-  // and nothing is left beside it. A read-only file is refused. A new file is readable by its
-  // owner only; an existing file keeps its permissions.
+  // and nothing is left beside it. A read-only file or one that is not a regular file is
+  // refused. A new file is readable by its owner only; an existing file keeps its permissions. A
+  // symbolic link stays a link: its target is replaced, beside itself.
   virtual bool ReplaceAll(const std::string& path, std::string_view contents) = 0;
+  // The names in a folder (given with or without its trailing separator), "." and ".." left
+  // out; empty when it cannot be listed.
+  virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
 };
 
 // The platform's file system (POSIX with advisory locks on Linux, CreateFileA on Windows).

@@ -14,6 +14,7 @@
 
 #include "fakes/temp_folder.h"
 #include "monitor/csv_log.h"
+#include "text/ini_store.h"
 
 namespace verdalin {
 
@@ -102,6 +103,53 @@ TEST(LinuxFileSystem, AFullDiskLeavesTheOldFileWhole) {
   ASSERT_TRUE(PlatformFileSystem().ReadAll(ini, contents));
   EXPECT_EQ(contents, "old");
   EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
+// A FIFO or a device as the settings file: refused at once (a read would block or never end),
+// and left as it is. The child gives up after 10 s, so a blocking open fails the test.
+TEST(LinuxFileSystem, AFifoOrADeviceIsRefusedWithoutBlocking) {
+  TempFolder temp;
+  std::string fifo = temp.Path("Verdalin_Settings.ini");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto refused = [](const std::string& path) {
+    alarm(10);
+    IniFile ini(PlatformFileSystem(), path);
+    ini.Write("Statistics", "Runs", "1");
+    std::string contents;
+    return ini.outcome() == IniLoad::kRefused && !ini.Save() &&
+                   !PlatformFileSystem().ReadAll(path, contents) &&
+                   !PlatformFileSystem().OpenShared(path)
+               ? 1
+               : 0;
+  };
+  EXPECT_EQ(InChild([&] { return refused(fifo); }), 1);
+  EXPECT_EQ(InChild([&] { return refused("/dev/zero"); }), 1);
+  EXPECT_EQ(PlatformFileSystem().Stat(fifo).kind, PathKind::kOther);
+  EXPECT_EQ(PlatformFileSystem().ReplaceAll(fifo, "x"), false);
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"Verdalin_Settings.ini"});
+}
+
+// The link stays a link, its target is replaced beside itself and keeps its mode.
+TEST(LinuxFileSystem, ASymlinkedIniFileIsWrittenThroughToItsTarget) {
+  TempFolder temp;
+  std::filesystem::create_directory(temp.Path("real"));
+  std::string target = temp.Path("real/settings.ini"), link = temp.Path("link.ini"), contents;
+  ASSERT_TRUE(PlatformFileSystem().ReplaceAll(target, "[S]\r\nk=1\r\n"));
+  chmod(target.c_str(), 0640);
+  std::filesystem::create_symlink("real/settings.ini", link);
+  std::filesystem::create_symlink(link, temp.Path("chain.ini"));
+  WritePreference(PlatformFileSystem(), "S", "k", "2", temp.Path("chain.ini"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  ASSERT_TRUE(PlatformFileSystem().ReadAll(target, contents));
+  EXPECT_EQ(contents, "[S]\r\nk=2\r\n");
+  EXPECT_EQ(ModeOf(target), 0640u);
+  EXPECT_EQ(temp.Names(), (std::vector<std::string>{"chain.ini", "link.ini", "real"}));
+  std::filesystem::create_symlink("nowhere.ini", temp.Path("dangling.ini"));
+  WritePreference(PlatformFileSystem(), "S", "k", "3", temp.Path("dangling.ini"));
+  EXPECT_TRUE(std::filesystem::is_symlink(temp.Path("dangling.ini")));
+  EXPECT_EQ(ModeOf(temp.Path("nowhere.ini")), 0600u);
+  std::filesystem::create_symlink("loop.ini", temp.Path("loop.ini"));
+  EXPECT_FALSE(PlatformFileSystem().ReplaceAll(temp.Path("loop.ini"), "x"));
 }
 
 // The disk fills in the middle of a row: the row is taken back and the poll is told.

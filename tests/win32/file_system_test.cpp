@@ -7,6 +7,7 @@
 
 #include "fakes/temp_folder.h"
 #include "text/file_layer.h"
+#include "text/ini_store.h"
 
 namespace verdalin {
 
@@ -44,6 +45,18 @@ TEST(WindowsFileSystem, DrivesThatExistAreFolders) {
     if (drives & (1u << (letter - 'A'))) continue;
     EXPECT_EQ(QueryFileSize(fs, std::string(1, letter) + ":"), -1) << letter;
     break;
+  }
+}
+
+// A device as the settings file is refused: it is neither read nor replaced.
+TEST(WindowsFileSystem, DevicesAreNeitherReadNorReplaced) {
+  FileSystem& fs = PlatformFileSystem();
+  for (const char* device : {"NUL", "\\\\.\\NUL"}) {
+    std::string contents;
+    EXPECT_FALSE(fs.ReadAll(device, contents)) << device;
+    EXPECT_EQ(IniFile(fs, device).outcome(), IniLoad::kRefused) << device;
+    EXPECT_FALSE(fs.ReplaceAll(device, "x")) << device;
+    EXPECT_EQ(fs.OpenShared(device), nullptr) << device;
   }
 }
 
