@@ -143,6 +143,8 @@ class PosixFileSystem : public FileSystem {
     int fd = OpenRegular(path, O_RDONLY, 0);
     if (fd < 0) return false;
     contents.clear();
+    struct stat st;
+    if (fstat(fd, &st) == 0) contents.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) != 0) {

@@ -16,8 +16,10 @@
 //   does nothing.
 #include "text/ini_store.h"
 
-#include <cstring>
+#include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace verdalin {
 
@@ -31,11 +33,41 @@ std::string_view StripBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string Lower(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
+constexpr std::size_t kNone = std::string_view::npos;
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::size_t NameHash(std::string_view name) {
+  std::size_t hash = 14695981039346656037u;  // FNV-1a
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211u;
+  return hash;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+using NameIndex = std::vector<std::pair<std::size_t, std::size_t>>;
+
+// The first position in the index whose name (as `name_of` gives it) is `name`; kNone if none.
+template <typename NameOf>
+std::size_t FindName(const NameIndex& index, std::string_view name, NameOf name_of) {
+  const std::size_t hash = NameHash(name);
+  for (auto entry = std::lower_bound(index.begin(), index.end(), std::make_pair(hash, size_t{0}));
+       entry != index.end() && entry->first == hash; ++entry)
+    if (SameName(name_of(entry->second), name)) return entry->second;
+  return kNone;
+}
+
+// Adds a position behind every position already in the index.
+void AddToIndex(NameIndex& index, std::size_t hash, std::size_t position) {
+  const auto entry = std::make_pair(hash, position);
+  index.insert(std::upper_bound(index.begin(), index.end(), entry), entry);
 }
 
 bool StartsWith(std::string_view line, char c) {
@@ -83,6 +115,25 @@ std::string_view LineEnd(std::string_view rest) {
   return rest.substr(0, 1) == "\n" ? "\n" : "";
 }
 
+using HeaderOrNot = std::optional<std::string_view>;
+
+// Calls `visit` with each line of the text, its line end as it stands (a CR before a LF belongs
+// to the end) and, for a header, its group name.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  for (size_t start = 0; start < text.size();) {
+    size_t stop = text.find('\n', start);
+    if (stop == std::string_view::npos) stop = text.size();
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    const std::string_view line = text.substr(start, stop - start);
+    const std::string_view end = LineEnd(text.substr(stop));
+    // Most lines are key lines: only one that begins with "[" or a blank can be a header.
+    const bool maybe_header = !line.empty() && (line.front() == '[' || line.front() == ' ');
+    visit(line, end, maybe_header ? HeaderName(line) : std::nullopt);
+    start = stop + end.size();
+  }
+}
+
 IniLoad LoadText(FileSystem& fs, const std::string& path, std::string& contents) {
   if (!IsUsablePath(path)) return IniLoad::kRefused;
   PathInfo info = fs.Stat(path);
@@ -102,52 +153,62 @@ IniDocument::IniDocument(std::string text)
   Parse();
 }
 
-// Cuts the text into lines, each line end kept as it is (a CR before a LF belongs to the end).
+// Files each line into its section; a header opens one. The sections' sizes are counted first,
+// so that a large file is read into lines without growing them again and again.
 void IniDocument::Parse() {
-  sections_.emplace_back();
-  std::string_view text = *source_;
-  for (size_t start = 0; start < text.size();) {
-    size_t stop = text.find('\n', start);
-    if (stop == std::string_view::npos) stop = text.size();
-    if (stop > start && text[stop - 1] == '\r') --stop;
-    std::string_view end = LineEnd(text.substr(stop));
-    AddLine(text.substr(start, stop - start), end);
-    start = stop + end.size();
-  }
+  std::vector<std::size_t> sizes(1, 0);
+  ForEachLine(*source_, [&](std::string_view, std::string_view, const HeaderOrNot& header) {
+    if (header) sizes.push_back(0);
+    ++sizes.back();
+  });
+  sections_.resize(sizes.size());
+  for (std::size_t i = 0; i < sizes.size(); ++i) sections_[i].lines.reserve(sizes[i]);
+  groups_.reserve(sizes.size() - 1);
+  std::size_t section = 0;
+  ForEachLine(*source_,
+              [&](std::string_view text, std::string_view end, const HeaderOrNot& header) {
+                if (header) groups_.emplace_back(NameHash(*header), ++section);
+                sections_[section].lines.push_back({text, end});
+              });
+  std::sort(groups_.begin(), groups_.end());
 }
 
-// Files the line into its section and indexes it: a header opens a section, and the first
-// section of each group indexes its keys.
-void IniDocument::AddLine(std::string_view text, std::string_view end) {
-  if (std::optional<std::string_view> name = HeaderName(text)) {
-    const std::size_t number = sections_.size();
-    Section& section = sections_.emplace_back();
-    section.first = groups_.try_emplace(Lower(*name), number).second;
-    section.lines.push_back({text, end});
-    return;
-  }
-  Section& current = sections_.back();
-  current.lines.push_back({text, end});
-  std::optional<std::string_view> key = KeyName(text);
-  if (!key || !current.first) return;  // a later group of the same name is never looked at
-  current.last_key = current.lines.size() - 1;
-  keys_.try_emplace(KeyIndex(sections_.size() - 1, *key), current.last_key);
+// The first section of the group, npos when there is none.
+std::size_t IniDocument::FindGroup(std::string_view group) const {
+  return FindName(groups_, group, [&](std::size_t section) {
+    return *HeaderName(sections_[section].lines.front().text);
+  });
 }
 
-// A key's name in keys_: its section's number in fixed width, then the lower-case key.
-std::string IniDocument::KeyIndex(std::size_t section, std::string_view key) {
-  std::string index(sizeof section, '\0');
-  std::memcpy(index.data(), &section, sizeof section);
-  return index + Lower(key);
+// The first line of the key in the section, npos when there is none.
+std::size_t IniDocument::FindKey(std::size_t section, std::string_view key) const {
+  Index(section);
+  const std::vector<Line>& lines = sections_[section].lines;
+  return FindName(sections_[section].keys, key,
+                  [&](std::size_t line) { return *KeyName(lines[line].text); });
+}
+
+// Indexes the key lines of the section, and finds its last key line.
+void IniDocument::Index(std::size_t section) const {
+  const Section& lines = sections_[section];
+  if (lines.indexed) return;
+  for (std::size_t i = 1; i < lines.lines.size(); ++i) {
+    std::optional<std::string_view> key = KeyName(lines.lines[i].text);
+    if (!key) continue;
+    lines.keys.emplace_back(NameHash(*key), i);
+    lines.last_key = i;
+  }
+  std::sort(lines.keys.begin(), lines.keys.end());
+  lines.indexed = true;
 }
 
 std::string IniDocument::Read(std::string_view group, std::string_view key,
                               std::string_view default_value) const {
-  auto section = groups_.find(Lower(StripBlanks(group)));
-  if (section == groups_.end()) return std::string(default_value);
-  auto line = keys_.find(KeyIndex(section->second, StripBlanks(key)));
-  if (line == keys_.end()) return std::string(default_value);
-  return ValueOf(sections_[section->second].lines[line->second].text);
+  const std::size_t section = FindGroup(StripBlanks(group));
+  if (section == kNone) return std::string(default_value);
+  const std::size_t line = FindKey(section, StripBlanks(key));
+  if (line == kNone) return std::string(default_value);
+  return ValueOf(sections_[section].lines[line].text);
 }
 
 bool IniDocument::Write(std::string_view group, std::string_view key, std::string_view value) {
@@ -157,22 +218,21 @@ bool IniDocument::Write(std::string_view group, std::string_view key, std::strin
   std::string key_line(key);
   key_line.append("=").append(value);
   std::string_view line = Keep(std::move(key_line));
-  auto found = groups_.find(Lower(group));
-  if (found == groups_.end()) {
+  const std::size_t section = FindGroup(group);
+  if (section == kNone) {
     AppendGroup(group, key, line);
     return true;
   }
-  const std::size_t section = found->second;
-  auto [place, added] = keys_.try_emplace(KeyIndex(section, key), 0);
+  const std::size_t found = FindKey(section, key);
   Section& lines = sections_[section];
-  if (added) {
-    // After the group's last key line: only comments and blank lines follow it, which are not
-    // indexed, so no index moves.
-    place->second = ++lines.last_key;
-    InsertLine(section, place->second, line);
-  } else {
-    lines.lines[place->second].text = line;
+  if (found != kNone) {
+    lines.lines[found].text = line;
+    return true;
   }
+  // After the group's last key line: only comments and blank lines follow it, which are not
+  // indexed, so no index moves.
+  InsertLine(section, ++lines.last_key, line);
+  AddToIndex(lines.keys, NameHash(key), lines.last_key);
   return true;
 }
 
@@ -208,10 +268,10 @@ void IniDocument::AppendGroup(std::string_view group, std::string_view key,
   const std::size_t number = sections_.size();
   Section& section = sections_.emplace_back();
   section.lines = {Line{Keep(std::move(header)), kCrLf}, Line{key_line, kCrLf}};
-  section.first = true;
+  section.indexed = true;
   section.last_key = 1;
-  groups_.emplace(Lower(group), number);
-  keys_.emplace(KeyIndex(number, key), 1);
+  section.keys = {{NameHash(key), 1}};
+  AddToIndex(groups_, NameHash(group), number);
 }
 
 std::string IniDocument::Text() const {

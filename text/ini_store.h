@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "text/file_system.h"
@@ -49,27 +49,33 @@ class IniDocument {
     std::string_view text;
     std::string_view end;  // "\r\n", "\n", or at the end of the text "\r" or ""
   };
+  // Sections or lines by the hash of their name (ASCII case ignored), then by position: of the
+  // entries of a name, the first is the one that counts.
+  using NameIndex = std::vector<std::pair<std::size_t, std::size_t>>;
   // A header line and the lines up to the next one; the first section has no header.
   struct Section {
     std::vector<Line> lines;
-    bool first = false;        // the first section of its group name: its keys are indexed
-    std::size_t last_key = 0;  // the last key line, the header when there is none
+    // Its keys are indexed when its group is first looked up: most lines of a large file are
+    // never looked at.
+    mutable bool indexed = false;
+    mutable std::size_t last_key = 0;  // once indexed: the last key line, or the header
+    mutable NameIndex keys;
   };
 
   void Parse();
-  void AddLine(std::string_view text, std::string_view end);
+  std::size_t FindGroup(std::string_view group) const;
+  std::size_t FindKey(std::size_t section, std::string_view key) const;
+  void Index(std::size_t section) const;
   std::string_view Keep(std::string text);
   Line* LastLine();
   static void EndLine(Line& line);
   void InsertLine(std::size_t section, std::size_t at, std::string_view text);
   void AppendGroup(std::string_view group, std::string_view key, std::string_view key_line);
-  static std::string KeyIndex(std::size_t section, std::string_view key);
 
   std::unique_ptr<std::string> source_;  // the views of unchanged lines point into it
   std::deque<std::string> written_;      // and those of written lines into these
   std::vector<Section> sections_;
-  std::unordered_map<std::string, std::size_t> groups_;  // lower-case name: its first section
-  std::unordered_map<std::string, std::size_t> keys_;    // KeyIndex: its first line
+  NameIndex groups_;
 };
 
 // An INI file read once: reads and writes act on the document in memory, and Save replaces the
