@@ -16,11 +16,12 @@ windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
+# The tests run in a network namespace whose only interface is loopback, where the machine allows.
 test-linux: linux
-	tools/with-fake-gateway.sh ctest --preset linux
+	tools/loopback-only.sh tools/with-fake-gateway.sh ctest --preset linux
 
 test-windows: windows
-	tools/wine-session.sh build/windows tools/with-fake-gateway.sh ctest --preset windows
+	tools/loopback-only.sh tools/wine-session.sh build/windows tools/with-fake-gateway.sh ctest --preset windows
 
 fuzz: deps
 	tools/run-fuzzers.sh
