@@ -76,10 +76,6 @@ TEST(AppSettings, ARefusedSettingsFileGivesTheDefaultsAndIsNeverWritten) {
   }
   EXPECT_EQ(disk.files.count("fifo.ini"), 0u);
   EXPECT_TRUE(disk.files["big.ini"] == big);
-  FakeWindow window;
-  EXPECT_EQ(LoadSettings(disk, window, "new.ini", ""), IniLoad::kMissing);
-  EXPECT_TRUE(SaveSettings(disk, window, "new.ini"));
-  EXPECT_EQ(LoadSettings(disk, window, "new.ini", ""), IniLoad::kLoaded);
   IniFile presets(disk, "fifo.ini");
   EXPECT_EQ(presets.outcome(), IniLoad::kRefused);
   EXPECT_EQ(ReadPresets(presets).size(), 1u);

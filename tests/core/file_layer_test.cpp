@@ -112,20 +112,6 @@ TEST_P(FileLayer, PositionSeekAndWriteActOnTheLatestFile) {
   EXPECT_EQ(Read(b), "abXYef");
 }
 
-TEST_P(FileLayer, TruncateFileCutsTheCurrentFileAndMovesItsPosition) {
-  DataFiles files(fs());
-  EXPECT_EQ(files.TruncateFile(0), 0);  // no current file
-  std::string log = Path("log.csv");
-  ASSERT_NE(files.OpenDataFile(1, log), 0);
-  ASSERT_EQ(files.WriteFileText("abcdef"), 6);
-  EXPECT_NE(files.TruncateFile(2), 0);
-  EXPECT_EQ(files.FilePosition(), 2);
-  EXPECT_EQ(files.WriteFileText("Z"), 1);
-  EXPECT_EQ(files.TruncateFile(-1), 0);
-  files.CloseDataFile(1);
-  EXPECT_EQ(Read(log), "abZ");
-}
-
 // A sparse file just past 2 GiB: sizes and positions are 64-bit, so the row lands at its end.
 TEST_P(FileLayer, FilesOf2GiBOrMoreAreAppendedToAtTheirEnd) {
   if (IsFake()) GTEST_SKIP() << "a 2 GiB file in memory";

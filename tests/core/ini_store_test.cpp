@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 
 #include "fakes/file_system_cases.h"
 #include "text/file_layer.h"
@@ -173,30 +172,6 @@ TEST_P(IniStore, LeftoverTemporaryFilesAreRemovedWhateverTheirProcess) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(names, expected);
   EXPECT_EQ(Read(Path("sub/Verdalin_Settings.ini.tmp-2")), "x");
-}
-
-TEST(IniStoreDocument, ManyWritesInMemoryGiveTheTextOfOneWriteAtATime) {
-  const std::string start =
-      "; note\r\n[Settings]\r\nurl=a\r\n; end of settings\r\n\r\n[settings]\r\nlogin=dup\r\n"
-      "[Other]\nk=1";
-  const std::vector<std::array<std::string_view, 3>> writes = {
-      {"Settings", "login", "me"}, {"Statistics", "Runs", "1"},    {"SETTINGS", "url", "b"},
-      {"Other", "j", "2"},         {"Statistics", "LastRun", "x"}, {"Settings", "delay", "60"}};
-  IniDocument together(start);
-  std::string one_at_a_time = start;
-  for (const auto& [group, key, value] : writes) {
-    EXPECT_TRUE(together.Write(group, key, value));
-    IniDocument single(one_at_a_time);
-    single.Write(group, key, value);
-    one_at_a_time = single.Text();
-  }
-  EXPECT_EQ(together.Text(), one_at_a_time);
-  EXPECT_EQ(together.Text(),
-            "; note\r\n[Settings]\r\nurl=b\r\nlogin=me\r\ndelay=60\r\n; end of settings\r\n\r\n"
-            "[settings]\r\nlogin=dup\r\n[Other]\nk=1\r\nj=2\r\n\r\n[Statistics]\r\nRuns=1\r\n"
-            "LastRun=x\r\n");
-  EXPECT_EQ(together.Read("settings", "LOGIN", "-"), "me");
-  EXPECT_EQ(together.Original(), start);
 }
 
 TEST(IniStoreFailures, AFailedWriteLeavesTheOldFileWhole) {
