@@ -70,6 +70,20 @@ bool WriteTempFile(const std::string& temp, std::string_view contents) {
   return CloseHandle(handle) && ok;
 }
 
+// Renames the new text over the file. A process that reads the file without letting others
+// delete it (GetPrivateProfileString, a virus scanner, an indexer) makes the rename fail while it
+// holds the file, usually for a moment: the rename is tried again for up to half a second.
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
+    Sleep(25);
+  }
+  return false;
+}
+
 // Checked by hand: Wine running as root would otherwise replace or delete a read-only file.
 bool IsReadOnly(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -123,12 +137,11 @@ class WindowsFileSystem : public FileSystem {
   // The temporary file takes the folder's inherited permissions, as the replaced file had; a
   // read-only file refuses the replacement, as it refuses any write.
   bool ReplaceAll(const std::string& path, std::string_view contents) override {
-    if (!IsUsablePath(path) || IsReadOnly(path) || Stat(path).kind == PathKind::kOther)
-      return false;
+    if (!IsUsablePath(path) || IsReadOnly(path)) return false;
+    const PathKind kind = Stat(path).kind;
+    if (kind == PathKind::kDirectory || kind == PathKind::kOther) return false;
     std::string temp = path + std::string(kTempSuffix) + std::to_string(GetCurrentProcessId());
-    if (!WriteTempFile(temp, contents) ||
-        !MoveFileExA(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!WriteTempFile(temp, contents) || !MoveIntoPlace(temp, path)) {
       DeleteFileA(temp.c_str());
       return false;
     }
