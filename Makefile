@@ -16,15 +16,17 @@ windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
-# The tests find a stub xdg-open first (Wine's browser launcher uses it too): no test ever starts
-# a browser by opening a page or the home page.
+# The tests run in a network namespace whose only interface is loopback, where the machine allows,
+# and find a stub xdg-open first (Wine's browser launcher uses it too): no test ever starts a
+# browser by opening a page or the home page.
 STUBS = PATH="$(CURDIR)/tests/stubs:$$PATH"
 
 test-linux: linux
-	$(STUBS) tools/with-fake-gateway.sh ctest --preset linux
+	$(STUBS) tools/loopback-only.sh tools/with-fake-gateway.sh ctest --preset linux
 
 test-windows: windows
-	$(STUBS) tools/wine-session.sh build/windows tools/with-fake-gateway.sh ctest --preset windows
+	$(STUBS) tools/loopback-only.sh tools/wine-session.sh build/windows tools/with-fake-gateway.sh \
+	  ctest --preset windows
 
 fuzz: deps
 	tools/run-fuzzers.sh

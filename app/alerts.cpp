@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "text/ini_store.h"
 #include "text/text_ops.h"
 
 namespace verdalin {
@@ -64,10 +63,14 @@ std::string Margin(const std::string& detail) {
 }  // namespace
 
 AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file) {
+  return ReadAlerts(IniFile(fs, settings_file));
+}
+
+AlertsLoaded ReadAlerts(const IniFile& settings_file) {
   AlertsLoaded loaded;
   std::array<std::string, 6> text;
   for (std::size_t i = 0; i < kKeys.size(); ++i)
-    text[i] = ReadPreference(fs, kAlertsGroup, kKeys[i], kDefaults[i], settings_file);
+    text[i] = settings_file.Read(kAlertsGroup, kKeys[i], kDefaults[i]);
   const auto low = Number(text[kSnrLow], 100);
   const auto rearm = Number(text[kSnrRearm], 100);
   const bool margins_agree = !low || !rearm || *rearm >= *low;
@@ -87,9 +90,8 @@ AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file) {
   return loaded;
 }
 
-void SaveAlerts(FileSystem& fs, std::string_view settings_file, const AlertsLoaded& alerts) {
-  for (const auto& [key, text] : alerts.stored)
-    WritePreference(fs, kAlertsGroup, key, text, settings_file);
+void StoreAlerts(IniFile& settings_file, const AlertsLoaded& alerts) {
+  for (const auto& [key, text] : alerts.stored) settings_file.Write(kAlertsGroup, key, text);
 }
 
 std::string Notifier::Message(const LineEvent& event) {

@@ -12,6 +12,7 @@
 
 #include "monitor/line_events.h"
 #include "text/file_system.h"
+#include "text/ini_store.h"
 
 namespace verdalin {
 
@@ -31,9 +32,10 @@ struct AlertsLoaded {
   AlertSettings settings;
   std::array<std::pair<std::string_view, std::string>, 6> stored;  // key, text
 };
+AlertsLoaded ReadAlerts(const IniFile& settings_file);
 AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file);
-// Writes the six keys of [Alerts] (after the other groups, which stay as they are).
-void SaveAlerts(FileSystem& fs, std::string_view settings_file, const AlertsLoaded& alerts);
+// Writes the six keys of [Alerts] into the save (the other groups stay as they are).
+void StoreAlerts(IniFile& settings_file, const AlertsLoaded& alerts);
 
 // One notification for a person: a title and a line.
 struct Notice {

@@ -86,7 +86,8 @@ bool Application::Start(std::string_view first_parameter) {
   locale_ = platform_.numbers.TakeSnapshot();
   const char separator = front_.shell.PathSeparator();
   program_directory_ = ProgramFolder(front_.shell);
-  presets_ = LoadPresets(platform_.files, program_directory_ + std::string(kPresetsFileName));
+  const IniFile presets_file(platform_.files, program_directory_ + std::string(kPresetsFileName));
+  presets_ = ReadPresets(presets_file);
   if (!front_.process.StartSocketLayer()) {
     front_.dialogs.ShowMessage(std::string(kFatalTitle), std::string(kFatalText),
                                MessageIcon::kError);
@@ -98,11 +99,14 @@ bool Application::Start(std::string_view first_parameter) {
     front_.window.SetControlState(kRunAtStartupBox, 1);
   AddTray();
   settings_path_ = program_directory_ + std::string(kSettingsFileName);
+  RemoveLeftoverTempFiles(platform_.files, settings_path_);
   UpdateRunStatistics(platform_.files, platform_.clock, settings_path_);
   const std::string documents = front_.shell.SpecialFolderPath(SpecialFolder::kDocuments);
-  LoadSettings(platform_.files, front_.window, settings_path_,
-               DefaultOutputFile(documents, separator));
-  alerts_ = LoadAlerts(platform_.files, settings_path_);
+  const IniFile settings(platform_.files, settings_path_);
+  ReadSettings(settings, front_.window, DefaultOutputFile(documents, separator));
+  if (presets_file.outcome() == IniLoad::kRefused) ShowStartupProblem(kPresetsFileRefused);
+  if (settings.outcome() == IniLoad::kRefused) ShowStartupProblem(kSettingsFileRefused);
+  alerts_ = ReadAlerts(settings);
   detector_ = LineEventDetector(alerts_.settings.thresholds);
   notifier_ = Notifier(alerts_.settings);
   if (IsStartupParameter(first_parameter)) {
@@ -345,10 +349,18 @@ std::string Application::ResyncNote() const {
   return today > 0 ? " | Resyncs today: " + std::to_string(today) : std::string();
 }
 
+// One replacement of the file holds every group of the save.
 void Application::SaveSettingsNow() {
   if (!window_built_) return;
-  SaveSettings(platform_.files, front_.window, settings_path_);
-  SaveAlerts(platform_.files, settings_path_, alerts_);
+  IniFile file(platform_.files, settings_path_);
+  StoreSettings(file, front_.window);
+  StoreAlerts(file, alerts_);
+  file.Save();
+}
+
+// An INI file that is there but was not read (not a regular file, too large) is said once.
+void Application::ShowStartupProblem(std::string_view text) {
+  front_.window.SetStatusText(kStatusLineField, std::string(text), kCentred | kRaised);
 }
 
 // The settings are saved at every end, also after a session-end request already saved them:

@@ -91,6 +91,7 @@ class Application : public EventSink {
   void OnTrayAreaBack();
   void OnTrayAreaLost();
   void SaveSettingsNow();
+  void ShowStartupProblem(std::string_view text);
   void RunPoll();
   void FinishPoll();
   void FollowTheLine(const PollResult& result);

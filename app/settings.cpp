@@ -1,4 +1,4 @@
-// Settings, presets and run statistics: loading, saving and applying them, key by key.
+// Settings, presets and run statistics: loading, saving and applying them, one file read each.
 #include "app/settings.h"
 
 #include "app/scramble.h"
@@ -15,18 +15,8 @@ constexpr std::string_view kIndexGroup = "Index";
 constexpr std::string_view kIndexKeysGroup = "index";  // the same group: names ignore case
 constexpr std::string_view kMissingGroup = "...";
 
-std::string ReadSetting(FileSystem& fs, std::string_view file, std::string_view key,
-                        std::string_view default_value) {
-  return ReadPreference(fs, kSettingsGroup, key, default_value, file);
-}
-
-void WriteSetting(FileSystem& fs, std::string_view file, std::string_view key,
-                  std::string_view value) {
-  WritePreference(fs, kSettingsGroup, key, value, file);
-}
-
-Preset ReadPreset(FileSystem& fs, std::string_view file, std::string_view group) {
-  auto read = [&](std::string_view key) { return ReadPreference(fs, group, key, "", file); };
+Preset ReadPreset(const IniFile& file, std::string_view group) {
+  auto read = [&](std::string_view key) { return file.Read(group, key, ""); };
   Preset preset;
   preset.type = read("type");
   preset.label = read("label");
@@ -39,16 +29,19 @@ Preset ReadPreset(FileSystem& fs, std::string_view file, std::string_view group)
 
 }  // namespace
 
-PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file) {
+PresetTable ReadPresets(const IniFile& presets_file) {
   PresetTable presets(1);
-  const int32_t total = ParseInteger(ReadPreference(fs, kIndexGroup, "total", "0", presets_file));
+  const int32_t total = ParseInteger(presets_file.Read(kIndexGroup, "total", "0"));
   const int32_t count = total < kMaxPresets ? total : kMaxPresets;
   for (int32_t i = 1; i <= count; ++i) {
-    const std::string group =
-        ReadPreference(fs, kIndexKeysGroup, IntegerToText(i), kMissingGroup, presets_file);
-    presets.push_back(ReadPreset(fs, presets_file, group));
+    const std::string group = presets_file.Read(kIndexKeysGroup, IntegerToText(i), kMissingGroup);
+    presets.push_back(ReadPreset(presets_file, group));
   }
   return presets;
+}
+
+PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file) {
+  return ReadPresets(IniFile(fs, presets_file));
 }
 
 const Preset& PresetAtPosition(const PresetTable& presets, int position) {
@@ -70,14 +63,15 @@ void ApplyPreset(WindowControls& window, const PresetTable& presets) {
   window.SetControlText(kDownstreamMaxField, preset.downmax);
 }
 
-void UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file) {
-  WritePreference(fs, kStatisticsGroup, "LastRun", FormatDate(kLastRunMask, CurrentDate(clock)),
-                  settings_file);
-  const int32_t runs =
-      ParseInteger(ReadPreference(fs, kStatisticsGroup, "Runs", "0", settings_file));
+IniLoad UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file) {
+  IniFile file(fs, settings_file);
+  file.Write(kStatisticsGroup, "LastRun", FormatDate(kLastRunMask, CurrentDate(clock)));
+  const int32_t runs = ParseInteger(file.Read(kStatisticsGroup, "Runs", "0"));
   // Wraps like the 32-bit counter it is, without overflowing in C++.
   const auto next = static_cast<int32_t>(static_cast<uint32_t>(runs) + 1u);
-  WritePreference(fs, kStatisticsGroup, "Runs", IntegerToText(next), settings_file);
+  file.Write(kStatisticsGroup, "Runs", IntegerToText(next));
+  file.Save();
+  return file.outcome();
 }
 
 std::string ProgramFolder(ShellServices& shell) {
@@ -93,35 +87,44 @@ std::string DefaultOutputFile(std::string_view documents_folder, char separator)
   return path;
 }
 
-void LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
-                  std::string_view output_file_default) {
-  auto load = [&](int id, std::string_view key, std::string_view default_value) {
-    window.SetControlText(id, ReadSetting(fs, settings_file, key, default_value));
-  };
-  load(kDownstreamMaxField, "downstream", kDefaultDownstream);
-  load(kLoginField, "login", kDefaultLogin);
-  load(kDelayField, "delay", kDefaultDelay);
-  load(kAddressField, "url", kDefaultUrl);
-  load(kOutputFileField, "output_file", output_file_default);
-  window.SetControlState(kPresetList,
-                         ParseInteger(ReadSetting(fs, settings_file, "preset", kDefaultPreset)));
-  const std::string stored =
-      ReadSetting(fs, settings_file, "crypted_password", kDefaultCryptedPassword);
-  window.SetControlText(kPasswordField, LoadPassword(stored));
+IniLoad LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
+                     std::string_view output_file_default) {
+  return ReadSettings(IniFile(fs, settings_file), window, output_file_default);
 }
 
-void SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file) {
-  auto save = [&](std::string_view key, int id) {
-    WriteSetting(fs, settings_file, key, window.GetControlText(id));
+IniLoad ReadSettings(const IniFile& file, WindowControls& window,
+                     std::string_view output_file_default) {
+  auto read = [&](std::string_view key, std::string_view default_value) {
+    return file.Read(kSettingsGroup, key, default_value);
   };
-  save("downstream", kDownstreamMaxField);
-  save("login", kLoginField);
-  save("delay", kDelayField);
-  save("url", kAddressField);
-  save("output_file", kOutputFileField);
-  WriteSetting(fs, settings_file, "preset", IntegerToText(window.GetControlState(kPresetList)));
-  WriteSetting(fs, settings_file, "crypted_password",
-               StorePassword(window.GetControlText(kPasswordField)));
+  window.SetControlText(kDownstreamMaxField, read("downstream", kDefaultDownstream));
+  window.SetControlText(kLoginField, read("login", kDefaultLogin));
+  window.SetControlText(kDelayField, read("delay", kDefaultDelay));
+  window.SetControlText(kAddressField, read("url", kDefaultUrl));
+  window.SetControlText(kOutputFileField, read("output_file", output_file_default));
+  window.SetControlState(kPresetList, ParseInteger(read("preset", kDefaultPreset)));
+  window.SetControlText(kPasswordField,
+                        LoadPassword(read("crypted_password", kDefaultCryptedPassword)));
+  return file.outcome();
+}
+
+void StoreSettings(IniFile& settings_file, WindowControls& window) {
+  auto write = [&](std::string_view key, const std::string& value) {
+    settings_file.Write(kSettingsGroup, key, value);
+  };
+  write("downstream", window.GetControlText(kDownstreamMaxField));
+  write("login", window.GetControlText(kLoginField));
+  write("delay", window.GetControlText(kDelayField));
+  write("url", window.GetControlText(kAddressField));
+  write("output_file", window.GetControlText(kOutputFileField));
+  write("preset", IntegerToText(window.GetControlState(kPresetList)));
+  write("crypted_password", StorePassword(window.GetControlText(kPasswordField)));
+}
+
+bool SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file) {
+  IniFile file(fs, settings_file);
+  StoreSettings(file, window);
+  return file.Save();
 }
 
 }  // namespace verdalin

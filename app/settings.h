@@ -9,6 +9,7 @@
 #include "monitor/preset.h"
 #include "text/clock.h"
 #include "text/file_system.h"
+#include "text/ini_store.h"
 #include "ui/window_controls.h"
 
 namespace verdalin {
@@ -32,7 +33,14 @@ inline constexpr std::string_view kLastRunMask = "%yyyy/%mm/%dd-%hh:%ii";
 // Presets beyond this count are not read: a corrupt "total" must not stall the start-up.
 inline constexpr int32_t kMaxPresets = 1000;
 
+// Status texts for an INI file that was there but not read (IniLoad::kRefused).
+inline constexpr std::string_view kSettingsFileRefused = "SETTINGS FILE IGNORED: using defaults.";
+inline constexpr std::string_view kPresetsFileRefused = "PRESETS FILE IGNORED: no presets.";
+
+// Each operation below reads its file once and, when it writes, replaces it once.
+
 // Preset 0 (empty) followed by the presets of the file in the order of its "Index" keys.
+PresetTable ReadPresets(const IniFile& presets_file);
 PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file);
 // The preset that list position `position` designates: p + 1, or preset 0 when out of range.
 const Preset& PresetAtPosition(const PresetTable& presets, int position);
@@ -41,18 +49,25 @@ void FillPresetList(WindowControls& window, const PresetTable& presets);
 // Copies the selected preset's URL, login, password and downmax into fields 1, 2, 3 and 13.
 void ApplyPreset(WindowControls& window, const PresetTable& presets);
 
-// Stores LastRun and increases Runs.
-void UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
+// Stores LastRun and increases Runs. Gives what loading the file found (a refused file is left
+// as it is).
+IniLoad UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
 
 // The folder of the running executable with its trailing separator: where the INI files live.
 std::string ProgramFolder(ShellServices& shell);
 
 // The output file default: the documents folder, the separator and "Verdalin_Data.CsV".
 std::string DefaultOutputFile(std::string_view documents_folder, char separator);
-// Loads the stored settings into the controls (the list's selection without copying a preset).
-void LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
-                  std::string_view output_file_default);
-// Saves the controls into the settings group, the password scrambled last.
-void SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file);
+// Loads the stored settings into the controls (the list's selection without copying a preset);
+// the defaults when the file is missing or refused. Gives what loading the file found.
+IniLoad LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
+                     std::string_view output_file_default);
+IniLoad ReadSettings(const IniFile& settings_file, WindowControls& window,
+                     std::string_view output_file_default);
+// Saves the controls into the settings group, the password scrambled last, in one replacement
+// of the file; false when it was refused or failed. Further groups join the same save by
+// writing their keys into the IniFile between StoreSettings and IniFile::Save.
+bool SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file);
+void StoreSettings(IniFile& settings_file, WindowControls& window);
 
 }  // namespace verdalin

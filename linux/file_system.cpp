@@ -1,4 +1,5 @@
 // File system on Linux: POSIX files, with open-file-description locks standing in for share modes.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,6 +7,7 @@
 #include <cerrno>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/file_system.h"
 
@@ -43,6 +45,9 @@ class PosixFile : public OpenFile {
   }
   int64_t Position() override { return lseek(fd_, 0, SEEK_CUR); }
   int64_t Write(std::string_view bytes) override { return WriteFully(fd_, bytes); }
+  bool Truncate(int64_t size) override {
+    return size >= 0 && ftruncate(fd_, size) == 0 && Seek(size);
+  }
 
  private:
   int fd_;
@@ -52,6 +57,33 @@ std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Opens without ever waiting (a FIFO or a device would block a plain open) and keeps the
+// descriptor only for a regular file; -1 otherwise.
+int OpenRegular(const std::string& path, int flags, mode_t mode) {
+  int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+  struct stat st;
+  if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The file that `path` finally names, symbolic links followed (a link's relative target is
+// taken from the link's folder); empty for a loop of links.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(static_cast<size_t>(st.st_size) + 1, '\0');
+    ssize_t n = readlink(path.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return "";
+    target.resize(static_cast<size_t>(n));
+    path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
+  }
+  return "";
 }
 
 // Makes the rename itself durable.
@@ -78,12 +110,14 @@ class PosixFileSystem : public FileSystem {
     struct stat st;
     if (!IsUsablePath(path) || stat(path.c_str(), &st) != 0) return {};
     if (S_ISDIR(st.st_mode)) return {PathKind::kDirectory, 0};
-    return {PathKind::kFile, static_cast<int64_t>(st.st_size)};
+    PathKind kind = S_ISREG(st.st_mode) ? PathKind::kFile : PathKind::kOther;
+    return {kind, static_cast<int64_t>(st.st_size)};
   }
 
   std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
     if (!IsUsablePath(path)) return nullptr;
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);  // the umask applies
+    // A new log is readable as the user's umask allows, as other programs' files are.
+    int fd = OpenRegular(path, O_RDWR | O_CREAT, 0666);
     if (fd < 0) return nullptr;
     if (!LockWholeFile(fd, F_WRLCK, F_OFD_SETLK)) {
       close(fd);
@@ -106,9 +140,11 @@ class PosixFileSystem : public FileSystem {
 
   bool ReadAll(const std::string& path, std::string& contents) override {
     if (!IsUsablePath(path)) return false;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegular(path, O_RDONLY, 0);
     if (fd < 0) return false;
     contents.clear();
+    struct stat st;
+    if (fstat(fd, &st) == 0) contents.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     ssize_t n;
     while ((n = read(fd, buffer, sizeof buffer)) != 0) {
@@ -124,17 +160,31 @@ class PosixFileSystem : public FileSystem {
   // replace it all the same, so it is refused here.
   bool ReplaceAll(const std::string& path, std::string_view contents) override {
     if (!IsUsablePath(path)) return false;
+    const std::string target = FollowLinks(path);
     struct stat st;
-    bool exists = stat(path.c_str(), &st) == 0;
-    if (exists && !(st.st_mode & S_IWUSR)) return false;
+    bool exists = !target.empty() && stat(target.c_str(), &st) == 0;
+    if (target.empty() || (exists && (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))))
+      return false;
     mode_t mode = exists ? (st.st_mode & 07777) : 0600;
-    std::string temp = path + ".tmp-" + std::to_string(getpid());
-    if (!WriteTempFile(temp, contents, mode) || rename(temp.c_str(), path.c_str()) != 0) {
+    std::string temp = target + std::string(kTempSuffix) + std::to_string(getpid());
+    if (!WriteTempFile(temp, contents, mode) || rename(temp.c_str(), target.c_str()) != 0) {
       unlink(temp.c_str());
       return false;
     }
-    SyncFolder(FolderOf(path));
+    SyncFolder(FolderOf(target));
     return true;
+  }
+
+  std::vector<std::string> ListFolder(const std::string& folder) override {
+    std::vector<std::string> names;
+    DIR* dir = IsUsablePath(folder) ? opendir(folder.c_str()) : nullptr;
+    if (dir == nullptr) return names;
+    while (const dirent* entry = readdir(dir)) {
+      std::string_view name = entry->d_name;
+      if (name != "." && name != "..") names.emplace_back(name);
+    }
+    closedir(dir);
+    return names;
   }
 };
 

@@ -43,17 +43,8 @@ std::string FormatLogRow(const LineSample& sample, std::string_view timestamp,
 bool AppendLogRow(DataFiles& files, FileSystem& fs, const std::string& path,
                   const LineSample& sample, std::string_view timestamp,
                   const LocaleNumbers& numbers) {
-  if (!files.OpenDataFile(kLogFileNumber, path)) return false;
-  // The file is open, so its size is known; should the query fail all the same, nothing is
-  // written rather than a row over the start of the file, and the failure is reported.
-  int32_t size = QueryFileSize(fs, path);
-  if (size >= 0) {
-    files.SeekFile(size);
-    if (files.FilePosition() == 0) files.WriteFileText(kLogHeader);
-    files.WriteFileText(FormatLogRow(sample, timestamp, numbers));
-  }
-  files.CloseDataFile(kLogFileNumber);
-  return size >= 0;
+  return AppendLogLine(files, fs, kLogFileNumber, path, kLogHeader,
+                       FormatLogRow(sample, timestamp, numbers));
 }
 
 }  // namespace verdalin

@@ -26,7 +26,8 @@ std::string FormatLogRow(const LineSample& sample, std::string_view timestamp,
                          const LocaleNumbers& numbers);
 
 // Appends the row to the file at `path` through file number 1, after the header when the file
-// is empty; false when the file cannot be opened (nothing is written then).
+// is empty. The row is written whole or not at all: false when the file cannot be opened or the
+// row cannot be written whole (a full disk), and the file is then as it was before.
 bool AppendLogRow(DataFiles& files, FileSystem& fs, const std::string& path,
                   const LineSample& sample, std::string_view timestamp,
                   const LocaleNumbers& numbers);

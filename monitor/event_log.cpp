@@ -35,17 +35,8 @@ std::string FormatEventRow(const LineEvent& event) {
 
 bool AppendEventRow(DataFiles& files, FileSystem& fs, const std::string& path,
                     const LineEvent& event) {
-  if (!files.OpenDataFile(kEventLogFileNumber, path)) return false;
-  const auto size = QueryFileSize(fs, path);
-  bool written = size >= 0;
-  if (written) {
-    files.SeekFile(size);
-    std::string text = files.FilePosition() == 0 ? std::string(kEventLogHeader) : std::string();
-    text += FormatEventRow(event);
-    written = static_cast<std::size_t>(files.WriteFileText(text)) == text.size();
-  }
-  files.CloseDataFile(kEventLogFileNumber);
-  return written;
+  return AppendLogLine(files, fs, kEventLogFileNumber, path, kEventLogHeader,
+                       FormatEventRow(event));
 }
 
 }  // namespace verdalin

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "text/regexp.h"
 #include "text/text_ops.h"
@@ -15,32 +14,63 @@ namespace verdalin {
 
 namespace {
 
-// The page cut at each line feed in one pass. The page is copied once into a buffer in which
-// every line feed becomes the 0 byte that ends its line for the pattern engine. A page with n
-// line feeds has n+1 lines, the last possibly empty; a carriage return stays on its line.
+// The page cut at each line feed, one line after the other. A page with n line feeds has n+1
+// lines, the last possibly empty; a carriage return stays on its line. The page is not copied:
+// only the lines handed to the pattern engine are, into a Subject.
 class PageLines {
- public:
-  explicit PageLines(std::string_view page) : text_(page), lines_(SplitLines(text_)) {
-    for (std::string_view line : lines_) {
-      text_[static_cast<std::size_t>(line.data() - text_.data()) + line.size()] = '\0';
-    }
+  // Up to the line feed or the end: the first bytes one by one, which is quicker for the short
+  // lines that pages hold by the thousand, the rest in one scan.
+  static std::size_t LineLength(const char* start, std::size_t left) {
+    const std::size_t by_hand = std::min<std::size_t>(left, 16);
+    for (std::size_t i = 0; i < by_hand; ++i)
+      if (start[i] == '\n') return i;
+    const void* end = std::memchr(start + by_hand, '\n', left - by_hand);
+    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - start) : left;
   }
 
-  std::size_t Count() const { return lines_.size(); }
-  // Line `k` (from 0), ended by a 0 byte.
-  const char* Line(std::size_t k) const { return lines_[k].data(); }
-  std::string_view View(std::size_t k) const { return lines_[k]; }
+ public:
+  explicit PageLines(std::string_view page) : page_(page) {}
+
+  // The next line; false after the last one.
+  bool Next(std::string_view& line) {
+    if (at_ > page_.size()) return false;
+    const char* start = page_.data() + at_;
+    line = std::string_view(start, LineLength(start, page_.size() - at_));
+    at_ += line.size() + 1;
+    return true;
+  }
+
+ private:
+  std::string_view page_;
+  std::size_t at_ = 0;
+};
+
+// A line as the pattern engine takes it: a copy ended by a 0 byte, which stays in place for the
+// groups of its match until the next line is copied in.
+class Subject {
+ public:
+  const char* Of(std::string_view line) {
+    text_.assign(line);
+    return text_.c_str();
+  }
 
  private:
   std::string text_;
-  std::vector<std::string_view> lines_;  // views into text_
 };
+
+// A pattern whose searches all draw on the page's budget.
+RegexpPtr CompileForPage(const char* pattern, RegexpBudget& budget) {
+  RegexpPtr compiled = regcomp(pattern);
+  if (compiled) compiled->shared_budget = &budget;
+  return compiled;
+}
 
 // The line without its leading blanks. Blanks at the end are left in place: every pattern here
 // ends in a literal tag, so they can never change a match or its groups.
-const char* SkipBlanks(const char* line) {
-  while (*line == ' ') ++line;
-  return line;
+std::string_view SkipBlanks(std::string_view line) {
+  std::size_t blanks = 0;
+  while (blanks < line.size() && line[blanks] == ' ') ++blanks;
+  return line.substr(blanks);
 }
 
 // Group `n` of the last match, through regsub into a buffer of `capacity` characters plus the
@@ -164,18 +194,21 @@ void Store(LineSample& sample, Field field, std::string_view value) {
 
 // Hands group 1 (the key) and group 2 (the value) of every line that begins with `prefix` and
 // matches `pattern_text` to `store`, in page order. The pattern is compiled for this page only.
+// Stops at the end of the page's step budget with the entries found so far.
 template <typename StoreEntry>
 void ForEachKeyValue(std::string_view page, const char* pattern_text, std::string_view prefix,
                      bool skip_blanks, StoreEntry store) {
-  RegexpPtr pattern = regcomp(pattern_text);
+  RegexpBudget budget{kPageStepBudget};
+  RegexpPtr pattern = CompileForPage(pattern_text, budget);
   if (!pattern) return;
   PageLines lines(page);
   std::array<char, kKeyValueCapacity + 1> key;
   std::array<char, kKeyValueCapacity + 1> value;
-  for (std::size_t k = 0; k < lines.Count(); ++k) {
-    const char* line = skip_blanks ? SkipBlanks(lines.Line(k)) : lines.Line(k);
-    if (std::strncmp(line, prefix.data(), prefix.size()) != 0) continue;
-    if (!regexec(pattern.get(), line)) continue;
+  Subject subject;
+  for (std::string_view line; !budget.Exhausted() && lines.Next(line);) {
+    if (skip_blanks) line = SkipBlanks(line);
+    if (line.empty() || line[0] != prefix[0] || line.substr(0, prefix.size()) != prefix) continue;
+    if (!regexec(pattern.get(), subject.Of(line))) continue;
     store(Group(*pattern, 1, key), Group(*pattern, 2, value));
   }
 }
@@ -223,8 +256,9 @@ void ParseSagem(std::string_view page, LineSample& sample, bool& values_found) {
 }
 
 void ParseTecom(std::string_view page, LineSample& sample, bool& values_found) {
-  RegexpPtr label_pattern = regcomp("\\<td class\\=\\'hd\\'\\>(.*)\\<\\/td\\>");
-  RegexpPtr value_pattern = regcomp("\\<td\\>(.*)\\<\\/td\\>");
+  RegexpBudget budget{kPageStepBudget};
+  RegexpPtr label_pattern = CompileForPage("\\<td class\\=\\'hd\\'\\>(.*)\\<\\/td\\>", budget);
+  RegexpPtr value_pattern = CompileForPage("\\<td\\>(.*)\\<\\/td\\>", budget);
   sample.Connected = 0;
   if (label_pattern && value_pattern) {
     PageLines lines(page);
@@ -233,16 +267,23 @@ void ParseTecom(std::string_view page, LineSample& sample, bool& values_found) {
     // The label cell is looked for by skipping through each line rather than at every "<".
     constexpr std::string_view kLabelCell = "<td class='hd'>";
     const std::boyer_moore_horspool_searcher label_cell(kLabelCell.begin(), kLabelCell.end());
-    for (std::size_t k = 0; k + 1 < lines.Count(); ++k) {
-      std::string_view line = lines.View(k);
-      if (std::search(line.begin(), line.end(), label_cell) == line.end()) continue;
-      if (!regexec(label_pattern.get(), lines.Line(k))) continue;
+    Subject label_line, value_line;
+    std::string_view line, next;
+    bool more = lines.Next(line);
+    while (more && !budget.Exhausted()) {
+      const bool has_next = lines.Next(next);
       // The value cell is looked for on the next line only; when it is not there, that line
       // is examined in its own turn.
-      if (!regexec(value_pattern.get(), SkipBlanks(lines.Line(k + 1)))) continue;
-      ++k;
-      StoreTecomCell(Group(*label_pattern, 1, label), Group(*value_pattern, 1, value), sample,
-                     values_found);
+      if (has_next && std::search(line.begin(), line.end(), label_cell) != line.end() &&
+          regexec(label_pattern.get(), label_line.Of(line)) &&
+          regexec(value_pattern.get(), value_line.Of(SkipBlanks(next)))) {
+        StoreTecomCell(Group(*label_pattern, 1, label), Group(*value_pattern, 1, value), sample,
+                       values_found);
+        more = lines.Next(line);
+      } else {
+        line = next;
+        more = has_next;
+      }
     }
   }
   sample.Device = "Tecom AH4222";

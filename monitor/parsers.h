@@ -1,6 +1,7 @@
 // The gateway page parsers: one per gateway model, each filling a poll's LineSample from a page.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "monitor/line_sample.h"
@@ -11,7 +12,12 @@ namespace verdalin {
 constexpr int kKeyValueCapacity = 500;  // Inventel and Sagem
 constexpr int kTecomCapacity = 100;
 
-// Each reads the whole page, stores the entries it knows into `sample` (the last one wins),
+// The pattern engine's steps that one page may take, all its lines and patterns together: about
+// a thousand times what a real status page needs, and few enough that any page of 4 MiB or less
+// parses in well under 50 ms. A page that runs it out gives the values found until then.
+constexpr std::uint32_t kPageStepBudget = 1u << 20;
+
+// Each reads the page, stores the entries it knows into `sample` (the last one wins),
 // sets `values_found` when the page gave a downstream rate (or, for the Tecom, an empty mode
 // cell) and sets `sample.Device` at the end whatever it found.
 using PageParser = void (*)(std::string_view page, LineSample& sample, bool& values_found);

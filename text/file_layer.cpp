@@ -1,9 +1,6 @@
 // The file layer of the CSV log: numbered open files, one current file, size queries, deletion.
 #include "text/file_layer.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace verdalin {
 
 namespace {
@@ -21,13 +18,9 @@ bool IsDriveName(std::string_view path) {
          path[1] == ':';
 }
 
-int32_t Clamp32(int64_t value) {
-  return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace
 
-int32_t QueryFileSize(FileSystem& fs, std::string_view path) {
+int64_t QueryFileSize(FileSystem& fs, std::string_view path) {
   if (!IsUsablePath(path)) return -1;
   std::string name(path);
   if (IsDriveName(name)) {
@@ -39,8 +32,7 @@ int32_t QueryFileSize(FileSystem& fs, std::string_view path) {
   PathInfo info = fs.Stat(name);
   if (info.kind == PathKind::kMissing) return -1;
   if (info.kind == PathKind::kDirectory) return -2;
-  // Files of 2 GiB or more cannot be sized in 32 bits; they read as the largest size.
-  return Clamp32(info.size);
+  return info.size;
 }
 
 int RemoveFile(FileSystem& fs, std::string_view path) {
@@ -61,17 +53,21 @@ int DataFiles::OpenDataFile(int number, std::string_view path) {
   return 1;
 }
 
-void DataFiles::SeekFile(int32_t position) {
+void DataFiles::SeekFile(int64_t position) {
   if (current_) current_->Seek(position);
 }
 
-int32_t DataFiles::FilePosition() {
-  return current_ ? Clamp32(current_->Position()) : -1;
+int64_t DataFiles::FilePosition() {
+  return current_ ? current_->Position() : -1;
 }
 
-int32_t DataFiles::WriteFileText(std::string_view text) {
+int64_t DataFiles::WriteFileText(std::string_view text) {
   if (!current_ || text.empty()) return 0;
-  return Clamp32(current_->Write(text));
+  return current_->Write(text);
+}
+
+int DataFiles::TruncateFile(int64_t size) {
+  return current_ && current_->Truncate(size) ? 1 : 0;
 }
 
 void DataFiles::CloseDataFile(int number) {
@@ -79,6 +75,30 @@ void DataFiles::CloseDataFile(int number) {
   if (entry == open_.end()) return;
   if (current_ == entry->second.file.get()) current_ = nullptr;
   open_.erase(entry);
+}
+
+namespace {
+
+// Writes at the end of the current file, `size` bytes long; the size query of an open file
+// failing all the same writes nothing rather than over the start of the file.
+bool AppendAtEnd(DataFiles& files, int64_t size, std::string_view header, const std::string& line) {
+  if (size < 0) return false;
+  files.SeekFile(size);
+  if (files.FilePosition() != size) return false;
+  const std::string text = size == 0 ? std::string(header) + line : line;
+  if (files.WriteFileText(text) == static_cast<int64_t>(text.size())) return true;
+  files.TruncateFile(size);
+  return false;
+}
+
+}  // namespace
+
+bool AppendLogLine(DataFiles& files, FileSystem& fs, int number, const std::string& path,
+                   std::string_view header, const std::string& line) {
+  if (!files.OpenDataFile(number, path)) return false;
+  const bool written = AppendAtEnd(files, QueryFileSize(fs, path), header, line);
+  files.CloseDataFile(number);
+  return written;
 }
 
 }  // namespace verdalin

@@ -11,8 +11,10 @@
 
 namespace verdalin {
 
+// Sizes, positions and counts are 64-bit: files of 2 GiB or more are sized and appended to.
+
 // Size in bytes; -1 when missing or empty path; -2 for a directory or an existing drive.
-int32_t QueryFileSize(FileSystem& fs, std::string_view path);
+int64_t QueryFileSize(FileSystem& fs, std::string_view path);
 // Non-zero on success.
 int RemoveFile(FileSystem& fs, std::string_view path);
 
@@ -31,11 +33,14 @@ class DataFiles {
   // file open under the number stays open and there is no current file.
   int OpenDataFile(int number, std::string_view path);
   // Does nothing without a current file.
-  void SeekFile(int32_t position);
+  void SeekFile(int64_t position);
   // -1 without a current file.
-  int32_t FilePosition();
-  // Writes the bytes at the current position; the count written (0 without a current file).
-  int32_t WriteFileText(std::string_view text);
+  int64_t FilePosition();
+  // Writes the bytes at the current position; the count written (0 without a current file), short
+  // when the disk is full.
+  int64_t WriteFileText(std::string_view text);
+  // Cuts the current file to `size` bytes, the position going there. Non-zero on success.
+  int TruncateFile(int64_t size);
   // Does nothing when no file is open under the number.
   void CloseDataFile(int number);
 
@@ -48,5 +53,12 @@ class DataFiles {
   std::map<int, Entry> open_;
   OpenFile* current_ = nullptr;
 };
+
+// Appends `line` to the log at `path` through file number `number`, after `header` when the
+// file is empty, in one write; a write cut short (a full disk) is taken back, so that the file
+// never holds part of a line and the next one does not run on from it. False when the file
+// could not be opened or the line could not be written whole.
+bool AppendLogLine(DataFiles& files, FileSystem& fs, int number, const std::string& path,
+                   std::string_view header, const std::string& line);
 
 }  // namespace verdalin

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace verdalin {
 
@@ -17,7 +18,10 @@ inline bool IsUsablePath(std::string_view path) {
   return !path.empty() && path.size() < kMaxPathLength && path.find('\0') == path.npos;
 }
 
-enum class PathKind { kMissing, kFile, kDirectory };
+// ReplaceAll writes the new text to the path followed by this and the process id, then renames it.
+inline constexpr std::string_view kTempSuffix = ".tmp-";
+
+enum class PathKind { kMissing, kFile, kDirectory, kOther };  // other: a FIFO, device or socket
 
 struct PathInfo {
   PathKind kind = PathKind::kMissing;
@@ -32,8 +36,10 @@ class OpenFile {
   virtual bool Seek(int64_t position) = 0;
   // The offset from the start, -1 on failure.
   virtual int64_t Position() = 0;
-  // Writes the bytes at the position; returns the count written.
+  // Writes the bytes at the position; returns the count written, short when the disk is full.
   virtual int64_t Write(std::string_view bytes) = 0;
+  // Cuts (or extends) the file to `size` bytes and moves the position there; false on failure.
+  virtual bool Truncate(int64_t size) = 0;
 };
 
 class FileSystem {
@@ -43,20 +49,25 @@ class FileSystem {
 
   // Looks the path up without opening it.
   virtual PathInfo Stat(const std::string& path) = 0;
-  // Opens for reading and writing, creating an empty file when missing; others may read the file
-  // but not write it while it is open, and the open fails while another writer holds it.
-  // Null on failure.
+  // Opens for reading and writing, creating an empty file when missing (with the permissions
+  // the user gives new files); others may read the file but not write it while it is open, and
+  // the open fails while another writer holds it. Null on failure.
   virtual std::unique_ptr<OpenFile> OpenShared(const std::string& path) = 0;
   // Deletes a file (never a directory); fails for a read-only file and while another writer
   // holds the file open.
   virtual bool Remove(const std::string& path) = 0;
-  // Reads the whole file; false when it cannot be opened.
+  // Reads a whole regular file; false when it cannot be opened or is not a regular file (which
+  // is never waited on: a FIFO or a device does not block the call).
   virtual bool ReadAll(const std::string& path, std::string& contents) = 0;
   // Replaces the whole file: writes the new text beside it and renames it into place, so that a
   // crash or a full disk never leaves a half-written file: on failure the old file is untouched
-  // and nothing is left beside it. A read-only file is refused. A new file is readable by its
-  // owner only; an existing file keeps its permissions.
+  // and nothing is left beside it. A read-only file or one that is not a regular file is
+  // refused. A new file is readable by its owner only; an existing file keeps its permissions. A
+  // symbolic link stays a link: its target is replaced, beside itself.
   virtual bool ReplaceAll(const std::string& path, std::string_view contents) = 0;
+  // The names in a folder (given with or without its trailing separator), "." and ".." left
+  // out; empty when it cannot be listed.
+  virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
 };
 
 // The platform's file system (POSIX with advisory locks on Linux, CreateFileA on Windows).

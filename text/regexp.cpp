@@ -373,7 +373,16 @@ class Matcher {
         size_(prog.program_size),
         bol_(subject),
         stack_(prog.stack.get()),
-        steps_left_(prog.step_budget) {}
+        allowance_(Allowance(prog)),
+        steps_left_(allowance_) {}
+  // Hands the steps this search took, its setup included, to the shared budget.
+  ~Matcher() {
+    RegexpBudget* shared = prog_.shared_budget;
+    if (shared == nullptr) return;
+    const std::uint32_t spent =
+        exhausted_ ? shared->steps_left : kRegexpSearchSteps + (allowance_ - steps_left_);
+    shared->steps_left -= std::min(spent, shared->steps_left);
+  }
 
   Attempt Try(const char* at);
 
@@ -389,6 +398,15 @@ class Matcher {
   std::size_t FollowingText(std::size_t star) const;
   bool Push(std::uint32_t type, std::size_t node, const char* pos, std::size_t count);
   bool Charge(std::size_t steps);
+  // The steps this search may take: its own limit, or what the shared budget has left after
+  // the setup, whichever is less.
+  static std::uint32_t Allowance(const regexp& prog) {
+    const RegexpBudget* shared = prog.shared_budget;
+    if (shared == nullptr) return prog.step_budget;
+    const std::uint32_t left =
+        shared->steps_left > kRegexpSearchSteps ? shared->steps_left - kRegexpSearchSteps : 0;
+    return std::min(prog.step_budget, left);
+  }
   // A limit reached or a damaged program ends the whole search with no match, after one
   // message: a damaged program would fail the same way at every later position.
   Step Stop(const char* message) {
@@ -410,8 +428,10 @@ class Matcher {
   const char* bol_;
   RegexpFrame* stack_;
   std::size_t depth_ = 0;
+  std::uint32_t allowance_;
   std::uint32_t steps_left_;
   bool stopped_ = false;
+  bool exhausted_ = false;  // the steps ran out
 };
 
 bool Matcher::Charge(std::size_t steps) {
@@ -419,6 +439,9 @@ bool Matcher::Charge(std::size_t steps) {
     steps_left_ -= static_cast<std::uint32_t>(steps);
     return true;
   }
+  // Out of its own limit, the search spent that much; out of the shared budget, all of it.
+  exhausted_ = allowance_ < prog_.step_budget;
+  steps_left_ = 0;
   Stop("RegExp: backtrack limit reached");
   return false;
 }
@@ -752,8 +775,8 @@ int regexec(regexp* prog, const char* subject) {
     return 0;
   }
   for (int n = 0; n < kRegexpSlots; ++n) prog->startp[n] = prog->endp[n] = nullptr;
-  if (prog->regmust != nullptr && std::strstr(subject, prog->regmust) == nullptr) return 0;
   Matcher matcher(*prog, subject);
+  if (prog->regmust != nullptr && std::strstr(subject, prog->regmust) == nullptr) return 0;
   if (prog->reganch) return matcher.Try(subject) == Attempt::kMatch;
   if (prog->regstart != '\0') return SearchFrom(matcher, *prog, subject);
   for (const char* s = subject;; ++s) {

@@ -27,6 +27,18 @@ constexpr std::size_t kRegexpStackFrames = 4096;
 // matching steps, so that a hostile line cannot hang the poll with exponential backtracking.
 constexpr std::uint32_t kRegexpStepBudget = 1u << 26;
 
+// Steps that many searches draw on together, so that one piece of work (a whole page, all its
+// lines and patterns) costs bounded time. A search that runs it out stops as above, and every
+// later search through it finds no match at once.
+struct RegexpBudget {
+  std::uint32_t steps_left;
+  bool Exhausted() const { return steps_left == 0; }
+};
+
+// What a search through a shared budget pays before its first step, for the work of setting
+// it up (and of the caller's handling of the line), which no matching step counts.
+constexpr std::uint32_t kRegexpSearchSteps = 32;
+
 // A compiled pattern and the positions of its last match (references into that subject).
 struct regexp {
   const char* startp[kRegexpSlots] = {};
@@ -41,6 +53,7 @@ struct regexp {
   // Engine-private working data.
   int group_count = 0;                            // groups in the pattern, 0 to 9
   std::uint32_t step_budget = kRegexpStepBudget;  // callers may lower it (the fuzzer does)
+  RegexpBudget* shared_budget = nullptr;          // when set, searches also draw on it
   std::unique_ptr<RegexpFrame[]> stack;           // kRegexpStackFrames frames
 };
 

@@ -28,6 +28,9 @@ if command -v Xvfb >/dev/null 2>&1; then
     export DISPLAY=":$display_number"
   fi
 fi
+# A server of this prefix left from outside this session (and outside its network namespace)
+# would start Wine's background processes there: end it first.
+wineserver -k >/dev/null 2>&1
 wineserver -p
 # Start Wine's background processes now, detached from the output of the tests: a test whose
 # output is captured would otherwise wait for them to close the captured pipe.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/file_system.h"
 
@@ -36,10 +37,28 @@ class WindowsFile : public OpenFile {
     return SetFilePointerEx(handle_, zero, &at, FILE_CURRENT) ? at.QuadPart : -1;
   }
   int64_t Write(std::string_view bytes) override { return WriteFully(handle_, bytes); }
+  bool Truncate(int64_t size) override { return Seek(size) && SetEndOfFile(handle_); }
 
  private:
   HANDLE handle_;
 };
+
+// Keeps the handle only for a file on disk (not a device, pipe or console); null otherwise.
+HANDLE OnDiskOnly(HANDLE handle) {
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_DISK) return handle;
+  CloseHandle(handle);
+  return INVALID_HANDLE_VALUE;
+}
+
+// Devices (NUL, CON, COM1, ...) have no attributes: they are told by opening them with no access.
+bool IsDevice(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  bool device = GetFileType(handle) != FILE_TYPE_DISK;
+  CloseHandle(handle);
+  return device;
+}
 
 // Writes the whole text to a fresh file at `temp` and flushes it to disk.
 bool WriteTempFile(const std::string& temp, std::string_view contents) {
@@ -49,6 +68,20 @@ bool WriteTempFile(const std::string& temp, std::string_view contents) {
   bool ok = WriteFully(handle, contents) == static_cast<int64_t>(contents.size()) &&
             FlushFileBuffers(handle);
   return CloseHandle(handle) && ok;
+}
+
+// Renames the new text over the file. A process that reads the file without letting others
+// delete it (GetPrivateProfileString, a virus scanner, an indexer) makes the rename fail while it
+// holds the file, usually for a moment: the rename is tried again for up to half a second.
+bool MoveIntoPlace(const std::string& temp, const std::string& path) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
+    Sleep(25);
+  }
+  return false;
 }
 
 // Checked by hand: Wine running as root would otherwise replace or delete a read-only file.
@@ -61,9 +94,11 @@ class WindowsFileSystem : public FileSystem {
  public:
   PathInfo Stat(const std::string& path) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!IsUsablePath(path) || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-      return {};
+    if (!IsUsablePath(path)) return {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+      return IsDevice(path) ? PathInfo{PathKind::kOther, 0} : PathInfo{};
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {PathKind::kDirectory, 0};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) return {PathKind::kOther, 0};
     int64_t size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return {PathKind::kFile, size};
   }
@@ -72,8 +107,9 @@ class WindowsFileSystem : public FileSystem {
   // file or does not let others write.
   std::unique_ptr<OpenFile> OpenShared(const std::string& path) override {
     if (!IsUsablePath(path)) return nullptr;
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        OnDiskOnly(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<WindowsFile>(handle);
   }
@@ -84,8 +120,9 @@ class WindowsFileSystem : public FileSystem {
 
   bool ReadAll(const std::string& path, std::string& contents) override {
     if (!IsUsablePath(path)) return false;
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        OnDiskOnly(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) return false;
     contents.clear();
     char buffer[65536];
@@ -101,14 +138,31 @@ class WindowsFileSystem : public FileSystem {
   // read-only file refuses the replacement, as it refuses any write.
   bool ReplaceAll(const std::string& path, std::string_view contents) override {
     if (!IsUsablePath(path) || IsReadOnly(path)) return false;
-    std::string temp = path + ".tmp-" + std::to_string(GetCurrentProcessId());
-    if (!WriteTempFile(temp, contents) ||
-        !MoveFileExA(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const PathKind kind = Stat(path).kind;
+    if (kind == PathKind::kDirectory || kind == PathKind::kOther) return false;
+    std::string temp = path + std::string(kTempSuffix) + std::to_string(GetCurrentProcessId());
+    if (!WriteTempFile(temp, contents) || !MoveIntoPlace(temp, path)) {
       DeleteFileA(temp.c_str());
       return false;
     }
     return true;
+  }
+
+  std::vector<std::string> ListFolder(const std::string& folder) override {
+    std::vector<std::string> names;
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA found;
+    HANDLE search =
+        IsUsablePath(folder) ? FindFirstFileA(pattern.c_str(), &found) : INVALID_HANDLE_VALUE;
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      std::string_view name = found.cFileName;
+      if (name != "." && name != "..") names.emplace_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
   }
 };
 

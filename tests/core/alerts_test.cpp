@@ -27,7 +27,9 @@ TEST(AlertSettings, BadValuesFallBackToTheDefaultsAndTheRestIsKeptAsWritten) {
   EXPECT_FALSE(alerts.settings.notify);
   EXPECT_EQ(alerts.settings.cooldown_minutes, 15);
   EXPECT_EQ(alerts.settings.webhook, "http://127.0.0.1:9/h");
-  SaveAlerts(disk, kIni, alerts);
+  IniFile file(disk, kIni);
+  StoreAlerts(file, alerts);
+  ASSERT_TRUE(file.Save());
   EXPECT_EQ(disk.files[kIni],
             "[Settings]\r\nurl=x\r\n\r\n[Alerts]\r\nsnr_low_db=4,5\r\nsnr_rearm_db=7.0\r\n"
             "crc_per_minute=10\r\nnotify=0\r\ncooldown_minutes=15\r\nwebhook=http://127.0.0.1:9/h\r\n");

@@ -1,11 +1,87 @@
 // Settings round trip, presets from the file, run statistics, and the run-at-startup box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "app/scramble.h"
 #include "app/settings.h"
 #include "app/startup_link.h"
 #include "fakes/app_harness.h"
+#include "fakes/fake_window.h"
 
 namespace verdalin {
+
+namespace {
+
+std::ptrdiff_t Count(const CallLog& log, const std::string& entry) {
+  return std::count(log.begin(), log.end(), entry);
+}
+
+}  // namespace
+
+// Start-up reads the presets file once and the settings file twice (statistics, then settings)
+// and replaces it once; the exit save reads it once and replaces it once.
+TEST(AppSettings, EachStepReadsItsFileOnceAndReplacesItOnce) {
+  AppHarness h;
+  std::string presets = "[Index]\r\ntotal=1000\r\n";
+  for (int i = 1; i <= 1000; ++i)
+    presets += std::to_string(i) + "=P" + std::to_string(i) + "\r\n[P" + std::to_string(i) +
+               "]\r\nlabel=L\r\n";
+  h.disk.files[AppHarness::kPresets] = presets;
+  h.disk.files[AppHarness::kSettings] = "[Settings]\r\nurl=http://127.0.0.1:1/\r\n";
+  ASSERT_TRUE(h.app.Start(""));
+  const std::string read = std::string("read ") + AppHarness::kSettings;
+  const std::string write = std::string("write ") + AppHarness::kSettings;
+  EXPECT_EQ(Count(h.log, std::string("read ") + AppHarness::kPresets), 1);
+  EXPECT_EQ(Count(h.log, read), 2);
+  EXPECT_EQ(Count(h.log, write), 1);
+  EXPECT_EQ(h.front.list_items[kPresetList].size(), 1000u);
+  const std::size_t before_exit = h.log.size();
+  h.app.Shutdown();
+  EXPECT_EQ(Count(h.LogFrom(before_exit), read), 1);
+  EXPECT_EQ(Count(h.LogFrom(before_exit), write), 1);
+}
+
+// The bytes of the files written: groups, keys, their order, CR LF and the blank line before an
+// appended group, as a key-by-key store has always written them.
+TEST(AppSettings, TheSettingsFileKeepsItsBytes) {
+  AppHarness h;
+  h.clock.now = {2006, 12, 30, 21, 5, 9};
+  h.disk.files[AppHarness::kSettings] = "; mine\n[settings]\nDelay = 60\nextra=1\n\n[Other]\nk=v";
+  ASSERT_TRUE(h.app.Start(""));
+  h.front.texts[kPasswordField] = "pw";
+  h.app.Shutdown();
+  EXPECT_EQ(h.disk.files[AppHarness::kSettings],
+            "; mine\n[settings]\ndelay=60\nextra=1\ndownstream=8192\r\nlogin=admin\r\n"
+            "url=http://192.168.1.1/adslstats.html\r\n"
+            "output_file=C:\\Users\\me\\Documents\\Verdalin_Data.CsV\r\npreset=-1\r\n"
+            "crypted_password=" +
+                StorePassword("pw") +
+                "\r\n\n[Other]\nk=v\r\n\r\n[Statistics]\r\nLastRun=2006/12/30-21:05\r\nRuns=1\r\n"
+                "\r\n[Alerts]\r\nsnr_low_db=6.0\r\nsnr_rearm_db=7.0\r\ncrc_per_minute=10\r\n"
+                "notify=1\r\ncooldown_minutes=15\r\nwebhook=\r\n");
+}
+
+TEST(AppSettings, ARefusedSettingsFileGivesTheDefaultsAndIsNeverWritten) {
+  FakeFileSystem disk;
+  FakeClock clock;
+  disk.others.insert("fifo.ini");
+  const std::string big = "[Settings]\r\ndelay=5\r\n" + std::string(kMaxIniFileSize, ';');
+  disk.files["big.ini"] = big;
+  for (const char* path : {"fifo.ini", "big.ini"}) {
+    FakeWindow window;
+    EXPECT_EQ(UpdateRunStatistics(disk, clock, path), IniLoad::kRefused) << path;
+    EXPECT_EQ(LoadSettings(disk, window, path, "out.csv"), IniLoad::kRefused) << path;
+    EXPECT_EQ(window.texts[kDelayField], kDefaultDelay);
+    EXPECT_EQ(window.texts[kOutputFileField], "out.csv");
+    EXPECT_FALSE(SaveSettings(disk, window, path));
+  }
+  EXPECT_EQ(disk.files.count("fifo.ini"), 0u);
+  EXPECT_TRUE(disk.files["big.ini"] == big);
+  IniFile presets(disk, "fifo.ini");
+  EXPECT_EQ(presets.outcome(), IniLoad::kRefused);
+  EXPECT_EQ(ReadPresets(presets).size(), 1u);
+}
 
 TEST(AppSettings, RoundTripThroughTheSettingsFile) {
   AppHarness first;

@@ -189,6 +189,21 @@ TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {
   EXPECT_LT(LogIndex(h.log, "text 3"), LogIndex(h.log, "hide"));  // after the settings
 }
 
+// A settings or presets file that is not a regular file is not read and never written over; the
+// program starts with the defaults and says so once.
+TEST(AppStartup, ARefusedIniFileIsSaidOnceAndNeverWritten) {
+  AppHarness h;
+  h.disk.others.insert(AppHarness::kSettings);
+  h.disk.others.insert(AppHarness::kPresets);
+  ASSERT_TRUE(h.Start());
+  EXPECT_EQ(h.Text(kDelayField), "300");
+  EXPECT_EQ(h.front.StatusHistory(kStatusLineField),
+            (std::vector<std::string>{"PRESETS FILE IGNORED: no presets.",
+                                      "SETTINGS FILE IGNORED: using defaults."}));
+  h.app.Shutdown();
+  EXPECT_EQ(LogIndex(h.log, std::string("write ") + AppHarness::kSettings), -1);
+}
+
 TEST(AppStartup, StartupParameterVariantsWithoutEffect) {
   for (const char* line : {"verdalin.exe -other -startup", "verdalin.exe", "verdalin.exe -start"}) {
     AppHarness h;

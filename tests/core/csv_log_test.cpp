@@ -28,6 +28,7 @@ class CsvLogTest : public ::testing::Test {
   bool Append(const std::string& path, const LineSample& sample) {
     return AppendLogRow(files_, fs_, path, sample, kStamp, numbers_);
   }
+  std::string Row(const LineSample& sample) { return FormatLogRow(sample, kStamp, numbers_); }
 
   PortableNumberFormat service_;
   LocaleSnapshot snapshot_{".", ","};
@@ -106,6 +107,31 @@ TEST_F(CsvLogTest, FileThatCannotBeOpenedGetsNothing) {
   EXPECT_EQ(fs_.files["logs/data.csv"], std::string(kLogHeader) +
                                             FormatLogRow(LineSample{}, kStamp, numbers_) +
                                             FormatLogRow(FullSample(), kStamp, numbers_));
+}
+
+// A full disk cuts the row short: the file goes back to its size before the row, the poll is
+// told, and a later poll with room writes a whole row.
+TEST_F(CsvLogTest, AShortWriteLeavesNoPartOfTheRow) {
+  const std::string first = std::string(kLogHeader) + Row(FullSample());
+  fs_.files["log.csv"] = first;
+  fs_.room = first.size() + 10;
+  EXPECT_FALSE(Append("log.csv", LineSample{}));
+  EXPECT_EQ(fs_.files["log.csv"], first);
+  fs_.room = first.size();  // not a byte
+  EXPECT_FALSE(Append("log.csv", LineSample{}));
+  EXPECT_EQ(fs_.files["log.csv"], first);
+  fs_.room = std::string::npos;
+  EXPECT_TRUE(Append("log.csv", LineSample{}));
+  EXPECT_EQ(fs_.files["log.csv"], first + Row(LineSample{}));
+}
+
+TEST_F(CsvLogTest, ANewFileWhoseRowFailsIsLeftEmptyAndGetsTheHeaderNextTime) {
+  fs_.room = kLogHeader.size() + 3;
+  EXPECT_FALSE(Append("new.csv", FullSample()));
+  EXPECT_EQ(fs_.files["new.csv"], "");
+  fs_.room = std::string::npos;
+  EXPECT_TRUE(Append("new.csv", FullSample()));
+  EXPECT_EQ(fs_.files["new.csv"], std::string(kLogHeader) + Row(FullSample()));
 }
 
 }  // namespace verdalin

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "fakes/file_system_cases.h"
 
 namespace verdalin {
@@ -108,6 +110,26 @@ TEST_P(FileLayer, PositionSeekAndWriteActOnTheLatestFile) {
   EXPECT_EQ(files.FilePosition(), -1);
   EXPECT_EQ(Read(a), "");
   EXPECT_EQ(Read(b), "abXYef");
+}
+
+// A sparse file just past 2 GiB: sizes and positions are 64-bit, so the row lands at its end.
+TEST_P(FileLayer, FilesOf2GiBOrMoreAreAppendedToAtTheirEnd) {
+  if (IsFake()) GTEST_SKIP() << "a 2 GiB file in memory";
+  constexpr int64_t kBig = (int64_t{1} << 31) + 3;
+  std::string log = Path("big.csv");
+  DataFiles files(fs());
+  ASSERT_NE(files.OpenDataFile(1, log), 0);
+  ASSERT_NE(files.TruncateFile(kBig), 0);
+  EXPECT_EQ(files.FilePosition(), kBig);
+  files.CloseDataFile(1);
+  EXPECT_EQ(QueryFileSize(fs(), log), kBig);
+  ASSERT_TRUE(Append(files, log, "row\r\n"));
+  EXPECT_EQ(QueryFileSize(fs(), log), kBig + 5);
+  std::ifstream in(log, std::ios::binary);
+  in.seekg(kBig - 1);
+  std::string tail(6, '?');
+  in.read(tail.data(), 6);
+  EXPECT_EQ(tail, std::string("\0row\r\n", 6));
 }
 
 TEST_P(FileLayer, RemoveFileDeletesFilesOnly) {

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/file_system_cases.h"
+#include "text/file_layer.h"
 
 namespace verdalin {
 
@@ -52,13 +55,16 @@ TEST_P(IniStore, ValuesLoseOuterBlanksAndOnePairOfQuotes) {
   EXPECT_EQ(Get("P", "eq"), "a=b");
 }
 
-TEST_P(IniStore, LongValuesAreCutTo254Characters) {
+// As long as the longest field (the address): what was written is what is read.
+TEST_P(IniStore, ValuesOfUpTo2048CharactersReadBackWhole) {
   std::string value;
-  for (int i = 0; i < 300; ++i) value += static_cast<char>('a' + i % 26);
-  Set("S", "long", value);
-  EXPECT_EQ(Get("S", "long"), value.substr(0, 254));
-  Set("S", "quoted", "\"" + value.substr(0, 254) + "\"");
-  EXPECT_EQ(Get("S", "quoted"), value.substr(0, 254));
+  for (int i = 0; i < 2100; ++i) value += static_cast<char>('a' + i % 26);
+  Set("S", "longest", value.substr(0, 2048));
+  EXPECT_EQ(Get("S", "longest"), value.substr(0, 2048));
+  Set("S", "longer", value);
+  EXPECT_EQ(Get("S", "longer"), value.substr(0, 2048));
+  Set("S", "quoted", "\"" + value.substr(0, 2048) + "\"");
+  EXPECT_EQ(Get("S", "quoted"), value.substr(0, 2048));
 }
 
 TEST_P(IniStore, RewritingAKeyReplacesItsLineInPlace) {
@@ -119,6 +125,53 @@ TEST_P(IniStore, AFileThatCannotBeReadIsNeverReplaced) {
   WritePreference(fs(), "S", "k", "v", Path("missing folder/x.ini"));
   EXPECT_EQ(Read(Path("missing folder/x.ini")), "<missing>");
   if (!IsFake()) EXPECT_EQ(temp_.Names(), std::vector<std::string>{"folder.ini"});
+}
+
+// Neither a FIFO nor a device nor a folder is read (none blocks the call) or written over; a file
+// over 16 MiB neither.
+TEST_P(IniStore, FilesThatAreNotRegularOrTooLargeAreRefusedAndKept) {
+  std::string big = Path("big.ini");
+  DataFiles files(fs());
+  ASSERT_NE(files.OpenDataFile(1, big), 0);
+  ASSERT_NE(files.TruncateFile(kMaxIniFileSize + 1), 0);
+  files.CloseDataFile(1);
+  std::vector<std::string> refused = {big, MakeFolder("folder.ini")};
+  if (IsFake()) {
+    fake_.others.insert(Path("fifo.ini"));
+    refused.push_back(Path("fifo.ini"));
+  }
+  for (const std::string& path : refused) {
+    IniFile ini(fs(), path);
+    EXPECT_EQ(ini.outcome(), IniLoad::kRefused) << path;
+    EXPECT_EQ(ini.Read("S", "k", "def"), "def");
+    EXPECT_TRUE(ini.Write("S", "k", "v"));
+    EXPECT_FALSE(ini.Save()) << path;
+  }
+  EXPECT_EQ(QueryFileSize(fs(), big), kMaxIniFileSize + 1);
+  ASSERT_NE(files.OpenDataFile(1, big), 0);
+  ASSERT_NE(files.TruncateFile(kMaxIniFileSize), 0);  // at the limit: read
+  files.CloseDataFile(1);
+  EXPECT_EQ(IniFile(fs(), big).outcome(), IniLoad::kLoaded);
+  EXPECT_EQ(IniFile(fs(), Path("missing.ini")).outcome(), IniLoad::kMissing);
+}
+
+TEST_P(IniStore, LeftoverTemporaryFilesAreRemovedWhateverTheirProcess) {
+  const std::vector<std::string> kept = {
+      "Verdalin_Settings.ini",      "Verdalin_Settings.ini.tmp-", "Verdalin_Settings.ini.tmp-1a",
+      "Verdalin_Settings.ini.tmp1", "Other.ini.tmp-12",           "xVerdalin_Settings.ini.tmp-3"};
+  for (const std::string& name : kept) Put(Path(name), "x");
+  for (const char* name : {"Verdalin_Settings.ini.tmp-1", "Verdalin_Settings.ini.tmp-4294967296"})
+    Put(Path(name), "[Settings]\r\ncrypted_password=secret\r\n");
+  MakeFolder("sub");
+  Put(Path("sub/Verdalin_Settings.ini.tmp-2"), "x");
+  RemoveLeftoverTempFiles(fs(), ini_);
+  std::vector<std::string> names = fs().ListFolder(Path(""));
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected = kept;
+  expected.push_back("sub");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(Read(Path("sub/Verdalin_Settings.ini.tmp-2")), "x");
 }
 
 TEST(IniStoreFailures, AFailedWriteLeavesTheOldFileWhole) {

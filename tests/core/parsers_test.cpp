@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_debug_output.h"
 #include "fakes/gateway_pages.h"
 
 namespace verdalin {
@@ -250,6 +251,28 @@ TEST(GatewayPage, ChoosesTheParserByTheExactPresetType) {
     EXPECT_EQ(parsed.sample.Device, "");
     EXPECT_FALSE(parsed.values_found);
   }
+}
+
+// A line built to make the pattern engine work for millions of steps runs out the page's
+// budget: the values before it are kept, the lines after it are not read, the device is set.
+TEST(Parsers, APageThatRunsOutTheStepBudgetKeepsTheValuesFoundBefore) {
+  CapturedDebugOutput captured;
+  const std::string hostile = "ADSL_" + std::string(3000, '=') + "\r\n";
+  Parsed inventel =
+      Parse(ParseInventel, "ADSL_DOWNSTREAM=8192<br>\r\n" + hostile + "ADSL_UPSTREAM=1024<br>\r\n");
+  EXPECT_TRUE(inventel.values_found);
+  EXPECT_EQ(inventel.sample.Downstream_kbps, 8192.0f);
+  EXPECT_EQ(inventel.sample.Upstream_kbps, 0.0f);
+  EXPECT_EQ(inventel.sample.Device, "LiveBox Inventel");
+  EXPECT_EQ(captured.messages, std::vector<std::string>{"RegExp: backtrack limit reached"});
+
+  std::string cells = "<td class='hd'>Mode:</td>\r\n";
+  for (int i = 0; i < 1500; ++i) cells += "<td>";
+  Parsed tecom = Parse(ParseTecom, TecomRow("Line Rate - Downstream (Kbps):", "8192") + cells +
+                                       "\r\n" + TecomRow("Software Version:", "5.1"));
+  EXPECT_EQ(tecom.sample.Downstream_kbps, 8192.0f);
+  EXPECT_EQ(tecom.sample.Firmware, "");
+  EXPECT_EQ(tecom.sample.Device, "Tecom AH4222");
 }
 
 }  // namespace verdalin

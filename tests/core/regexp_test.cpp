@@ -358,5 +358,34 @@ TEST(Regexp, BoundedOnHugeSubjects) {
   EXPECT_EQ(captured.messages, std::vector<std::string>{"RegExp: backtrack limit reached"});
 }
 
+// Searches through a shared budget: each pays its setup and its steps, results are those of a
+// search on its own, and once the budget has run out every search fails at once.
+TEST(Regexp, ASharedBudgetBoundsManySearchesTogether) {
+  CapturedDebugOutput captured;
+  RegexpPtr re = regcomp("ADSL_(.+)=(.+)\\<br\\>");
+  RegexpBudget budget{100000};
+  re->shared_budget = &budget;
+  ASSERT_TRUE(regexec(re.get(), "ADSL_A=B=C<br>"));
+  EXPECT_EQ(Piece(*re, 1), "A=B");
+  EXPECT_EQ(regexec(re.get(), "none"), 0);
+  const std::uint32_t after_two = budget.steps_left;
+  EXPECT_LE(after_two, 100000u - 2 * kRegexpSearchSteps);
+  EXPECT_GT(after_two, 100000u - 200);
+  EXPECT_TRUE(captured.messages.empty());
+
+  const std::string hostile = "ADSL_" + std::string(2000, '=');  // about two million steps
+  EXPECT_EQ(regexec(re.get(), hostile.c_str()), 0);
+  EXPECT_TRUE(budget.Exhausted());
+  EXPECT_EQ(regexec(re.get(), "ADSL_A=B<br>"), 0);
+  EXPECT_EQ(captured.messages, (std::vector<std::string>{"RegExp: backtrack limit reached",
+                                                         "RegExp: backtrack limit reached"}));
+  // Its own limit still holds within a larger shared budget, and spends only that much of it.
+  RegexpBudget large{1u << 30};
+  re->shared_budget = &large;
+  re->step_budget = 1000;
+  EXPECT_EQ(regexec(re.get(), hostile.c_str()), 0);
+  EXPECT_EQ(large.steps_left, (1u << 30) - 1000 - kRegexpSearchSteps);
+}
+
 }  // namespace
 }  // namespace verdalin

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/file_system.h"
 
@@ -15,11 +16,15 @@ class FakeFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> folders;  // a file can be made only in one of these (or with no folder)
+  std::set<std::string> others;   // FIFOs and devices: never read, written or opened
   bool fail_replace = false;      // ReplaceAll fails as on a full disk: the file stays as it was
+  // Open files cannot grow past this size: a write beyond it is cut short, as on a full disk.
+  std::size_t room = std::string::npos;
 
   PathInfo Stat(const std::string& path) override {
     if (!IsUsablePath(path)) return {};
     if (folders.count(path)) return {PathKind::kDirectory, 0};
+    if (others.count(path)) return {PathKind::kOther, 0};
     auto file = files.find(path);
     if (file == files.end()) return {};
     return {PathKind::kFile, static_cast<int64_t>(file->second.size())};
@@ -44,11 +49,25 @@ class FakeFileSystem : public FileSystem {
     files[path] = contents;
     return true;
   }
+  std::vector<std::string> ListFolder(const std::string& folder) override {
+    std::string inside = folder;
+    if (inside.empty() || inside.find_last_of("/\\") != inside.size() - 1) inside += '/';
+    std::vector<std::string> names;
+    auto add = [&](std::string_view path) {
+      if (path.size() > inside.size() && path.compare(0, inside.size(), inside) == 0 &&
+          path.find_first_of("/\\", inside.size()) == std::string_view::npos)
+        names.emplace_back(path.substr(inside.size()));
+    };
+    for (const auto& file : files) add(file.first);
+    for (const std::string& path : folders) add(path);
+    for (const std::string& path : others) add(path);
+    return names;
+  }
 
  private:
   bool CanMake(const std::string& path) const {
     size_t cut = path.find_last_of("/\\");
-    return IsUsablePath(path) && !folders.count(path) &&
+    return IsUsablePath(path) && !folders.count(path) && !others.count(path) &&
            (cut == std::string::npos || folders.count(path.substr(0, cut)));
   }
 
@@ -64,10 +83,18 @@ class FakeFileSystem : public FileSystem {
     int64_t Write(std::string_view bytes) override {
       std::string& data = fs_.files[path_];
       size_t at = static_cast<size_t>(position_);
+      if (at >= fs_.room) return 0;
+      bytes = bytes.substr(0, fs_.room - at);
       if (data.size() < at) data.resize(at, '\0');
       data.replace(at, bytes.size(), bytes);
       position_ += static_cast<int64_t>(bytes.size());
       return static_cast<int64_t>(bytes.size());
+    }
+    bool Truncate(int64_t size) override {
+      if (size < 0) return false;
+      fs_.files[path_].resize(static_cast<size_t>(size), '\0');
+      position_ = size;
+      return true;
     }
 
    private:

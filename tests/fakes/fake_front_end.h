@@ -208,6 +208,9 @@ class LoggingFileSystem : public FileSystem {
     log_.push_back("write " + path);
     return inner_.ReplaceAll(path, contents);
   }
+  std::vector<std::string> ListFolder(const std::string& folder) override {
+    return inner_.ListFolder(folder);
+  }
 
  private:
   FileSystem& inner_;

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "fakes/temp_folder.h"
 #include "text/file_layer.h"
+#include "text/ini_store.h"
 
 namespace verdalin {
 
@@ -44,6 +47,40 @@ TEST(WindowsFileSystem, DrivesThatExistAreFolders) {
     if (drives & (1u << (letter - 'A'))) continue;
     EXPECT_EQ(QueryFileSize(fs, std::string(1, letter) + ":"), -1) << letter;
     break;
+  }
+}
+
+// A reader that does not let others delete the file (as GetPrivateProfileString, a virus scanner
+// or an indexer) only delays a replacement; one that keeps it open makes it fail, the old file
+// whole and nothing left beside it.
+TEST(WindowsFileSystem, AReaderHoldingTheFileDelaysTheReplacement) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  std::string path = temp.Path("a.ini"), contents;
+  ASSERT_TRUE(fs.ReplaceAll(path, "old"));
+  HANDLE reader = OpenWith(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(fs.ReplaceAll(path, "lost"));
+  std::thread closer([&] {
+    Sleep(100);
+    CloseHandle(reader);
+  });
+  EXPECT_TRUE(fs.ReplaceAll(path, "new"));
+  closer.join();
+  ASSERT_TRUE(fs.ReadAll(path, contents));
+  EXPECT_EQ(contents, "new");
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
+// A device as the settings file is refused: it is neither read nor replaced.
+TEST(WindowsFileSystem, DevicesAreNeitherReadNorReplaced) {
+  FileSystem& fs = PlatformFileSystem();
+  for (const char* device : {"NUL", "\\\\.\\NUL"}) {
+    std::string contents;
+    EXPECT_FALSE(fs.ReadAll(device, contents)) << device;
+    EXPECT_EQ(IniFile(fs, device).outcome(), IniLoad::kRefused) << device;
+    EXPECT_FALSE(fs.ReplaceAll(device, "x")) << device;
+    EXPECT_EQ(fs.OpenShared(device), nullptr) << device;
   }
 }
 
