@@ -4,7 +4,10 @@
 #include <algorithm>
 
 #include "app/report_command.h"
+#include "app/scramble.h"
 #include "monitor/event_log.h"
+#include "monitor/status_line.h"
+#include "verdalin_version.h"
 #include "app/settings.h"
 #include "app/startup_link.h"
 #include "text/text_ops.h"
@@ -22,6 +25,24 @@ bool IsValidFileName(std::string_view name) {
         std::string_view("<>:\"/\\|?*").find(ch) != std::string_view::npos)
       return false;
   return true;
+}
+
+int64_t UnixTime() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// An event as one line for the log of a program without a window.
+std::string EventLine(const LineEvent& event) {
+  std::string line(LineEventName(event.kind));
+  if (!event.detail.empty()) line += " " + event.detail;
+  return line + ": " + Notifier::Message(event);
+}
+
+// A folder given on the command line, with its trailing separator.
+std::string WithSeparator(const std::string& folder, char separator) {
+  return folder.empty() || folder.back() == separator ? folder : folder + separator;
 }
 
 std::vector<MenuEntry> TrayMenu() {
@@ -85,7 +106,9 @@ bool Application::Start(std::string_view first_parameter) {
   texts_.Load();
   locale_ = platform_.numbers.TakeSnapshot();
   const char separator = front_.shell.PathSeparator();
-  program_directory_ = ProgramFolder(front_.shell);
+  program_directory_ = platform_.settings_folder.empty()
+                           ? ProgramFolder(front_.shell)
+                           : WithSeparator(platform_.settings_folder, separator);
   const IniFile presets_file(platform_.files, program_directory_ + std::string(kPresetsFileName));
   presets_ = ReadPresets(presets_file);
   if (!front_.process.StartSocketLayer()) {
@@ -109,6 +132,7 @@ bool Application::Start(std::string_view first_parameter) {
   alerts_ = ReadAlerts(settings);
   detector_ = LineEventDetector(alerts_.settings.thresholds);
   notifier_ = Notifier(alerts_.settings);
+  StartEndpoint(settings);
   if (IsStartupParameter(first_parameter)) {
     startup_hide_pending_ = true;
     HideToTray();
@@ -316,6 +340,7 @@ void Application::OnTrayAreaLost() {
 void Application::RunPoll() {
   std::optional<FetchRequest> request = poller_.Begin();
   if (!request) return;  // a poll is fetching: this one is dropped
+  poll_started_ = std::chrono::steady_clock::now();
   WindowSystem& windows = front_.windows;
   worker_.Start(std::move(*request), [&windows] { windows.PostEvent({EventKind::kPollFetched}); });
 }
@@ -324,6 +349,7 @@ void Application::FinishPoll() {
   if (!poller_.PollBusy() || quit_) return;
   const PollResult result = poller_.Record(worker_.TakePage());
   FollowTheLine(result);
+  Publish(result);
   poller_.Show(result, ResyncNote());
   if (event_log_failed_)
     front_.window.SetStatusText(kStatusLineField, std::string(kEventLogError), kCentred | kRaised);
@@ -337,11 +363,88 @@ void Application::FollowTheLine(const PollResult& result) {
   const std::vector<LineEvent> events = detector_.Feed(result.time, result.outcome, result.sample);
   const std::string path = EventLogPath(front_.window.GetControlText(kOutputFileField));
   event_log_failed_ = false;
-  for (const LineEvent& event : events)
+  const int64_t now = UnixTime();
+  for (const LineEvent& event : events) {
     event_log_failed_ =
         !AppendEventRow(data_files_, platform_.files, path, event) || event_log_failed_;
+    snapshot_.Count(event, now);
+    if (platform_.say) platform_.say(EventLine(event));
+  }
   for (const Notice& notice : notifier_.Poll(result.time, result.outcome, events))
     front_.tray.ShowNotice(kTrayIconId, notice.title, notice.text);
+}
+
+// What the metrics endpoint serves from now on.
+void Application::Publish(const PollResult& result) {
+  LineSnapshot& s = snapshot_;
+  s.polled = true;
+  s.last_outcome = result.outcome;
+  s.last_poll_unix_time = UnixTime();
+  s.last_poll_seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - poll_started_).count();
+  ++s.polls[result.outcome == PollOutcome::kSample ? 0
+            : result.outcome == PollOutcome::kUnreachable ? 1 : 2];
+  s.subscribed_kbps = ParseFloat(front_.window.GetControlText(kDownstreamMaxField));
+  if (result.outcome == PollOutcome::kSample) {
+    s.have_sample = true;
+    s.sample = result.sample;
+    s.quality_percent =
+        result.sample.Connected != 0
+            ? QualityIndex(result.sample.Downstream_kbps, result.sample.SNR_local,
+                           static_cast<float>(s.subscribed_kbps))
+            : 0;
+  }
+  s.resyncs_total = detector_.ResyncsTotal();
+  s.resyncs_today = detector_.ResyncsToday();
+  s.data_log = front_.window.GetControlText(kOutputFileField);
+  s.thresholds = alerts_.settings.thresholds;
+  board_.Publish(s);
+}
+
+namespace {
+
+// The endpoint's history report: read from the logs, never opened anywhere.
+class EndpointReportHost : public ReportHost {
+ public:
+  explicit EndpointReportHost(Platform& platform) : platform_(platform) {}
+  FileSystem& Files() override { return platform_.files; }
+  const Clock& LocalClock() override { return platform_.clock; }
+  bool OpenInBrowser(const std::string&) override { return false; }
+  void ShowError(const std::string&) override {}
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace
+
+// [Export] listen= starts the metrics endpoint (by default at 127.0.0.1:9469 without a window);
+// a place it cannot listen on is said once. The group is stored back as it was read.
+void Application::StartEndpoint(const IniFile& settings) {
+  ExportSettings endpoint;
+  for (const auto& [key, value] : {std::pair<std::string_view, std::string*>{"listen", &endpoint.listen},
+                                   {"user", &endpoint.user},
+                                   {"crypted_password", &endpoint.password}}) {
+    const std::string text = settings.Read(kExportGroup, key, "\x01");
+    if (text == "\x01") continue;
+    export_stored_.push_back({std::string(key), text});
+    *value = text;
+  }
+  endpoint.password = LoadPassword(endpoint.password);
+  if (endpoint.listen.empty() && platform_.headless) endpoint.listen = kDefaultHeadlessListen;
+  if (endpoint.listen.empty()) return;
+  const std::optional<ListenAddress> address = ParseListenAddress(endpoint.listen);
+  endpoint_reports_ = std::make_unique<EndpointReportHost>(platform_);
+  site_ = std::make_unique<ExportSite>(board_, *endpoint_reports_, endpoint, VERDALIN_VERSION);
+  server_ = std::make_unique<ExportServer>(*site_);
+  const std::optional<std::string> error =
+      address ? server_->Start(*address) : "cannot read the listen address " + endpoint.listen;
+  if (!error) return;
+  server_.reset();
+  if (platform_.say)
+    platform_.say("metrics endpoint: " + *error);
+  else
+    ShowStartupProblem("METRICS ENDPOINT: " + *error);
 }
 
 std::string Application::ResyncNote() const {
@@ -355,11 +458,16 @@ void Application::SaveSettingsNow() {
   IniFile file(platform_.files, settings_path_);
   StoreSettings(file, front_.window);
   StoreAlerts(file, alerts_);
+  for (const auto& [key, value] : export_stored_) file.Write(kExportGroup, key, value);
   file.Save();
 }
 
 // An INI file that is there but was not read (not a regular file, too large) is said once.
 void Application::ShowStartupProblem(std::string_view text) {
+  if (platform_.say) {
+    platform_.say(std::string(text));
+    return;
+  }
   front_.window.SetStatusText(kStatusLineField, std::string(text), kCentred | kRaised);
 }
 
@@ -368,6 +476,7 @@ void Application::ShowStartupProblem(std::string_view text) {
 // when asked (a client blocked in a call it cannot break) is not waited for: once the settings
 // are saved and the icon is gone, the process ends and takes the fetch with it.
 int Application::Shutdown() {
+  server_.reset();  // no request is answered from what is being taken down
   worker_.Cancel();
   const bool fetch_ended = worker_.FinishOrLeave(kFetchEndWait);
   poller_.Abandon();

@@ -3,11 +3,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/alerts.h"
 #include "app/events.h"
+#include "app/export_server.h"
+#include "app/line_metrics.h"
 #include "app/front_end.h"
 #include "monitor/fetch_worker.h"
 #include "monitor/line_events.h"
@@ -25,12 +29,27 @@ namespace verdalin {
 // Everything the core needs of a platform: the front end and the services beside it. The front
 // end reports to `events` from the moment it is built; RunProgram connects the relay.
 struct Platform {
+  Platform(FrontEnd front_end, FileSystem& file_system, const Clock& local_clock,
+           NumberFormatService& number_format, PageFetcher& page_fetcher, EventRelay& relay)
+      : front(front_end),
+        files(file_system),
+        clock(local_clock),
+        numbers(number_format),
+        fetcher(page_fetcher),
+        events(relay) {}
+
   FrontEnd front;
   FileSystem& files;
   const Clock& clock;
   NumberFormatService& numbers;
   PageFetcher& fetcher;
   EventRelay& events;
+  // Without a window: each line event is said through `say`, and the metrics endpoint listens
+  // on 127.0.0.1:9469 unless the settings name another place.
+  bool headless = false;
+  std::function<void(const std::string&)> say;
+  // The folder of the INI files when given (--config); otherwise beside the executable.
+  std::string settings_folder;
 };
 
 // The whole program on a platform: start-up, the event loop, shutdown. Returns the exit code.
@@ -95,6 +114,8 @@ class Application : public EventSink {
   void RunPoll();
   void FinishPoll();
   void FollowTheLine(const PollResult& result);
+  void Publish(const PollResult& result);
+  void StartEndpoint(const IniFile& settings);
   std::string ResyncNote() const;
   void RequestQuit();
 
@@ -110,6 +131,13 @@ class Application : public EventSink {
   LineEventDetector detector_;
   Notifier notifier_{AlertSettings{}};
   bool event_log_failed_ = false;
+  std::chrono::steady_clock::time_point poll_started_;
+  LineSnapshot snapshot_;
+  MetricsBoard board_;
+  std::vector<std::pair<std::string, std::string>> export_stored_;  // [Export] as it was read
+  std::unique_ptr<ReportHost> endpoint_reports_;
+  std::unique_ptr<ExportSite> site_;
+  std::unique_ptr<ExportServer> server_;
   std::string program_directory_;
   std::string settings_path_;
   bool quit_ = false;

@@ -1,8 +1,10 @@
 // The program's one entry point: the history report command or the desktop program.
 #include "app/program.h"
 
+#include "app/headless.h"
 #include "app/report_command.h"
 #include "app/settings.h"
+#include "ui/control_table.h"
 
 namespace verdalin {
 
@@ -51,7 +53,40 @@ std::string FirstParameter(std::string_view command_line) {
   return arguments.empty() ? std::string() : arguments.front();
 }
 
+namespace {
+
+// The program without a window: the same core on a front end in memory, monitoring on from the
+// start, events and problems said on standard error.
+int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
+  const bool config = arguments.size() == 3 && arguments[1] == kConfigOption;
+  if (arguments.size() != 1 && !config) {
+    host.WriteError("verdalin: usage: --headless [--config DIR]");
+    return 2;
+  }
+  EventRelay events;
+  HeadlessLoop loop(events);
+  const std::unique_ptr<Watch> termination = host.WatchTermination(loop);
+  if (!termination) {
+    host.WriteError("verdalin: --headless runs on Linux only");
+    return 2;
+  }
+  const LineSink say = [&host](const std::string& line) { host.WriteError("verdalin: " + line); };
+  HeadlessWindow window(say);
+  HeadlessTray tray;
+  HeadlessDialogs dialogs(say);
+  Platform platform{FrontEnd{window, loop, loop, tray, dialogs, host.Shell(), host.Process()},
+                    host.Files(), host.LocalClock(), host.Numbers(), host.Fetcher(), events};
+  platform.headless = true;
+  platform.say = say;
+  if (config) platform.settings_folder = arguments[2];
+  return RunProgram(platform, kStartupArgument);
+}
+
+}  // namespace
+
 int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
+  if (!arguments.empty() && arguments.front() == kHeadlessOption)
+    return RunHeadless(host, arguments);
   if (!arguments.empty() && arguments.front() == kReportOption) {
     CommandReportHost report_host(host);
     const std::vector<std::string> options(arguments.begin() + 1, arguments.end());

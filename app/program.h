@@ -2,16 +2,25 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/application.h"
 #include "app/front_end.h"
+#include "monitor/page_fetcher.h"
+#include "ui/locale_number.h"
 #include "text/clock.h"
 #include "text/file_system.h"
 
 namespace verdalin {
+
+// Something watched until it is destroyed.
+class Watch {
+ public:
+  virtual ~Watch() = default;
+};
 
 // What a platform offers beside its desktop front end, which it builds only when asked.
 class ProgramHost {
@@ -20,15 +29,23 @@ class ProgramHost {
   virtual FileSystem& Files() = 0;
   virtual const Clock& LocalClock() = 0;
   virtual ShellServices& Shell() = 0;
+  virtual ProcessServices& Process() = 0;
+  virtual NumberFormatService& Numbers() = 0;
+  virtual PageFetcher& Fetcher() = 0;
   // One line on standard error (on Windows, the console the program was started from, if any).
   virtual void WriteError(const std::string& line) = 0;
   // Builds the desktop front end and runs `program` on it; its result is the exit code.
   virtual int RunDesktop(const std::function<int(Platform&)>& program) = 0;
+  // Turns the termination signals into Event{kTerminationRequested} posted to `loop` until the
+  // watch ends; null where the platform runs no headless program.
+  virtual std::unique_ptr<Watch> WatchTermination(WindowSystem& loop) = 0;
 };
 
-// "--report [options]" writes a history report and opens it, without a window; anything else
-// runs the desktop program, in the tray with monitoring on when the first argument is
-// "-startup". `arguments` are those after the program's own path. Returns the exit code.
+// "--report [options]" writes a history report and opens it, without a window;
+// "--headless [--config DIR]" monitors without a window or a display, events said on standard
+// error and the metrics endpoint on; anything else runs the desktop program, in the tray with
+// monitoring on when the first argument is "-startup". `arguments` are those after the program's
+// own path. Returns the exit code.
 int Main(ProgramHost& host, const std::vector<std::string>& arguments);
 
 // The parameters after the program's own path in a raw command line (Windows), blank
@@ -38,5 +55,7 @@ std::vector<std::string> CommandLineArguments(std::string_view command_line);
 std::string FirstParameter(std::string_view command_line);
 
 inline constexpr std::string_view kReportOption = "--report";
+inline constexpr std::string_view kHeadlessOption = "--headless";
+inline constexpr std::string_view kConfigOption = "--config";
 
 }  // namespace verdalin

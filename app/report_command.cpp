@@ -75,20 +75,30 @@ class ReportMaker {
 
   int Make(ReportOptions options) {
     const std::string log_path = options.log.empty() ? ConfiguredLog() : options.log;
+    std::optional<std::string> page = Page(log_path, options.period);
+    if (!page) return kFailed;
+    const std::string out =
+        options.out.empty() ? FolderOf(log_path) + std::string(kReportFileName) : options.out;
+    if (!fs_.ReplaceAll(out, *page)) return Fail("cannot write the report to " + out);
+    if (options.open && !host_.OpenInBrowser(out))
+      host_.ShowError("the report is written to " + out + ", but no browser could be opened");
+    return 0;
+  }
+
+  // The page of the configured log's rows in the period; nothing (after an error line) when
+  // there is no row to show.
+  std::optional<std::string> Page(const std::string& log_path, const HistoryPeriod& period) {
     ReportRequest request;
-    if (!ReadRows(log_path, options.period, request)) return kFailed;
+    if (!ReadRows(log_path, period, request)) return std::nullopt;
     ReadEvents(EventLogPath(log_path), request);
     ReadSettings(request);
     request.version = places_.version;
     request.made_at = CurrentDate(host_.LocalClock());
-    request.period = options.period;
-    const std::string out =
-        options.out.empty() ? FolderOf(log_path) + std::string(kReportFileName) : options.out;
-    if (!fs_.ReplaceAll(out, BuildHistoryReport(std::move(request))))
-      return Fail("cannot write the report to " + out);
-    if (options.open && !host_.OpenInBrowser(out))
-      host_.ShowError("the report is written to " + out + ", but no browser could be opened");
-    return 0;
+    request.period = period;
+    return BuildHistoryReport(std::move(request));
+  }
+  std::optional<std::string> Page(const HistoryPeriod& period) {
+    return Page(ConfiguredLog(), period);
   }
 
  private:
@@ -166,12 +176,27 @@ int RunReportCommand(ReportHost& host, const ReportPlaces& places,
   return ReportMaker(host, places).Make(options);
 }
 
-int ShowHistory(ReportHost& host, const ReportPlaces& places) {
-  const int32_t today = CurrentDate(host.LocalClock());
+namespace {
+
+// The last kShowHistoryDays days, today included.
+HistoryPeriod RecentDays(const Clock& clock) {
+  const int32_t today = CurrentDate(clock);
   const int32_t midnight = today - (today % kDaySeconds + kDaySeconds) % kDaySeconds;
+  HistoryPeriod period;
+  period.from = midnight - (kShowHistoryDays - 1) * kDaySeconds;
+  return period;
+}
+
+}  // namespace
+
+int ShowHistory(ReportHost& host, const ReportPlaces& places) {
   ReportOptions options;
-  options.period.from = midnight - (kShowHistoryDays - 1) * kDaySeconds;
+  options.period = RecentDays(host.LocalClock());
   return ReportMaker(host, places).Make(options);
+}
+
+std::optional<std::string> RecentHistoryPage(ReportHost& host, const ReportPlaces& places) {
+  return ReportMaker(host, places).Page(RecentDays(host.LocalClock()));
 }
 
 }  // namespace verdalin

@@ -53,5 +53,8 @@ int RunReportCommand(ReportHost& host, const ReportPlaces& places,
 // "Show history": the report of the configured log's last kShowHistoryDays days (today
 // included), written beside the log and opened. The same results as RunReportCommand.
 int ShowHistory(ReportHost& host, const ReportPlaces& places);
+// The same report as a page, written nowhere; nothing (after one error line) when the log has no
+// row in the period or cannot be read.
+std::optional<std::string> RecentHistoryPage(ReportHost& host, const ReportPlaces& places);
 
 }  // namespace verdalin

@@ -1,8 +1,14 @@
-// The Linux platform for the core's entry point: the Qt front end is built only for the desktop.
+// The Linux platform for the core's entry point: the Qt front end is built only for the desktop;
+// without a window, a thread takes the termination signals.
 #include "linux/program_host.h"
 
+#include <pthread.h>
+
 #include <QApplication>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 
 #include "linux/dialogs.h"
 #include "linux/interval_timer.h"
@@ -19,6 +25,53 @@ FileSystem& LinuxProgramHost::Files() {
 
 const Clock& LinuxProgramHost::LocalClock() {
   return SystemClock();
+}
+
+NumberFormatService& LinuxProgramHost::Numbers() {
+  return PlatformNumberFormat();
+}
+
+PageFetcher& LinuxProgramHost::Fetcher() {
+  if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
+  return *fetcher_;
+}
+
+namespace {
+
+sigset_t TerminationSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, number);
+  return set;
+}
+
+// The signals are blocked in the calling thread before any other exists, so that every thread
+// started later leaves them to this one.
+class SignalWatch : public Watch {
+ public:
+  explicit SignalWatch(WindowSystem& loop) {
+    const sigset_t set = TerminationSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    thread_ = std::thread([this, &loop, set] {
+      for (int number = 0; sigwait(&set, &number) == 0 && !stopping_;)
+        loop.PostEvent({EventKind::kTerminationRequested});
+    });
+  }
+  ~SignalWatch() override {
+    stopping_ = true;
+    pthread_kill(thread_.native_handle(), SIGTERM);
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<Watch> LinuxProgramHost::WatchTermination(WindowSystem& loop) {
+  return std::make_unique<SignalWatch>(loop);
 }
 
 void LinuxProgramHost::WriteError(const std::string& line) {

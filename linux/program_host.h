@@ -14,13 +14,20 @@ class LinuxProgramHost : public ProgramHost {
   FileSystem& Files() override;
   const Clock& LocalClock() override;
   ShellServices& Shell() override { return shell_; }
+  ProcessServices& Process() override { return process_; }
+  NumberFormatService& Numbers() override;
+  PageFetcher& Fetcher() override;
   void WriteError(const std::string& line) override;
   int RunDesktop(const std::function<int(Platform&)>& program) override;
+  // SIGTERM, SIGINT and SIGHUP taken by a thread of their own (sigwait): no handler, no pipe.
+  std::unique_ptr<Watch> WatchTermination(WindowSystem& loop) override;
 
  private:
   int& argc_;
   char** argv_;
   PlatformShell shell_;
+  PlatformProcess process_;
+  std::unique_ptr<PageFetcher> fetcher_;
 };
 
 }  // namespace verdalin

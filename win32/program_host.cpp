@@ -36,6 +36,15 @@ const Clock& Win32ProgramHost::LocalClock() {
   return SystemClock();
 }
 
+NumberFormatService& Win32ProgramHost::Numbers() {
+  return PlatformNumberFormat();
+}
+
+PageFetcher& Win32ProgramHost::Fetcher() {
+  if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
+  return *fetcher_;
+}
+
 void Win32ProgramHost::WriteError(const std::string& line) {
   static const HANDLE output = ErrorOutput();
   if (output == INVALID_HANDLE_VALUE) return;

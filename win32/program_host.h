@@ -15,13 +15,20 @@ class Win32ProgramHost : public ProgramHost {
   FileSystem& Files() override;
   const Clock& LocalClock() override;
   ShellServices& Shell() override { return shell_; }
+  ProcessServices& Process() override { return process_; }
+  NumberFormatService& Numbers() override;
+  PageFetcher& Fetcher() override;
   // Standard error when the program has one, else the console of the process that started it.
   void WriteError(const std::string& line) override;
   int RunDesktop(const std::function<int(Platform&)>& program) override;
+  // The Windows program always has its window: nothing to watch.
+  std::unique_ptr<Watch> WatchTermination(WindowSystem&) override { return nullptr; }
 
  private:
   HINSTANCE instance_;
   PlatformShell shell_;
+  PlatformProcess process_;
+  std::unique_ptr<PageFetcher> fetcher_;
 };
 
 }  // namespace verdalin

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
+#include "fakes/fake_program_host.h"
 #include "app/scramble.h"
 #include "fakes/app_harness.h"
 #include "verdalin_version.h"
@@ -154,19 +155,7 @@ TEST(AppStartup, FirstParameterRules) {
 // The entry point: "--report" writes the report without building a window; anything else runs
 // the desktop program.
 TEST(AppStartup, MainRunsTheReportCommandOrTheDesktop) {
-  struct Host : ProgramHost {
-    FileSystem& Files() override { return h.files; }
-    const Clock& LocalClock() override { return h.clock; }
-    ShellServices& Shell() override { return h.front; }
-    void WriteError(const std::string& line) override { errors.push_back(line); }
-    int RunDesktop(const std::function<int(Platform&)>& program) override {
-      ++desktops;
-      return program(h.platform);
-    }
-    AppHarness h;
-    std::vector<std::string> errors;
-    int desktops = 0;
-  } host;
+  FakeProgramHost host;
   EXPECT_EQ(Main(host, {"--report", "C:\\none.csv", "--no-open"}), 1);
   EXPECT_EQ(host.errors, std::vector<std::string>{"verdalin: no data log at C:\\none.csv"});
   EXPECT_EQ(host.desktops, 0);
