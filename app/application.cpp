@@ -5,6 +5,7 @@
 
 #include "app/report_command.h"
 #include "app/settings.h"
+#include "app/settings_folder.h"
 #include "app/startup_link.h"
 #include "text/text_ops.h"
 #include "ui/control_ids.h"
@@ -84,7 +85,7 @@ bool Application::Start(std::string_view first_parameter) {
   texts_.Load();
   locale_ = platform_.numbers.TakeSnapshot();
   const char separator = front_.shell.PathSeparator();
-  program_directory_ = ProgramFolder(front_.shell);
+  program_directory_ = SettingsFolder(platform_.files, front_.shell);
   presets_ = LoadPresets(platform_.files, program_directory_ + std::string(kPresetsFileName));
   if (!front_.process.StartSocketLayer()) {
     front_.dialogs.ShowMessage(std::string(kFatalTitle), std::string(kFatalText),
@@ -97,6 +98,7 @@ bool Application::Start(std::string_view first_parameter) {
     front_.window.SetControlState(kRunAtStartupBox, 1);
   AddTray();
   settings_path_ = program_directory_ + std::string(kSettingsFileName);
+  PrepareSettingsFolder(front_.shell, program_directory_);
   UpdateRunStatistics(platform_.files, platform_.clock, settings_path_);
   const std::string documents = front_.shell.SpecialFolderPath(SpecialFolder::kDocuments);
   LoadSettings(platform_.files, front_.window, settings_path_,
@@ -206,7 +208,7 @@ class DesktopReportHost : public ReportHost {
 // The report of the last 30 days of the log the window names now, with its subscribed rate.
 void Application::ShowHistoryReport() {
   DesktopReportHost host(platform_);
-  ReportPlaces places = StoredReportPlaces(front_.shell);
+  ReportPlaces places = StoredReportPlaces(platform_.files, front_.shell);
   places.settings_file = settings_path_;
   places.current_log = front_.window.GetControlText(kOutputFileField);
   places.current_subscribed_kbps = ParseInteger(front_.window.GetControlText(kDownstreamMaxField));

@@ -20,6 +20,7 @@ struct AppHarness {
 
   AppHarness() {
     disk.folders.insert(kFolder);
+    front.disk_folders = &disk.folders;
     events.Connect(&app);
   }
   ~AppHarness() { events.Connect(nullptr); }
