@@ -1,7 +1,9 @@
 ; The Windows setup program: a per-user install of Verdalin, without administrator rights.
 ; makensis -DVERSION=x.y.z -DSTAGE=folder -DICON=verdalin.ico -DOUTFILE=setup.exe verdalin.nsi
 ; STAGE holds verdalin.exe, README.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt.
-Unicode true
+; A 64-bit setup program for the 64-bit program: it runs where the program runs, also on a
+; system without 32-bit support.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
