@@ -52,8 +52,7 @@ std::string UserDirValue(std::string_view line, std::string_view key, const std:
 // The system's own program folders belong to the package manager: the program never writes
 // there, even as the superuser, who could.
 bool IsSystemProgramFolder(const std::string& folder) {
-  return folder == "/usr" || folder.rfind("/usr/", 0) == 0 || folder == "/bin" ||
-         folder == "/sbin";
+  return folder == "/usr" || folder.rfind("/usr/", 0) == 0 || folder == "/bin" || folder == "/sbin";
 }
 
 std::string ReadText(const std::string& path) {
@@ -103,8 +102,7 @@ std::string SpecialFolderPath(SpecialFolder folder) {
 
 bool CanCreateFilesIn(const std::string& folder) {
   const std::string clean = CleanFolder(folder);
-  return !clean.empty() && !IsSystemProgramFolder(clean) &&
-         access(clean.c_str(), W_OK | X_OK) == 0;
+  return !clean.empty() && !IsSystemProgramFolder(clean) && access(clean.c_str(), W_OK | X_OK) == 0;
 }
 
 // Missing folders are made for the owner only, as ~/.config is.

@@ -17,7 +17,8 @@ namespace verdalin::driver {
 
 namespace {
 
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Verdalin";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Verdalin";
 
 std::string Folder(int csidl) {
   char path[MAX_PATH] = {};
@@ -122,8 +123,8 @@ TEST_F(PackagesTest, SetupInstallsForTheUserAndItsUninstallerKeepsTheirData) {
 
   // The uninstaller runs from a copy of itself, which ends by removing the programs list entry.
   ASSERT_EQ(RunAndWait("\"" + folder + "uninstall.exe\" /S"), 0u);
-  EXPECT_TRUE(WaitUntil([] { return UninstallValue("DisplayName") == "<missing>"; },
-                        milliseconds(30000)));
+  EXPECT_TRUE(
+      WaitUntil([] { return UninstallValue("DisplayName") == "<missing>"; }, milliseconds(30000)));
   EXPECT_FALSE(FileExists(folder));
   EXPECT_FALSE(FileExists(menu_entry));
   EXPECT_FALSE(FileExists(StartupShortcutPath()));
