@@ -9,6 +9,7 @@
 #include "monitor/status_line.h"
 #include "verdalin_version.h"
 #include "app/settings.h"
+#include "app/settings_folder.h"
 #include "app/startup_link.h"
 #include "text/text_ops.h"
 #include "ui/control_ids.h"
@@ -107,7 +108,7 @@ bool Application::Start(std::string_view first_parameter) {
   locale_ = platform_.numbers.TakeSnapshot();
   const char separator = front_.shell.PathSeparator();
   program_directory_ = platform_.settings_folder.empty()
-                           ? ProgramFolder(front_.shell)
+                           ? SettingsFolder(platform_.files, front_.shell)
                            : WithSeparator(platform_.settings_folder, separator);
   const IniFile presets_file(platform_.files, program_directory_ + std::string(kPresetsFileName));
   presets_ = ReadPresets(presets_file);
@@ -123,6 +124,7 @@ bool Application::Start(std::string_view first_parameter) {
   AddTray();
   settings_path_ = program_directory_ + std::string(kSettingsFileName);
   RemoveLeftoverTempFiles(platform_.files, settings_path_);
+  PrepareSettingsFolder(front_.shell, program_directory_);
   UpdateRunStatistics(platform_.files, platform_.clock, settings_path_);
   const std::string documents = front_.shell.SpecialFolderPath(SpecialFolder::kDocuments);
   const IniFile settings(platform_.files, settings_path_);
@@ -238,7 +240,7 @@ class DesktopReportHost : public ReportHost {
 // The report of the last 30 days of the log the window names now, with its subscribed rate.
 void Application::ShowHistoryReport() {
   DesktopReportHost host(platform_);
-  ReportPlaces places = StoredReportPlaces(front_.shell);
+  ReportPlaces places = StoredReportPlaces(platform_.files, front_.shell);
   places.settings_file = settings_path_;
   places.current_log = front_.window.GetControlText(kOutputFileField);
   places.current_subscribed_kbps = ParseInteger(front_.window.GetControlText(kDownstreamMaxField));

@@ -102,7 +102,9 @@ class Dialogs {
   virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
 };
 
-enum class SpecialFolder { kDocuments, kStartup };
+// kSettings: the user's own folder for this program's settings ($XDG_CONFIG_HOME/verdalin,
+// %APPDATA%\Verdalin), which may not exist yet.
+enum class SpecialFolder { kDocuments, kStartup, kSettings };
 
 // The start-at-logon entry's properties (a shell link on Windows, an XDG autostart entry on Linux).
 struct StartupEntrySpec {
@@ -134,6 +136,12 @@ class ShellServices {
   // Opens the address (a web address or a local file) in the user's browser; false when the
   // browser could not be started.
   virtual bool OpenAddress(const std::string& address) = 0;
+  // Whether the program may create files in the folder (given without a trailing separator): it
+  // exists, the user can write there, and it is no folder of the system's own programs.
+  virtual bool CanCreateFilesIn(const std::string& folder) = 0;
+  // Creates the folder (without a trailing separator) and its missing parents; true when it
+  // exists afterwards.
+  virtual bool CreateFolder(const std::string& folder) = 0;
 };
 
 enum class PriorityClass { kNormal, kIdle };

@@ -12,6 +12,10 @@ namespace verdalin {
 // running executable's full path (at most 1024 characters).
 std::string SpecialFolderPath(SpecialFolder folder);
 std::string ExecutablePath();
+// known_folders.cpp: whether the program may create files in the folder; the folder created with
+// its missing parents (true when it exists afterwards).
+bool CanCreateFilesIn(const std::string& folder);
+bool CreateFolder(const std::string& folder);
 // startup_entry.cpp: the start-at-logon entry's file name and its writing (creating the folder
 // where the platform needs it); true when the entry is in place.
 std::string StartupEntryName();
@@ -44,6 +48,10 @@ class PlatformShell : public ShellServices {
     return verdalin::CreateStartupEntry(path, entry);
   }
   bool OpenAddress(const std::string& address) override { return verdalin::OpenAddress(address); }
+  bool CanCreateFilesIn(const std::string& folder) override {
+    return verdalin::CanCreateFilesIn(folder);
+  }
+  bool CreateFolder(const std::string& folder) override { return verdalin::CreateFolder(folder); }
 };
 
 class PlatformProcess : public ProcessServices {

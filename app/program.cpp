@@ -90,7 +90,7 @@ int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
   if (!arguments.empty() && arguments.front() == kReportOption) {
     CommandReportHost report_host(host);
     const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
-    return RunReportCommand(report_host, StoredReportPlaces(host.Shell()), options);
+    return RunReportCommand(report_host, StoredReportPlaces(host.Files(), host.Shell()), options);
   }
   const std::string first = arguments.empty() ? std::string() : arguments.front();
   return host.RunDesktop([&first](Platform& platform) { return RunProgram(platform, first); });

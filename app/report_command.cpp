@@ -7,6 +7,7 @@
 
 #include "app/alerts.h"
 #include "app/settings.h"
+#include "app/settings_folder.h"
 #include "monitor/line_history.h"
 #include "monitor/log_reader.h"
 #include "text/date_format.h"
@@ -157,9 +158,9 @@ class ReportMaker {
 
 }  // namespace
 
-ReportPlaces StoredReportPlaces(ShellServices& shell) {
+ReportPlaces StoredReportPlaces(FileSystem& fs, ShellServices& shell) {
   ReportPlaces places;
-  places.settings_file = ProgramFolder(shell) + std::string(kSettingsFileName);
+  places.settings_file = SettingsFolder(fs, shell) + std::string(kSettingsFileName);
   places.default_log =
       DefaultOutputFile(shell.SpecialFolderPath(SpecialFolder::kDocuments), shell.PathSeparator());
   places.version = VERDALIN_VERSION;

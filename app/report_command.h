@@ -30,7 +30,7 @@ class ReportHost {
 };
 
 struct ReportPlaces {
-  std::string settings_file;  // Verdalin_Settings.ini in the program's folder; only read
+  std::string settings_file;  // Verdalin_Settings.ini in the settings folder; only read
   std::string default_log;    // the output file when the settings name none (DefaultOutputFile)
   std::string version;        // the program's version text, printed on the page
   // A running program's own values, which win over the stored settings: the output file field,
@@ -40,9 +40,9 @@ struct ReportPlaces {
   std::optional<AlertThresholds> current_thresholds;
 };
 
-// Where the report's inputs are for a program whose INI files are beside the executable: the
-// stored settings, the default log in the documents folder, this build's version.
-ReportPlaces StoredReportPlaces(ShellServices& shell);
+// Where the report's inputs are: the stored settings in the settings folder (SettingsFolder),
+// the default log in the documents folder, this build's version.
+ReportPlaces StoredReportPlaces(FileSystem& fs, ShellServices& shell);
 
 // `arguments` follow "--report": [LOG.csv] [--from YYYY/MM/DD] [--to YYYY/MM/DD]
 // [--out FILE.html] [--no-open]. Writes the report and opens it; 0 on success, otherwise 2 for a

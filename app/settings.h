@@ -53,7 +53,8 @@ void ApplyPreset(WindowControls& window, const PresetTable& presets);
 // as it is).
 IniLoad UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
 
-// The folder of the running executable with its trailing separator: where the INI files live.
+// The folder of the running executable with its trailing separator (where the INI files live
+// unless SettingsFolder chooses the user's own folder).
 std::string ProgramFolder(ShellServices& shell);
 
 // The output file default: the documents folder, the separator and "Verdalin_Data.CsV".

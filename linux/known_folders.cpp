@@ -1,6 +1,10 @@
-// The XDG folders (documents, autostart), the home folder and the executable's path on Linux.
+// The XDG folders (documents, autostart, settings), the home folder, the executable's path, and
+// where the program may create files, on Linux.
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <fstream>
@@ -45,6 +49,12 @@ std::string UserDirValue(std::string_view line, std::string_view key, const std:
   return rest.substr(0, 1) == "/" ? std::string(rest) : std::string();
 }
 
+// The system's own program folders belong to the package manager: the program never writes
+// there, even as the superuser, who could.
+bool IsSystemProgramFolder(const std::string& folder) {
+  return folder == "/usr" || folder.rfind("/usr/", 0) == 0 || folder == "/bin" || folder == "/sbin";
+}
+
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -86,7 +96,25 @@ std::string ExecutablePath() {
 
 std::string SpecialFolderPath(SpecialFolder folder) {
   if (folder == SpecialFolder::kStartup) return ConfigHome() + "/autostart";
+  if (folder == SpecialFolder::kSettings) return ConfigHome() + "/verdalin";
   return DocumentsFolderFrom(ReadText(ConfigHome() + "/user-dirs.dirs"), HomeFolder());
+}
+
+bool CanCreateFilesIn(const std::string& folder) {
+  const std::string clean = CleanFolder(folder);
+  return !clean.empty() && !IsSystemProgramFolder(clean) && access(clean.c_str(), W_OK | X_OK) == 0;
+}
+
+// Missing folders are made for the owner only, as ~/.config is.
+bool CreateFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) break;
+  }
+  struct stat info;
+  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace verdalin

@@ -1,6 +1,5 @@
 // The run-at-startup entry on Linux: an XDG autostart desktop entry that runs the program.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,15 +34,6 @@ std::string EscapeValue(std::string_view value) {
     }
   }
   return out;
-}
-
-// Creates the missing folders of `folder` (owner only, as ~/.config is).
-bool MakeFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string part = folder.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
-  }
 }
 
 bool WriteWhole(int fd, const std::string& text) {
@@ -84,7 +74,7 @@ std::string DesktopEntryText(const StartupEntrySpec& entry) {
 
 bool WriteDesktopEntry(const std::string& path, const StartupEntrySpec& entry) {
   const std::size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
+  if (slash != std::string::npos && slash > 0 && !CreateFolder(path.substr(0, slash))) return false;
   const std::string temporary = path + ".new";
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;

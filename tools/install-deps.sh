@@ -7,6 +7,8 @@ packages="build-essential cmake ninja-build pkg-config googletest libgtest-dev l
  mingw-w64-x86-64-dev wine wine64 xvfb xauth fonts-liberation fonts-wine imagemagick
  clang libclang-rt-14-dev xdotool x11-utils libx11-dev libxcb1-dev libxcb-xfixes0-dev python3
  dpkg-dev clang-format chromium"
+# The packages: makensis for the setup program, zip, lintian and man for checking the .deb.
+packages="$packages nsis zip lintian man-db"
 # Node and npm install the report's chart library and the browser test's driver (package.json).
 command -v npm >/dev/null 2>&1 || packages="$packages nodejs npm"
 sudo=""

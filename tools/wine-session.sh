@@ -35,5 +35,8 @@ wineserver -p
 # Start Wine's background processes now, detached from the output of the tests: a test whose
 # output is captured would otherwise wait for them to close the captured pipe.
 wine wineboot </dev/null >/dev/null 2>&1
+# The same for the desktop and COM's rpcss, which the first test to touch the shell would start
+# with its own output pipes (rundll32 without arguments starts both and ends).
+wine rundll32.exe </dev/null >/dev/null 2>&1
 touch "$root/wine-session"
 "$@"

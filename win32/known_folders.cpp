@@ -1,4 +1,5 @@
-// Special folders on Windows: SHGetSpecialFolderLocation and SHGetPathFromIDListA.
+// Special folders on Windows (SHGetSpecialFolderLocation and SHGetPathFromIDListA), the
+// executable's path, and where the program may create files.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -25,7 +26,10 @@ std::string SpecialFolderPath(int csidl) {
 }
 
 std::string SpecialFolderPath(SpecialFolder folder) {
-  return SpecialFolderPath(folder == SpecialFolder::kStartup ? kCsidlStartup : kCsidlPersonal);
+  if (folder == SpecialFolder::kStartup) return SpecialFolderPath(kCsidlStartup);
+  if (folder == SpecialFolder::kDocuments) return SpecialFolderPath(kCsidlPersonal);
+  const std::string roaming = SpecialFolderPath(kCsidlAppData);
+  return roaming.empty() ? roaming : roaming + "\\Verdalin";
 }
 
 std::string ExecutablePath() {
@@ -33,6 +37,22 @@ std::string ExecutablePath() {
   const DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(kMaxPathLength));
   if (length == 0 || length >= kMaxPathLength) return {};
   return std::string(path, length);
+}
+
+// Read-only attributes of folders mean nothing to Windows, and access rights are more than a
+// flag to query: the answer is a file actually made there (and deleted at once).
+bool CanCreateFilesIn(const std::string& folder) {
+  char probe[MAX_PATH + 1] = {};
+  if (folder.empty() || GetTempFileNameA(folder.c_str(), "vdl", 0, probe) == 0) return false;
+  DeleteFileA(probe);
+  return true;
+}
+
+bool CreateFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace verdalin

@@ -8,9 +8,10 @@
 
 namespace verdalin {
 
-// CSIDL numbers of the two folders the program uses.
+// CSIDL numbers of the folders the program uses.
 inline constexpr int kCsidlPersonal = 5;
 inline constexpr int kCsidlStartup = 7;
+inline constexpr int kCsidlAppData = 26;  // the user's roaming application data
 
 // known_folders.cpp: the folder's path without trailing backslash and blanks; "" when unknown.
 std::string SpecialFolderPath(int csidl);

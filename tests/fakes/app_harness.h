@@ -21,6 +21,7 @@ struct AppHarness {
   AppHarness() {
     disk.folders.insert(kFolder);
     disk.folders.insert(front.documents_folder);
+    front.disk_folders = &disk.folders;
     events.Connect(&app);
   }
   ~AppHarness() { events.Connect(nullptr); }

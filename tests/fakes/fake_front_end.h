@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,7 @@ class FakeFrontEnd : public FakeWindow,
 
   // Shell.
   std::string SpecialFolderPath(SpecialFolder folder) override {
+    if (folder == SpecialFolder::kSettings) return settings_folder;
     return folder == SpecialFolder::kDocuments ? documents_folder : startup_folder;
   }
   std::string ExecutablePath() override { return executable; }
@@ -126,6 +128,15 @@ class FakeFrontEnd : public FakeWindow,
   }
   bool OpenAddress(const std::string& address) override {
     Log("open " + address);
+    return true;
+  }
+  bool CanCreateFilesIn(const std::string& folder) override {
+    return !read_only_folders.count(folder);
+  }
+  // A folder made here exists on the disk the test gives (disk_folders), when one is given.
+  bool CreateFolder(const std::string& folder) override {
+    Log("create folder " + folder);
+    if (disk_folders != nullptr) disk_folders->insert(folder);
     return true;
   }
 
@@ -161,6 +172,9 @@ class FakeFrontEnd : public FakeWindow,
   std::string documents_folder = "C:\\Users\\me\\Documents";
   std::string startup_folder = "C:\\Users\\me\\Start Menu\\Programs\\Startup";
   std::string executable = "C:\\Verdalin\\verdalin.exe";
+  std::string settings_folder = "C:\\Users\\me\\AppData\\Roaming\\Verdalin";
+  std::set<std::string> read_only_folders;
+  std::set<std::string>* disk_folders = nullptr;
   std::vector<StartupEntrySpec> entries;
   bool entry_possible = true;
   bool sockets_work = true;

@@ -81,17 +81,21 @@ class Gateway:
 
 
 class ProgramFolder:
-    """A temporary folder with a copy of the program, its INI files and a home of its own."""
+    """A temporary folder with a copy of the program (or the given `program`), its INI files and
+    a home of its own."""
 
-    def __init__(self, build):
+    def __init__(self, build, program=None):
         self.root = tempfile.mkdtemp(prefix="verdalin-e2e-")
-        self.program_dir = os.path.join(self.root, "program été")
         self.home = os.path.join(self.root, "home")
         self.config = os.path.join(self.home, ".config")
-        os.makedirs(self.program_dir)
         os.makedirs(self.config)
-        self.program = os.path.join(self.program_dir, "verdalin")
-        shutil.copy2(os.path.join(build, "verdalin"), self.program)
+        if program:
+            self.program, self.program_dir = program, os.path.dirname(program)
+        else:
+            self.program_dir = os.path.join(self.root, "program été")
+            os.makedirs(self.program_dir)
+            self.program = os.path.join(self.program_dir, "verdalin")
+            shutil.copy2(os.path.join(build, "verdalin"), self.program)
         self.settings = os.path.join(self.program_dir, "Verdalin_Settings.ini")
         self.presets = os.path.join(self.program_dir, "Verdalin_Presets.ini")
         self.process = None
@@ -105,9 +109,11 @@ class ProgramFolder:
         env.update(extra or {})
         return env
 
-    def start(self, args, extra_env=None):
+    def start(self, args, extra_env=None, launcher=()):
+        """Starts the program with `args`, through the `launcher` command when one is given."""
         self.log = open(os.path.join(self.root, "program.log"), "wb")
-        self.process = subprocess.Popen([self.program] + args, env=self.environment(extra_env),
+        self.process = subprocess.Popen(list(launcher) + [self.program] + args,
+                                        env=self.environment(extra_env),
                                         stdout=self.log, stderr=subprocess.STDOUT,
                                         stdin=subprocess.DEVNULL)
         return self.process

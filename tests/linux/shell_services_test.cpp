@@ -108,11 +108,41 @@ TEST(SpecialFolders, FoldersFollowTheXdgEnvironment) {
       << "XDG_DOCUMENTS_DIR=\"$HOME/Mes documents\"\n";
   EXPECT_EQ(shell.SpecialFolderPath(SpecialFolder::kStartup), temp.Path() + "/conf/autostart");
   EXPECT_EQ(shell.SpecialFolderPath(SpecialFolder::kDocuments), temp.Path() + "/Mes documents");
+  EXPECT_EQ(shell.SpecialFolderPath(SpecialFolder::kSettings), temp.Path() + "/conf/verdalin");
   const ScopedEnv relative("XDG_CONFIG_HOME", "not/absolute");
   EXPECT_EQ(ConfigHome(), temp.Path() + "/.config");
   EXPECT_EQ(shell.PathSeparator(), '/');
   EXPECT_EQ(shell.StartupEntryName(), "Verdalin.desktop");
   EXPECT_EQ(fs::path(shell.ExecutablePath()).filename(), "verdalin_tests");
+}
+
+// Files are made only where the user may write and never among the system's own programs,
+// whoever runs the program.
+TEST(SettingsPlaces, FilesAreMadeOnlyInTheUsersOwnFolders) {
+  TempFolder temp;
+  EXPECT_TRUE(CanCreateFilesIn(temp.Path()));
+  EXPECT_TRUE(CanCreateFilesIn(temp.Path() + "/"));
+  EXPECT_FALSE(CanCreateFilesIn(temp.Path() + "/missing"));
+  EXPECT_FALSE(CanCreateFilesIn(""));
+  for (const char* system : {"/usr/bin", "/usr/local/bin", "/bin", "/usr"})
+    EXPECT_FALSE(CanCreateFilesIn(system)) << system;
+  if (geteuid() != 0) {  // the superuser writes anywhere the file system allows
+    chmod(temp.Path().c_str(), 0500);
+    EXPECT_FALSE(CanCreateFilesIn(temp.Path()));
+    chmod(temp.Path().c_str(), 0700);
+  }
+}
+
+TEST(SettingsPlaces, CreatingAFolderMakesItsParentsForTheOwnerOnly) {
+  TempFolder temp;
+  const std::string folder = temp.Path() + "/conf/verdalin été";
+  ASSERT_TRUE(CreateFolder(folder));
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_TRUE(CreateFolder(folder));  // already there
+  std::ofstream(temp.Path() + "/file") << "x";
+  EXPECT_FALSE(CreateFolder(temp.Path() + "/file"));
+  EXPECT_FALSE(CreateFolder(temp.Path() + "/file/below"));
 }
 
 TEST(StartupEntry, ExecQuotesThePathAndPassesTheArgument) {

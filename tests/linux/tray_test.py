@@ -149,7 +149,8 @@ def run(build, tool, xvfb, gateway):
         # "Show history" writes the report beside the log and opens it.
         session.menu("Down", "Down", "Return")
         report = os.path.join(folder.root, "Verdalin_Report.html")
-        wait_for(lambda: os.path.exists(opened), 20, "the report to be opened")
+        wait_for(lambda: os.path.exists(opened) and open(opened).read().endswith("\n"), 20,
+                 "the report to be opened")
         expect(open(opened).read().strip() == report, "the report beside the log is opened")
 
         session.menu("Down", "Down", "Down", "Return")

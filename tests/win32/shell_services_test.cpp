@@ -47,6 +47,29 @@ TEST(SpecialFolders, PathsHaveNoTrailingBackslash) {
   EXPECT_EQ(executable.substr(executable.size() - 4), ".exe");
 }
 
+TEST(SettingsPlaces, TheSettingsFolderIsTheUsersRoamingVerdalin) {
+  const std::string folder = SpecialFolderPath(SpecialFolder::kSettings);
+  EXPECT_EQ(folder, SpecialFolderPath(kCsidlAppData) + "\\Verdalin");
+  EXPECT_NE(folder.find("\\AppData\\Roaming\\"), std::string::npos) << folder;
+}
+
+// Whether a file can be made is found by making one: nothing stays behind.
+TEST(SettingsPlaces, FilesCanBeMadeOnlyInExistingFolders) {
+  const std::string folder = TempFile("verdalin-places");
+  EXPECT_FALSE(CanCreateFilesIn(folder + "\\missing"));
+  EXPECT_FALSE(CanCreateFilesIn(""));
+  ASSERT_TRUE(CreateFolder(folder + "\\a\\b"));
+  EXPECT_TRUE(CreateFolder(folder + "\\a\\b"));
+  EXPECT_TRUE(CanCreateFilesIn(folder + "\\a\\b"));
+  WIN32_FIND_DATAA entry;
+  const HANDLE find = FindFirstFileA((folder + "\\a\\b\\*.tmp").c_str(), &entry);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  EXPECT_TRUE(RemoveDirectoryA((folder + "\\a\\b").c_str()));
+  RemoveDirectoryA((folder + "\\a").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST(ShellLink, WritesEveryPropertyAndReportsFailure) {
   const std::string path = TempFile("verdalin-test.lnk");
   const std::string target = ExecutablePath();

@@ -42,6 +42,8 @@ HWND FindProcessWindow(DWORD process_id, const char* window_class) {
   return search.found;
 }
 
+}  // namespace
+
 void RemoveFolder(const std::string& folder) {
   WIN32_FIND_DATAA entry;
   const HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
@@ -54,8 +56,6 @@ void RemoveFolder(const std::string& folder) {
   }
   RemoveDirectoryA(folder.c_str());
 }
-
-}  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
@@ -138,9 +138,12 @@ DWORD RunToEnd(const ProgramFolder& folder, const std::string& arguments, std::s
   return code;
 }
 
-RemoteProgram::RemoteProgram(const ProgramFolder& folder, const std::string& arguments) {
-  const std::string program = folder.Program();
-  const std::string runs_before = IniValue(folder.SettingsFile(), "Statistics", "Runs");
+RemoteProgram::RemoteProgram(const ProgramFolder& folder, const std::string& arguments)
+    : RemoteProgram(folder.Program(), folder.SettingsFile(), arguments) {}
+
+RemoteProgram::RemoteProgram(const std::string& program, const std::string& settings_file,
+                             const std::string& arguments) {
+  const std::string runs_before = IniValue(settings_file, "Statistics", "Runs");
   std::string command = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
@@ -149,8 +152,7 @@ RemoteProgram::RemoteProgram(const ProgramFolder& folder, const std::string& arg
     return;
   WaitUntil([&] {
     window_ = FindProcessWindow(process_.dwProcessId, kMainWindowClass);
-    return window_ != nullptr &&
-           IniValue(folder.SettingsFile(), "Statistics", "Runs") != runs_before;
+    return window_ != nullptr && IniValue(settings_file, "Statistics", "Runs") != runs_before;
   });
   // Messages sent before the loop may be handled inside the tray calls of the start-up; once the
   // run count is written, the next sent message waits for the loop.

@@ -35,6 +35,9 @@ class ProgramFolder {
   std::string path_;
 };
 
+// Removes a folder (given with its trailing backslash) and the files in it.
+void RemoveFolder(const std::string& folder);
+
 bool WriteTextFile(const std::string& path, const std::string& text);
 // The whole file; "" when it cannot be read.
 std::string ReadTextFile(const std::string& path);
@@ -49,6 +52,9 @@ class RemoteProgram {
   // Starts the folder's program with `arguments`; waits for its window and the end of its
   // start-up (the run count is written just before the settings are loaded).
   RemoteProgram(const ProgramFolder& folder, const std::string& arguments);
+  // The same for a program elsewhere, whose run count goes to `settings_file`.
+  RemoteProgram(const std::string& program, const std::string& settings_file,
+                const std::string& arguments);
   ~RemoteProgram();  // ends the program if it still runs
   RemoteProgram(const RemoteProgram&) = delete;
   RemoteProgram& operator=(const RemoteProgram&) = delete;

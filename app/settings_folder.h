@@ -1,0 +1,28 @@
+// Where the INI files live: beside the program, or in the user's own settings folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/front_end.h"
+#include "text/file_system.h"
+
+namespace verdalin {
+
+// The file the setup program leaves beside the copy it installs. Such a copy keeps its settings
+// in the user's settings folder even where the user could write beside it (a per-user install),
+// so that an update or an uninstall never touches them.
+inline constexpr std::string_view kInstalledMarkerName = "Verdalin_Installed.txt";
+
+// The folder of the INI files, with its trailing separator:
+// - the program's folder when it already holds the settings or the presets file;
+// - the program's folder when it is not an installed copy and the user may create files there
+//   (a portable copy);
+// - otherwise the user's settings folder (SpecialFolder::kSettings), which may not exist yet,
+//   or the program's folder when the platform knows no such folder.
+std::string SettingsFolder(FileSystem& fs, ShellServices& shell);
+
+// Creates the settings folder when it is missing, before the first file is written in it.
+void PrepareSettingsFolder(ShellServices& shell, const std::string& folder);
+
+}  // namespace verdalin
