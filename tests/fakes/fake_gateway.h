@@ -36,6 +36,14 @@ inline std::string NumberedRecords(std::size_t size) {
   return out.substr(0, size);
 }
 
+// One second for the connection and one for the whole request.
+inline FetchLimits ShortLimits() {
+  FetchLimits limits;
+  limits.connect_timeout_ms = 1000;
+  limits.total_timeout_ms = 1000;
+  return limits;
+}
+
 class FakeGatewayTest : public ::testing::Test {
  protected:
   void SetUp() override {
