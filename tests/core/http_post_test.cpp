@@ -89,15 +89,10 @@ TEST_F(HttpPost, ACancelledPostEndsWithinASecond) {
 #ifdef _WIN32
   GTEST_SKIP() << "WinInet under Wine cannot break a blocked call";
 #endif
-  CancelToken cancel;
-  std::thread canceller([&cancel] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    cancel.Cancel();
-  });
   PostResult result;
-  const long long spent = MillisecondsOf(
-      [&] { result = MakePlatformHttpPoster({})->Post(Url("/_hookhang/c"), "{}", cancel); });
-  canceller.join();
+  const long long spent = MillisecondsCancelledAfter300([&](CancelToken& cancel) {
+    result = MakePlatformHttpPoster({})->Post(Url("/_hookhang/c"), "{}", cancel);
+  });
   EXPECT_EQ(result.error, PostError::kCancelled);
   EXPECT_LT(spent, 1300);
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "monitor/page_fetcher.h"
 
@@ -87,6 +88,19 @@ long long MillisecondsOf(Call call) {
   call();
   auto spent = std::chrono::steady_clock::now() - start;
   return std::chrono::duration_cast<std::chrono::milliseconds>(spent).count();
+}
+
+// Milliseconds `call(token)` takes while another thread cancels the token after 300 ms.
+template <typename Call>
+long long MillisecondsCancelledAfter300(Call call) {
+  CancelToken cancel;
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    cancel.Cancel();
+  });
+  const long long spent = MillisecondsOf([&] { call(cancel); });
+  canceller.join();
+  return spent;
 }
 
 }  // namespace verdalin
