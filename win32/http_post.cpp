@@ -1,4 +1,5 @@
 // The webhook's POST on Windows with WinInet: direct, uncached, bounded, without credentials.
+#include <chrono>
 #include <string>
 
 #include "monitor/webhook.h"
@@ -8,7 +9,14 @@ namespace verdalin {
 
 namespace {
 
-PostError ErrorOf(DWORD error) {
+using Clock = std::chrono::steady_clock;
+
+// Wine ends a wait for the answer that passed the receive time-out as an aborted connection
+// (12030), not as a time-out (12002).
+PostError ErrorOf(DWORD error, Clock::duration spent, const FetchLimits& limits) {
+  if (error == ERROR_INTERNET_CONNECTION_ABORTED &&
+      spent >= std::chrono::milliseconds(limits.total_timeout_ms))
+    return PostError::kTimedOut;
   switch (error) {
     case ERROR_INTERNET_INVALID_URL:
     case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
@@ -61,9 +69,10 @@ class WinInetHttpPoster : public HttpPoster {
     if (http == nullptr) return {PostError::kBroken};
     SetTimeouts(http, limits_);
     static const char kJson[] = "Content-Type: application/json\r\n";
+    const Clock::time_point start = Clock::now();
     if (!HttpSendRequestA(http, kJson, sizeof kJson - 1, const_cast<char*>(json_body.data()),
                           static_cast<DWORD>(json_body.size())))
-      return {ErrorOf(GetLastError())};
+      return {ErrorOf(GetLastError(), Clock::now() - start, limits_)};
     bool found = false;
     const DWORD status = QueryNumber(http, HTTP_QUERY_STATUS_CODE, &found);
     if (!found) return {PostError::kBroken};

@@ -212,9 +212,7 @@ TEST_F(SenderTest, APostThatDoesNotStopIsLeftBehind) {
   poster.reset();
   EXPECT_LT(MillisecondsOf([&] { sender.reset(); }), 1500);
   left.lock()->Release();
-  for (int i = 0; i < 500 && !left.expired(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_TRUE(left.expired());
+  EXPECT_TRUE(WaitUntil([&] { return left.expired(); }));
   EXPECT_EQ(wakes, 0);
 }
 

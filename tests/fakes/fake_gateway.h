@@ -90,6 +90,14 @@ long long MillisecondsOf(Call call) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(spent).count();
 }
 
+// Polls `done` every 10 ms for up to 5 s; its last answer.
+template <typename Done>
+bool WaitUntil(Done done) {
+  for (int i = 0; i < 500 && !done(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
+}
+
 // Milliseconds `call(token)` takes while another thread cancels the token after 300 ms.
 template <typename Call>
 long long MillisecondsCancelledAfter300(Call call) {
