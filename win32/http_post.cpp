@@ -31,8 +31,9 @@ PostError ErrorOf(DWORD error, Clock::duration spent, const FetchLimits& limits)
   }
 }
 
-// No credentials of any kind (none given, none cached, no authentication dialogue, no cookies),
-// no redirect followed, nothing read from or written to the cache.
+// No credentials given, no authentication attempted, no dialogue, no cookies, no redirect
+// followed, nothing read from or written to the cache. (Wine still gives a server the Basic
+// credentials it took earlier in the process, but only to that same host and port.)
 constexpr DWORD kPostFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                              INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT |
                              INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
