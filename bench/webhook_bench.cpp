@@ -1,5 +1,4 @@
-// What the window's thread pays for one webhook message while the receiver holds the POST in
-// flight: the body, the queue, and the drop of the oldest once the queue is full.
+// What the window's thread pays per webhook message while the receiver holds the POST in flight.
 #include <benchmark/benchmark.h>
 
 #include <chrono>

@@ -1,5 +1,4 @@
-// What the libcurl page fetch and the webhook's POST share: handles, the common options, and a
-// transfer that a CancelToken stops at once.
+// What the libcurl page fetch and the webhook's POST share: handles, options, a cancellable run.
 #pragma once
 
 #include <curl/curl.h>

@@ -1,5 +1,4 @@
-// What the WinInet page fetch and the webhook's POST share: the address's parts, time limits on
-// handles, status queries, and the handles of one request that another thread may close.
+// What the WinInet page fetch and the webhook's POST share: address parts, limits, handles.
 #pragma once
 
 #include <windows.h>

@@ -1,12 +1,10 @@
-// The webhook's JSON body read back by a strict reader, and the sender's queue, order, failure
-// reports and end with a poster that the test holds or lets go.
+// The webhook's body read back by a strict JSON reader; the sender's queue, failures and end.
 #include "monitor/webhook.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <map>
-#include <thread>
 
 #include "fakes/fake_gateway.h"
 #include "ui/report_text.h"
@@ -14,67 +12,65 @@
 namespace verdalin {
 namespace {
 
-// One JSON string at `at` (its opening quote), decoded; false when it is not strict JSON: a raw
-// control character, an unknown escape, a surrogate or a missing end.
-bool ReadString(std::string_view json, std::size_t& at, std::string& out) {
-  if (at >= json.size() || json[at++] != '"') return false;
-  for (; at < json.size(); ++at) {
-    const unsigned char c = json[at];
-    if (c == '"') {
-      ++at;
-      return true;
-    }
-    if (c < 0x20 || (c == '\\' && ++at == json.size())) return false;
-    if (c != '\\') {
-      out += static_cast<char>(c);
-      continue;
-    }
-    const char escape = json[at];
-    const std::string_view simple = "\"\\/bfnrt", meaning = "\"\\/\b\f\n\r\t";
-    if (simple.find(escape) != std::string_view::npos) {
-      out += meaning[simple.find(escape)];
-    } else if (escape == 'u' && at + 4 < json.size()) {
-      const unsigned code = std::stoul(std::string(json.substr(at + 1, 4)), nullptr, 16);
-      if (code >= 0xD800 && code < 0xE000) return false;
-      out += code < 0x80    ? std::string(1, static_cast<char>(code))
-             : code < 0x800 ? std::string{char(0xC0 | code >> 6), char(0x80 | (code & 0x3F))}
-                            : std::string{char(0xE0 | code >> 12), char(0x80 | (code >> 6 & 0x3F)),
-                                          char(0x80 | (code & 0x3F))};
-      at += 4;
-    } else {
-      return false;
-    }
+// Appends the UTF-8 of a code point below U+10000.
+void AppendCodePoint(std::string& out, unsigned code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+    return;
   }
-  return false;
+  if (code < 0x800) {
+    out += static_cast<char>(0xC0 | code >> 6);
+  } else {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+  }
+  out += static_cast<char>(0x80 | (code & 0x3F));
 }
 
-// The members of a flat JSON object of strings; empty when the text is anything else.
+// The string members of a flat JSON object, decoded; empty when the text is not strict JSON (a
+// raw control character, an unknown escape, a surrogate, anything after the end).
 std::map<std::string, std::string> ReadObject(std::string_view json) {
   std::map<std::string, std::string> members;
   std::size_t at = 0;
+  const auto read_string = [&](std::string& out) {
+    if (at >= json.size() || json[at++] != '"') return false;
+    while (at < json.size() && json[at] != '"') {
+      const unsigned char c = json[at++];
+      if (c < 0x20) return false;
+      if (c != '\\') {
+        out += static_cast<char>(c);
+        continue;
+      }
+      const char escape = at < json.size() ? json[at++] : '?';
+      const std::size_t simple = std::string_view("\"\\/bfnrt").find(escape);
+      if (simple != std::string_view::npos) {
+        out += "\"\\/\b\f\n\r\t"[simple];
+        continue;
+      }
+      if (escape != 'u' || at + 4 > json.size()) return false;
+      const unsigned code = std::stoul(std::string(json.substr(at, 4)), nullptr, 16);
+      at += 4;
+      if (code >= 0xD800 && code < 0xE000) return false;
+      AppendCodePoint(out, code);
+    }
+    return at++ < json.size();
+  };
   for (char separator = '{'; at < json.size() && json[at] == separator; separator = ',') {
     std::string key, value;
     ++at;
-    if (!ReadString(json, at, key) || at >= json.size() || json[at++] != ':' ||
-        !ReadString(json, at, value))
+    if (!read_string(key) || at >= json.size() || json[at++] != ':' || !read_string(value))
       return {};
     members[key] = value;
   }
-  if (at + 1 != json.size() || json[at] != '}') return {};
-  return members;
-}
-
-TEST(WebhookBody, HoldsTheFiveTextsInAFixedShape) {
-  const WebhookMessage message{"2026/12/07 10:00:09", "SYNC_LOST", "down_kbps=0", "LiveBox Sagem",
-                               "The line lost sync"};
-  EXPECT_EQ(WebhookBody(message),
-            "{\"time\":\"2026/12/07 10:00:09\",\"event\":\"SYNC_LOST\",\"detail\":\"down_kbps=0\","
-            "\"device\":\"LiveBox Sagem\",\"message\":\"The line lost sync\"}");
+  return at + 1 == json.size() && json[at] == '}' ? members : decltype(members){};
 }
 
 // Every byte alone and odd mixtures: the body is strict JSON in UTF-8 and gives each text back,
 // Windows-1252 text as its UTF-8.
 TEST(WebhookBody, AnyTextReadsBackFromStrictJson) {
+  EXPECT_EQ(WebhookBody({"2026/12/07 10:00:09", "SYNC_LOST", "a=0", "LiveBox", "Sync lost"}),
+            "{\"time\":\"2026/12/07 10:00:09\",\"event\":\"SYNC_LOST\",\"detail\":\"a=0\","
+            "\"device\":\"LiveBox\",\"message\":\"Sync lost\"}");
   std::vector<std::pair<std::string, std::string>> texts = {
       {"say \"hi\" \\ \\\" /", "say \"hi\" \\ \\\" /"},
       {std::string("a\0b\x1F\x7F\r\n\t", 8), std::string("a\0b\x1F\x7F\r\n\t", 8)},
@@ -98,32 +94,31 @@ TEST(WebhookBody, AnyTextReadsBackFromStrictJson) {
 // A poster that the test sets the answers of, and can hold inside a POST until it lets go.
 struct FakePoster : HttpPoster {
   PostResult Post(const std::string& url, const std::string& body, CancelToken& cancel) override {
-    std::unique_lock lock(mutex);
-    posted.push_back(url + " " + ReadObject(body)["event"]);
-    changed.notify_all();
+    {
+      std::lock_guard lock(mutex);
+      posted.push_back(url + " " + ReadObject(body)["event"]);
+    }
     while (hold && !(cancel.Cancelled() && !deaf))
-      changed.wait_for(lock, std::chrono::milliseconds(5));  // the token tells no condition
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (cancel.Cancelled() && !deaf) return {PostError::kCancelled};
+    std::lock_guard lock(mutex);
     const PostResult result = answers.empty() ? PostResult{PostError::kNone, 200} : answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
     return result;
   }
-  void Release() {
+  std::vector<std::string> Posted() {
     std::lock_guard lock(mutex);
-    hold = false;
-    changed.notify_all();
+    return posted;
   }
   std::vector<std::string> WaitForPosts(std::size_t count) {
-    std::unique_lock lock(mutex);
-    changed.wait_for(lock, std::chrono::seconds(10), [&] { return posted.size() >= count; });
-    return posted;
+    WaitUntil([&] { return Posted().size() >= count; });
+    return Posted();
   }
 
   std::mutex mutex;
-  std::condition_variable changed;
   std::vector<std::string> posted;  // "url event" of each POST, in order
   std::vector<PostResult> answers;  // one per POST, then 200
-  bool hold = false;                // each POST waits for Release or a cancel
+  std::atomic<bool> hold = false;   // each POST waits until this is false or it is cancelled
   bool deaf = false;                // and a cancel does not end it
 };
 
@@ -144,7 +139,7 @@ TEST_F(SenderTest, AFullQueueDropsItsOldestAndCountsThem) {
   const int sent = static_cast<int>(kWebhookQueueCapacity) + 3;
   for (int n = 1; n <= sent; ++n) sender->Send(url, Event(n));
   EXPECT_EQ(wakes, 1);
-  poster->Release();
+  poster->hold = false;
   std::vector<std::string> kept = {"http://hook E0"};
   for (int n = 4; n <= sent; ++n) kept.push_back("http://hook E" + std::to_string(n));
   EXPECT_EQ(poster->WaitForPosts(kept.size()), kept);
@@ -152,67 +147,38 @@ TEST_F(SenderTest, AFullQueueDropsItsOldestAndCountsThem) {
   EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()), "queue_full=3");
 }
 
+// Failures are counted by reason in the order first seen and taken once; one wake while they
+// wait to be taken.
 TEST_F(SenderTest, EachFailureIsReportedOnceWithItsReason) {
+  sender->Send("ftp://hook", Event(0));
+  sender->Send("hook.example/x", Event(1));
   poster->answers = {{PostError::kNone, 500}, {PostError::kUnreachable}, {PostError::kNone, 204},
                      {PostError::kNone, 500}, {PostError::kTimedOut},    {PostError::kNone, 302},
                      {PostError::kBroken}};
-  for (int n = 0; n < 7; ++n) sender->Send(url, Event(n));
-  sender->Send("ftp://hook", Event(7));
-  sender->Send("hook.example/x", Event(8));
-  sender->Send(url, Event(9));  // once it is posted, the results before it are counted
-  EXPECT_EQ(poster->WaitForPosts(8).back(), "http://hook E9");  // E7 and E8 were never tried
-  sender->Stop();
-  const auto failures = sender->TakeFailures();
-  std::map<std::string, int64_t> counted;
-  for (const WebhookFailure& failure : failures) counted[failure.reason] = failure.count;
-  EXPECT_EQ(counted, (std::map<std::string, int64_t>{{"not_http", 2},
-                                                     {"status_500", 2},
-                                                     {"unreachable", 1},
-                                                     {"timed_out", 1},
-                                                     {"status_302", 1},
-                                                     {"transfer_failed", 1}}));
-  EXPECT_EQ(wakes, 1);  // one wake while failures wait to be taken
-  EXPECT_TRUE(sender->TakeFailures().empty());
-}
-
-TEST_F(SenderTest, AWakeComesAgainOnceTheFailuresAreTaken) {
-  sender->Send("mailto:x", Event(0));
+  for (int n = 2; n <= 9; ++n) sender->Send(url, Event(n));
+  EXPECT_EQ(poster->WaitForPosts(8).front(), "http://hook E2");  // E0 and E1 were never tried
+  EXPECT_TRUE(sender->Stop());  // E9 was posted: the results before it are counted
+  EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()),
+            "not_http=2 status_500=2 unreachable=1 timed_out=1 status_302=1 transfer_failed=1");
   EXPECT_EQ(wakes, 1);
-  EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()), "not_http=1");
-  poster->answers = {{PostError::kUnreachable}};
-  sender->Send(url, Event(1));
-  sender->Send(url, Event(2));
-  poster->WaitForPosts(2);
-  sender->Stop();
-  EXPECT_EQ(wakes, 2);
-  EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()), "unreachable=1");
-}
-
-// The end cancels the POST in flight and the queue; a cancelled POST is no failure.
-TEST_F(SenderTest, TheEndCancelsThePostInFlightAndTheQueue) {
-  poster->hold = true;
-  for (int n = 0; n < 3; ++n) sender->Send(url, Event(n));
-  poster->WaitForPosts(1);
-  EXPECT_TRUE(sender->Stop());
-  EXPECT_EQ(poster->posted.size(), 1u);
   EXPECT_TRUE(sender->TakeFailures().empty());
-  sender->Send(url, Event(3));  // nothing is sent after the end
-  EXPECT_EQ(poster->posted.size(), 1u);
 }
 
-// A POST that ignores the cancel is left behind: the end returns within about a second, and the
-// thread, once its POST fails, reports nothing and lets the poster go.
-TEST_F(SenderTest, APostThatDoesNotStopIsLeftBehind) {
+// The end drops the queue and cancels the POST in flight. One that ignores the cancel is left
+// behind: the end returns within about a second, and the thread, once its POST fails, posts and
+// reports nothing more and lets the poster go.
+TEST_F(SenderTest, TheEndLeavesBehindAPostThatDoesNotStop) {
   poster->hold = true;
   poster->deaf = true;
   poster->answers = {{PostError::kTimedOut}};
-  sender->Send(url, Event(0));
+  for (int n = 0; n < 3; ++n) sender->Send(url, Event(n));
   poster->WaitForPosts(1);
-  std::weak_ptr<FakePoster> left = poster;
-  poster.reset();
-  EXPECT_LT(MillisecondsOf([&] { sender.reset(); }), 1500);
-  left.lock()->Release();
-  EXPECT_TRUE(WaitUntil([&] { return left.expired(); }));
+  EXPECT_LT(MillisecondsOf([&] { EXPECT_FALSE(sender->Stop()); }), 1500);
+  sender->Send(url, Event(3));
+  sender.reset();
+  poster->hold = false;
+  EXPECT_TRUE(WaitUntil([&] { return poster.use_count() == 1; }));  // the thread has ended
+  EXPECT_EQ(poster->Posted(), std::vector<std::string>{"http://hook E0"});
   EXPECT_EQ(wakes, 0);
 }
 

@@ -98,17 +98,4 @@ bool WaitUntil(Done done) {
   return done();
 }
 
-// Milliseconds `call(token)` takes while another thread cancels the token after 300 ms.
-template <typename Call>
-long long MillisecondsCancelledAfter300(Call call) {
-  CancelToken cancel;
-  std::thread canceller([&cancel] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    cancel.Cancel();
-  });
-  const long long spent = MillisecondsOf([&] { call(cancel); });
-  canceller.join();
-  return spent;
-}
-
 }  // namespace verdalin
