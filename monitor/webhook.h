@@ -34,7 +34,7 @@ std::string WebhookBody(const WebhookMessage& message);
 // How one POST ended.
 enum class PostError {
   kNone,         // an answer came: its status tells the rest
-  kNotHttp,      // the address is not "http://" or "https://": nothing was sent
+  kNotHttp,      // not a usable "http://" or "https://" address: nothing was sent
   kUnreachable,  // no connection: refused, no route, unknown host
   kTimedOut,     // the connect or the total time limit passed
   kCancelled,    // stopped by its CancelToken

@@ -70,11 +70,11 @@ class GatewayState:
         self.lock = threading.Lock()
         self.credentials = {"": (user, password)}
         self.last = {}
-        self.hooks = {}
         self.slow_delay = slow_delay
         self.drop_every = drop_every
         self.drop_for = drop_for
         self.started = time.monotonic()
+        self.hooks = {}  # tag: the bodies posted to the webhook receiver
 
     def register(self, user, password):
         with self.lock:

@@ -184,6 +184,9 @@ def report_command(build):
             html = source.read()
         summary = json.loads(re.search(r'id="verdalin-summary">(.*?)</script>', html, re.S)[1])
         expect(summary["polls"] == 3, "the report counts the log's rows: %r" % summary["polls"])
+        # The opener runs detached: it may write its note after the command has ended.
+        wait_for(lambda: os.path.exists(opened) and open(opened).read().endswith("\n"), 10,
+                 "the opener")
         with open(opened) as source:
             expect(source.read().strip() == page, "the report is opened in the browser")
         missing = subprocess.run([folder.program, "--report", "/no/such.csv", "--no-open"],
