@@ -49,12 +49,13 @@ std::string FailureReason(const PostResult& result) {
 }
 
 std::string WebhookFailureDetail(const std::vector<WebhookFailure>& failures) {
-  std::string detail;
+  std::string reasons;
+  int64_t count = 0;
   for (const WebhookFailure& failure : failures) {
-    if (!detail.empty()) detail += ' ';
-    detail += failure.reason + "=" + std::to_string(failure.count);
+    reasons += (reasons.empty() ? "" : ",") + failure.reason;
+    count += failure.count;
   }
-  return detail;
+  return "reason=" + reasons + " count=" + std::to_string(count);
 }
 
 void WebhookSender::Shared::Fail(const std::string& reason) {

@@ -69,7 +69,8 @@ struct WebhookFailure {
 // cancelled: "not_http", "unreachable", "timed_out", "transfer_failed" or "status_<code>".
 std::string FailureReason(const PostResult& result);
 
-// "unreachable=2 status_500=1", for an event's detail.
+// The detail of a WEBHOOK_FAILED event: the reasons in the order given and the number of failures
+// of them all, "reason=unreachable,status_500 count=3".
 std::string WebhookFailureDetail(const std::vector<WebhookFailure>& failures);
 
 inline constexpr std::size_t kWebhookQueueCapacity = 32;

@@ -105,7 +105,7 @@ TEST_F(HttpPost, TheSenderPostsThroughThePlatformClient) {
   EXPECT_TRUE(stopped);  // libcurl's wait was broken by the cancel
 #endif
   EXPECT_EQ(wakes, 1);
-  EXPECT_EQ(WebhookFailureDetail(sender.TakeFailures()), "status_500=1");
+  EXPECT_EQ(WebhookFailureDetail(sender.TakeFailures()), "reason=status_500 count=1");
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ TEST_F(SenderTest, AFullQueueDropsItsOldestAndCountsThem) {
   for (int n = 4; n <= sent; ++n) kept.push_back("http://hook E" + std::to_string(n));
   EXPECT_EQ(poster->WaitForPosts(kept.size()), kept);
   sender->Stop();
-  EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()), "queue_full=3");
+  EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()), "reason=queue_full count=3");
 }
 
 // Failures are counted by reason in the order first seen and taken once; one wake while they
@@ -157,11 +157,19 @@ TEST_F(SenderTest, EachFailureIsReportedOnceWithItsReason) {
                      {PostError::kBroken}};
   for (int n = 2; n <= 9; ++n) sender->Send(url, Event(n));
   EXPECT_EQ(poster->WaitForPosts(8).front(), "http://hook E2");  // E0 and E1 were never tried
-  EXPECT_TRUE(sender->Stop());  // E9 was posted: the results before it are counted
-  EXPECT_EQ(WebhookFailureDetail(sender->TakeFailures()),
-            "not_http=2 status_500=2 unreachable=1 timed_out=1 status_302=1 transfer_failed=1");
+  // E9 is posted: the results before it are counted.
+  const std::vector<WebhookFailure> failures = sender->TakeFailures();
+  std::string counted;
+  for (const WebhookFailure& failure : failures)
+    counted += failure.reason + "=" + std::to_string(failure.count) + " ";
+  EXPECT_EQ(counted,
+            "not_http=2 status_500=2 unreachable=1 timed_out=1 status_302=1 transfer_failed=1 ");
+  EXPECT_EQ(WebhookFailureDetail(failures),
+            "reason=not_http,status_500,unreachable,timed_out,status_302,transfer_failed count=8");
   EXPECT_EQ(wakes, 1);
   EXPECT_TRUE(sender->TakeFailures().empty());
+  sender->Send("mailto:x", Event(10));
+  EXPECT_EQ(wakes, 2);
 }
 
 // The end drops the queue and cancels the POST in flight. One that ignores the cancel is left
