@@ -2,6 +2,7 @@
 #include "ui/history_chart.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace verdalin {
@@ -12,6 +13,14 @@ constexpr std::array<int32_t, 12> kBucketWidths = {60,   120,  300,   600,   900
                                                    3600, 7200, 10800, 21600, 43200, 86400};
 
 using RowValues = std::array<int32_t, kChartSeriesCount>;
+
+// A rate in hundredths of kbit/s; an absurd rate (a damaged log) stays at the ends of the range,
+// above the mark of a missing value.
+int32_t RateHundredths(int32_t kbps) {
+  constexpr int64_t kLowest = int64_t{kNoValue} + 1;
+  constexpr int64_t kHighest = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::clamp(int64_t{kbps} * 100, kLowest, kHighest));
+}
 
 // The lowest and the highest value of one series in a bucket, and when each first came.
 struct Extremes {
@@ -54,9 +63,12 @@ class ChartBuilder {
  private:
   RowValues ValuesOf(uint32_t index) const {
     const LogRow& row = log_.rows[index];
-    return {row.downstream_kbps * 100,       row.upstream_kbps * 100,
-            row.centi_db[kSnrLocal],         row.centi_db[kSnrDistant],
-            row.centi_db[kAttenuationLocal], row.centi_db[kAttenuationDistant],
+    return {RateHundredths(row.downstream_kbps),
+            RateHundredths(row.upstream_kbps),
+            row.centi_db[kSnrLocal],
+            row.centi_db[kSnrDistant],
+            row.centi_db[kAttenuationLocal],
+            row.centi_db[kAttenuationDistant],
             history_.crc_per_minute[index]};
   }
 
