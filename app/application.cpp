@@ -2,18 +2,20 @@
 #include "app/application.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/report_command.h"
 #include "app/scramble.h"
-#include "monitor/event_log.h"
-#include "monitor/status_line.h"
-#include "verdalin_version.h"
 #include "app/settings.h"
 #include "app/settings_folder.h"
 #include "app/startup_link.h"
+#include "monitor/event_log.h"
+#include "monitor/status_line.h"
+#include "text/date_format.h"
 #include "text/text_ops.h"
 #include "ui/control_ids.h"
 #include "ui/control_table.h"
+#include "verdalin_version.h"
 
 namespace verdalin {
 
@@ -134,6 +136,7 @@ bool Application::Start(std::string_view first_parameter) {
   alerts_ = ReadAlerts(settings);
   detector_ = LineEventDetector(alerts_.settings.thresholds);
   notifier_ = Notifier(alerts_.settings);
+  StartWebhook();
   StartEndpoint(settings);
   if (IsStartupParameter(first_parameter)) {
     startup_hide_pending_ = true;
@@ -195,6 +198,9 @@ void Application::Dispatch(const Event& event) {
       break;
     case EventKind::kPollFetched:
       FinishPoll();
+      break;
+    case EventKind::kWebhookFailed:
+      ReportWebhookFailures();
       break;
     case EventKind::kWindowMinimised:
       break;
@@ -357,23 +363,63 @@ void Application::FinishPoll() {
     front_.window.SetStatusText(kStatusLineField, std::string(kEventLogError), kCentred | kRaised);
   if (stop_pending_) ShowStopped();
   stop_pending_ = false;
+  ReportWebhookFailures();  // those held back by the cooldown
 }
 
-// What changed on the line: each event goes to the event log beside the data log, the notices
-// to the tray. A log that cannot be written is tried again at the next event.
+// What changed on the line: each event goes to the event log beside the data log and to the
+// webhook, the notices to the tray. A log that cannot be written is tried again at the next event.
 void Application::FollowTheLine(const PollResult& result) {
   const std::vector<LineEvent> events = detector_.Feed(result.time, result.outcome, result.sample);
+  if (result.outcome == PollOutcome::kSample) last_device_ = result.sample.Device;
   const std::string path = EventLogPath(front_.window.GetControlText(kOutputFileField));
   event_log_failed_ = false;
-  const int64_t now = UnixTime();
   for (const LineEvent& event : events) {
-    event_log_failed_ =
-        !AppendEventRow(data_files_, platform_.files, path, event) || event_log_failed_;
-    snapshot_.Count(event, now);
-    if (platform_.say) platform_.say(EventLine(event));
+    RecordEvent(event, path);
+    SendToWebhook(event);
   }
   for (const Notice& notice : notifier_.Poll(result.time, result.outcome, events))
     front_.tray.ShowNotice(kTrayIconId, notice.title, notice.text);
+}
+
+void Application::RecordEvent(const LineEvent& event, const std::string& event_log) {
+  event_log_failed_ =
+      !AppendEventRow(data_files_, platform_.files, event_log, event) || event_log_failed_;
+  snapshot_.Count(event, UnixTime());
+  if (platform_.say) platform_.say(EventLine(event));
+}
+
+void Application::StartWebhook() {
+  if (alerts_.settings.webhook.empty() || !platform_.make_poster) return;
+  std::shared_ptr<HttpPoster> poster = platform_.make_poster();
+  if (!poster) return;
+  WindowSystem& windows = front_.windows;
+  webhook_ = std::make_unique<WebhookSender>(
+      std::move(poster), [&windows] { windows.PostEvent({EventKind::kWebhookFailed}); });
+}
+
+void Application::SendToWebhook(const LineEvent& event) {
+  if (!webhook_) return;
+  webhook_->Send(alerts_.settings.webhook,
+                 WebhookMessage{EventTimeText(event.time), std::string(LineEventName(event.kind)),
+                                event.detail, last_device_, Notifier::Message(event)});
+}
+
+// Failed sends become one WEBHOOK_FAILED row at most once per cooldown; those that fail in the
+// meantime are counted and told with the next row. They are never sent again.
+void Application::ReportWebhookFailures() {
+  if (!webhook_ || quit_) return;
+  const auto now = std::chrono::steady_clock::now();
+  const auto cooldown = std::chrono::minutes(alerts_.settings.cooldown_minutes);
+  if (webhook_reported_ && now - *webhook_reported_ < cooldown) return;
+  const std::vector<WebhookFailure> failures = webhook_->TakeFailures();
+  if (failures.empty()) return;
+  webhook_reported_ = now;
+  const LineEvent event{LineEventKind::kWebhookFailed, CurrentDate(platform_.clock),
+                        WebhookFailureDetail(failures)};
+  const bool failed_before = event_log_failed_;
+  RecordEvent(event, EventLogPath(front_.window.GetControlText(kOutputFileField)));
+  if (event_log_failed_ && !failed_before)
+    front_.window.SetStatusText(kStatusLineField, std::string(kEventLogError), kCentred | kRaised);
 }
 
 // What the metrics endpoint serves from now on.
@@ -384,17 +430,17 @@ void Application::Publish(const PollResult& result) {
   s.last_poll_unix_time = UnixTime();
   s.last_poll_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - poll_started_).count();
-  ++s.polls[result.outcome == PollOutcome::kSample ? 0
-            : result.outcome == PollOutcome::kUnreachable ? 1 : 2];
+  ++s.polls[result.outcome == PollOutcome::kSample        ? 0
+            : result.outcome == PollOutcome::kUnreachable ? 1
+                                                          : 2];
   s.subscribed_kbps = ParseFloat(front_.window.GetControlText(kDownstreamMaxField));
   if (result.outcome == PollOutcome::kSample) {
     s.have_sample = true;
     s.sample = result.sample;
-    s.quality_percent =
-        result.sample.Connected != 0
-            ? QualityIndex(result.sample.Downstream_kbps, result.sample.SNR_local,
-                           static_cast<float>(s.subscribed_kbps))
-            : 0;
+    s.quality_percent = result.sample.Connected != 0
+                            ? QualityIndex(result.sample.Downstream_kbps, result.sample.SNR_local,
+                                           static_cast<float>(s.subscribed_kbps))
+                            : 0;
   }
   s.resyncs_total = detector_.ResyncsTotal();
   s.resyncs_today = detector_.ResyncsToday();
@@ -424,9 +470,10 @@ class EndpointReportHost : public ReportHost {
 // a place it cannot listen on is said once. The group is stored back as it was read.
 void Application::StartEndpoint(const IniFile& settings) {
   ExportSettings endpoint;
-  for (const auto& [key, value] : {std::pair<std::string_view, std::string*>{"listen", &endpoint.listen},
-                                   {"user", &endpoint.user},
-                                   {"crypted_password", &endpoint.password}}) {
+  for (const auto& [key, value] :
+       {std::pair<std::string_view, std::string*>{"listen", &endpoint.listen},
+        {"user", &endpoint.user},
+        {"crypted_password", &endpoint.password}}) {
     const std::string text = settings.Read(kExportGroup, key, "\x01");
     if (text == "\x01") continue;
     export_stored_.push_back({std::string(key), text});
@@ -482,9 +529,10 @@ int Application::Shutdown() {
   worker_.Cancel();
   const bool fetch_ended = worker_.FinishOrLeave(kFetchEndWait);
   poller_.Abandon();
+  const bool sender_ended = !webhook_ || webhook_->Stop();
   SaveSettingsNow();
   front_.tray.RemoveTrayIcon(kTrayIconId);
-  if (!fetch_ended) front_.process.EndProcessNow(ExitCode());
+  if (!fetch_ended || !sender_ended) front_.process.EndProcessNow(ExitCode());
   return ExitCode();
 }
 

@@ -5,19 +5,21 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/alerts.h"
 #include "app/events.h"
 #include "app/export_server.h"
-#include "app/line_metrics.h"
 #include "app/front_end.h"
+#include "app/line_metrics.h"
 #include "monitor/fetch_worker.h"
 #include "monitor/line_events.h"
 #include "monitor/page_fetcher.h"
 #include "monitor/poll.h"
 #include "monitor/preset.h"
+#include "monitor/webhook.h"
 #include "text/clock.h"
 #include "text/file_layer.h"
 #include "text/file_system.h"
@@ -50,6 +52,8 @@ struct Platform {
   std::function<void(const std::string&)> say;
   // The folder of the INI files when given (--config); otherwise beside the executable.
   std::string settings_folder;
+  // Makes the client that sends the webhook's messages, asked for only when a webhook is set.
+  std::function<std::shared_ptr<HttpPoster>()> make_poster;
 };
 
 // The whole program on a platform: start-up, the event loop, shutdown. Returns the exit code.
@@ -115,6 +119,10 @@ class Application : public EventSink {
   void FinishPoll();
   void FollowTheLine(const PollResult& result);
   void Publish(const PollResult& result);
+  void RecordEvent(const LineEvent& event, const std::string& event_log);
+  void StartWebhook();
+  void SendToWebhook(const LineEvent& event);
+  void ReportWebhookFailures();
   void StartEndpoint(const IniFile& settings);
   std::string ResyncNote() const;
   void RequestQuit();
@@ -131,6 +139,9 @@ class Application : public EventSink {
   LineEventDetector detector_;
   Notifier notifier_{AlertSettings{}};
   bool event_log_failed_ = false;
+  std::unique_ptr<WebhookSender> webhook_;
+  std::optional<std::chrono::steady_clock::time_point> webhook_reported_;
+  std::string last_device_;  // the device of the last sample, for the webhook's messages
   std::chrono::steady_clock::time_point poll_started_;
   LineSnapshot snapshot_;
   MetricsBoard board_;

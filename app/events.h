@@ -16,6 +16,7 @@ enum class EventKind {
   kSessionSaveRequest,    // the session may end: save now (the logout may still be cancelled)
   kTerminationRequested,  // SIGTERM, SIGINT or SIGHUP: end the program as a quit would
   kPollFetched,           // the poll's page fetch ended (posted from the fetch thread)
+  kWebhookFailed,         // a webhook message was not delivered (posted from its sender)
 };
 
 struct Event {

@@ -75,8 +75,13 @@ int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
   HeadlessTray tray;
   HeadlessDialogs dialogs(say);
   Platform platform{FrontEnd{window, loop, loop, tray, dialogs, host.Shell(), host.Process()},
-                    host.Files(), host.LocalClock(), host.Numbers(), host.Fetcher(), events};
+                    host.Files(),
+                    host.LocalClock(),
+                    host.Numbers(),
+                    host.Fetcher(),
+                    events};
   platform.headless = true;
+  platform.make_poster = [&host] { return host.MakePoster(); };
   platform.say = say;
   if (config) platform.settings_folder = arguments[2];
   return RunProgram(platform, kStartupArgument);
@@ -93,7 +98,10 @@ int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
     return RunReportCommand(report_host, StoredReportPlaces(host.Files(), host.Shell()), options);
   }
   const std::string first = arguments.empty() ? std::string() : arguments.front();
-  return host.RunDesktop([&first](Platform& platform) { return RunProgram(platform, first); });
+  return host.RunDesktop([&first, &host](Platform& platform) {
+    platform.make_poster = [&host] { return host.MakePoster(); };
+    return RunProgram(platform, first);
+  });
 }
 
 }  // namespace verdalin

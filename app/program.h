@@ -10,9 +10,10 @@
 #include "app/application.h"
 #include "app/front_end.h"
 #include "monitor/page_fetcher.h"
-#include "ui/locale_number.h"
+#include "monitor/webhook.h"
 #include "text/clock.h"
 #include "text/file_system.h"
+#include "ui/locale_number.h"
 
 namespace verdalin {
 
@@ -32,6 +33,8 @@ class ProgramHost {
   virtual ProcessServices& Process() = 0;
   virtual NumberFormatService& Numbers() = 0;
   virtual PageFetcher& Fetcher() = 0;
+  // A new client for the webhook's POSTs, with the page fetch's time limits.
+  virtual std::shared_ptr<HttpPoster> MakePoster() = 0;
   // One line on standard error (on Windows, the console the program was started from, if any).
   virtual void WriteError(const std::string& line) = 0;
   // Builds the desktop front end and runs `program` on it; its result is the exit code.

@@ -33,6 +33,7 @@ endfunction()
 # the same contract. A missing file is a configure error, not a silent gap.
 set(VERDALIN_SERVICE_NAMES clock debug_output file_system home_link known_folders locale_numbers
     page_fetch priority socket_layer startup_entry)
+list(APPEND VERDALIN_SERVICE_NAMES http_post)
 
 # verdalin_platform_sources(OUT NAME...): the platform folder's files for those names.
 function(verdalin_platform_sources out)

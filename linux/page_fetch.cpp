@@ -1,10 +1,7 @@
 // The status page fetch on Linux with libcurl: direct, uncached, bounded, cancellable.
-#include <curl/curl.h>
-
-#include <algorithm>
 #include <chrono>
-#include <mutex>
 
+#include "linux/curl_transfer.h"
 #include "monitor/page_fetcher.h"
 
 namespace verdalin {
@@ -12,9 +9,6 @@ namespace verdalin {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using EasyHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
-using MultiHandle = std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)>;
-using HeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
 struct Body {
   std::string text;
@@ -33,24 +27,14 @@ size_t AppendBody(char* data, size_t size, size_t count, void* user) {
   return bytes;
 }
 
-HeaderList NoCacheHeaders() {
-  curl_slist* list = curl_slist_append(nullptr, "Cache-Control: no-cache");
-  if (list != nullptr) list = curl_slist_append(list, "Pragma: no-cache");
-  return HeaderList(list, curl_slist_free_all);
-}
-
 // The options every attempt shares. Redirects are followed (as WinInet does by default), at
 // most five, and only to HTTP or HTTPS; curl gives the credentials to the host and port of the
 // address only, never to another one a redirect names. They are set as credentials, never put
 // into the address, so every byte of them reaches the gateway as typed.
 void ConfigureHandle(CURL* curl, const FetchRequest& request, curl_slist* headers, Body* body) {
+  SetCommonOptions(curl, headers);
   curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROXY, "");
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "QX@INET");
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_FAILONERROR, 0L);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -63,38 +47,16 @@ void ConfigureHandle(CURL* curl, const FetchRequest& request, curl_slist* header
   }
 }
 
-// Runs one transfer through a multi handle, so that a cancel wakes the wait at once.
-CURLcode Perform(CURL* curl, CancelToken& cancel) {
-  MultiHandle multi(curl_multi_init(), curl_multi_cleanup);
-  if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
-  CURLM* waker = multi.get();
-  cancel.OnCancel([waker] { curl_multi_wakeup(waker); });
-  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
-  for (int running = 1; running > 0 && !cancel.Cancelled();) {
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
-    if (running > 0) curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
-  }
-  int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
-    if (message->msg == CURLMSG_DONE && !cancel.Cancelled()) result = message->data.result;
-  cancel.OnCancel({});
-  curl_multi_remove_handle(multi.get(), curl);
-  return result;
-}
-
 class CurlPageFetcher : public PageFetcher {
  public:
-  explicit CurlPageFetcher(const FetchLimits& limits) : limits_(limits) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  }
+  explicit CurlPageFetcher(const FetchLimits& limits) : limits_(limits) {}
 
   // Any transfer error (a reset or a body shorter than announced, broken chunks), a time limit,
   // the size cap or a cancel makes the fetch a failure: a cut page is never a measurement.
   std::string FetchPage(const FetchRequest& request, CancelToken& cancel) override {
     if (!IsWebAddress(request.url)) return {};
-    EasyHandle curl(curl_easy_init(), curl_easy_cleanup);
-    HeaderList headers = NoCacheHeaders();
+    EasyHandle curl = NewEasyHandle();
+    HeaderList headers = HeaderLines({"Cache-Control: no-cache", "Pragma: no-cache"});
     if (!curl || !headers) return {};
     Body body;
     body.limit = limits_.max_body_bytes;
@@ -116,11 +78,9 @@ class CurlPageFetcher : public PageFetcher {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return CURLE_OPERATION_TIMEDOUT;
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, auth);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
-                     std::min(limits_.connect_timeout_ms, static_cast<long>(left.count())));
+    SetTimeLimits(curl, limits_.connect_timeout_ms, static_cast<long>(left.count()));
     body->text.clear();
-    return Perform(curl, cancel);
+    return PerformCancellable(curl, cancel);
   }
 
   static bool RefusedWithoutChallenge(CURL* curl) {

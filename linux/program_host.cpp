@@ -31,6 +31,10 @@ NumberFormatService& LinuxProgramHost::Numbers() {
   return PlatformNumberFormat();
 }
 
+std::shared_ptr<HttpPoster> LinuxProgramHost::MakePoster() {
+  return MakePlatformHttpPoster(FetchLimits{});
+}
+
 PageFetcher& LinuxProgramHost::Fetcher() {
   if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
   return *fetcher_;

@@ -17,6 +17,7 @@ class LinuxProgramHost : public ProgramHost {
   ProcessServices& Process() override { return process_; }
   NumberFormatService& Numbers() override;
   PageFetcher& Fetcher() override;
+  std::shared_ptr<HttpPoster> MakePoster() override;
   void WriteError(const std::string& line) override;
   int RunDesktop(const std::function<int(Platform&)>& program) override;
   // SIGTERM, SIGINT and SIGHUP taken by a thread of their own (sigwait): no handler, no pipe.

@@ -25,8 +25,12 @@ std::string EventLogPath(std::string_view data_log) {
   return folder + std::string(kEventsLogFileName);
 }
 
+std::string EventTimeText(int64_t time) {
+  return FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", DateValue(time));
+}
+
 std::string FormatEventRow(const LineEvent& event) {
-  std::string row = FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", DateValue(event.time));
+  std::string row = EventTimeText(event.time);
   row += ";";
   row += LineEventName(event.kind);
   row += ";\"" + ReplaceText(event.detail, "\"", "\"\"") + "\"\r\n";

@@ -23,13 +23,23 @@ Pages (those marked * ask for HTTP Basic authentication):
     /short                    a 200 announcing 1000 bytes, 500 sent, then the connection closed
     /reset                    a 200 announcing 1000 bytes, 500 sent, then the connection reset
     /badchunk                 a chunked 200 whose second chunk is cut off by a close
+Webhook receiver (POST; each body is kept under its tag, the request's head as for last-auth):
+    /_hook/<tag>              answers 200
+    /_hook500/<tag>           answers 500
+    /_hookslow/<tag>?delay=S  answers 200 after S seconds (default --slow-delay)
+    /_hookhang/<tag>          reads the request and never answers
+    /_hookmoved/<tag>         answers 302 to /_hook/<tag>-moved
 The gateway listens on a second port too (/_control/second-port), to tell where credentials go.
 Authenticated pages take ?cred=ID (credentials registered through the control endpoint,
 otherwise --user/--password) and ?tag=T (the request is remembered under T).
 Control:
     /_control/credentials?user=U&password=P   registers credentials, answers their ID
     /_control/last-auth?tag=T[&field=F]       JSON about the last request tagged T; with F
-        (present, user, password, agent, pragma, cache_control, count) only that value, raw
+        (present, user, password, agent, pragma, cache_control, content_type, count) only that
+        value, raw
+    /_control/hooks?tag=T                     the bodies posted under T, oldest first, as a JSON
+        list of strings: each body's bytes as they came, only quotes, backslashes and control
+        characters escaped
     /_control/ping                            "ok"
     /_control/second-port                     the second listening port
 Query values are percent-decoded as Latin-1, so every byte can be given.
@@ -71,6 +81,7 @@ class GatewayState:
         self.drop_every = drop_every
         self.drop_for = drop_for
         self.started = time.monotonic()
+        self.hooks = {}  # tag: the bodies posted to the webhook receiver
 
     def register(self, user, password):
         with self.lock:
@@ -86,6 +97,14 @@ class GatewayState:
         with self.lock:
             count = self.last.get(tag, {}).get("count", 0) + 1
             self.last[tag] = dict(record, count=count)
+
+    def keep_hook(self, tag, body):
+        with self.lock:
+            self.hooks.setdefault(tag, []).append(body)
+
+    def hook_bodies(self, tag):
+        with self.lock:
+            return list(self.hooks.get(tag, []))
 
     def recall(self, tag):
         with self.lock:
@@ -151,11 +170,10 @@ class GatewayHandler(BaseHTTPRequestHandler):
 
     # --- authentication -------------------------------------------------------------------
 
-    def authorized(self, query, challenge=True):
-        """Remembers the request's credentials under its tag; answers 401 unless they fit."""
+    def remember_request(self, tag):
+        """Remembers the request's head under TAG; gives its Basic credentials or None."""
         given = decode_basic(self.headers.get("Authorization"))
-        state = self.server.state
-        state.remember(query.get("tag", ""), {
+        self.server.state.remember(tag, {
             "path": self.path,
             "present": given is not None,
             "user": given[0] if given else "",
@@ -163,7 +181,14 @@ class GatewayHandler(BaseHTTPRequestHandler):
             "agent": self.headers.get("User-Agent", ""),
             "pragma": self.headers.get("Pragma", ""),
             "cache_control": self.headers.get("Cache-Control", ""),
+            "content_type": self.headers.get("Content-Type", ""),
         })
+        return given
+
+    def authorized(self, query, challenge=True):
+        """Remembers the request's credentials under its tag; answers 401 unless they fit."""
+        given = self.remember_request(query.get("tag", ""))
+        state = self.server.state
         if given is not None and given == state.expected(query.get("cred", "")):
             return True
         headers = [("WWW-Authenticate", 'Basic realm="Livebox"')] if challenge else []
@@ -303,6 +328,39 @@ class GatewayHandler(BaseHTTPRequestHandler):
         "/redirect": redirect_page, "/short": cut_page, "/reset": cut_page, "/badchunk": cut_page,
     }
 
+    # --- webhook receiver -----------------------------------------------------------------
+
+    def do_POST(self):
+        parts = urlsplit(self.path)
+        query = {k: v[-1] for k, v in parse_qs(parts.query, keep_blank_values=True,
+                                                   encoding="latin-1").items()}
+        kind, _, tag = parts.path.lstrip("/").partition("/")
+        answer = self.HOOKS.get(kind)
+        if answer is None or not tag:
+            return self.send_page(404, NOT_FOUND_PAGE)
+        self.remember_request(tag)
+        body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+        self.server.state.keep_hook(tag, body)
+        try:
+            answer(self, tag, query)
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def hook_answer(self, _tag, _query):
+        self.send_page(200, "ok\n")
+
+    def hook500_answer(self, _tag, _query):
+        self.send_page(500, "<html><body>500 Internal Server Error</body></html>\n")
+
+    def hookmoved_answer(self, tag, _query):
+        self.send_page(302, "<html><body>moved</body></html>\n",
+                       [("Location", "/_hook/%s-moved" % tag)])
+
+    HOOKS = {
+        "_hook": hook_answer, "_hook500": hook500_answer, "_hookslow": slow_page,
+        "_hookhang": hang_page, "_hookmoved": hookmoved_answer,
+    }
+
     # --- control --------------------------------------------------------------------------
 
     def control(self, action, query):
@@ -314,6 +372,11 @@ class GatewayHandler(BaseHTTPRequestHandler):
         if action == "credentials":
             return self.send_page(200, state.register(query.get("user", ""),
                                                       query.get("password", "")))
+        if action == "hooks":
+            bodies = [body.decode("utf-8", "surrogateescape")
+                      for body in state.hook_bodies(query.get("tag", ""))]
+            listed = json.dumps(bodies, ensure_ascii=False).encode("utf-8", "surrogateescape")
+            return self.send_page(200, listed.decode("latin-1"))
         if action == "last-auth":
             record = state.recall(query.get("tag", ""))
             field = query.get("field")

@@ -1,14 +1,10 @@
 // The status page fetch on Windows with WinInet: direct, reloaded, bounded, cancellable.
-#include <windows.h>
-#include <wininet.h>
-
 #include <algorithm>
 #include <chrono>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "monitor/page_fetcher.h"
+#include "win32/wininet_parts.h"
 
 namespace verdalin {
 
@@ -18,62 +14,10 @@ using Clock = std::chrono::steady_clock;
 constexpr DWORD kReadChunk = 2048;
 constexpr int kMaxRedirects = 5;
 
-struct UrlParts {
-  std::string host;
-  INTERNET_PORT port = 0;
-  std::string path;  // path and query, without the fragment
-  bool secure = false;
-  bool SameServer(const UrlParts& other) const {
-    return secure == other.secure && port == other.port &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, host.c_str(), -1,
-                          other.host.c_str(), -1) == CSTR_EQUAL;
-  }
-};
-
-bool CrackUrl(const std::string& url, UrlParts* parts) {
-  URL_COMPONENTSA components{};
-  components.dwStructSize = sizeof components;
-  components.dwHostNameLength = 1;  // non-zero: answer pointers into url
-  components.dwUrlPathLength = 1;
-  components.dwExtraInfoLength = 1;
-  components.dwUserNameLength = 1;
-  if (!InternetCrackUrlA(url.c_str(), 0, 0, &components)) return false;
-  if (components.lpszHostName == nullptr || components.dwHostNameLength == 0) return false;
-  if (components.nScheme != INTERNET_SCHEME_HTTP && components.nScheme != INTERNET_SCHEME_HTTPS)
-    return false;
-  parts->host.assign(components.lpszHostName, components.dwHostNameLength);
-  parts->port = components.nPort;
-  parts->secure = components.nScheme == INTERNET_SCHEME_HTTPS;
-  std::string path;
-  if (components.lpszUrlPath != nullptr) path.assign(components.lpszUrlPath, components.dwUrlPathLength);
-  if (components.lpszExtraInfo != nullptr)
-    path.append(components.lpszExtraInfo, components.dwExtraInfoLength);
-  path.resize(std::min(path.size(), path.find('#')));
-  parts->path = path.empty() ? std::string(1, '/') : path;
-  return true;
-}
-
-// Set on every handle: Wine takes the receive and send time-outs only from the connection and
-// request handles.
-void SetTimeouts(HINTERNET internet, const FetchLimits& limits) {
-  DWORD connect = static_cast<DWORD>(limits.connect_timeout_ms);
-  DWORD transfer = static_cast<DWORD>(limits.total_timeout_ms);
-  InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-  InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &transfer, sizeof transfer);
-  InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &transfer, sizeof transfer);
-}
-
 // Milliseconds left before the deadline, 0 once it has passed.
 DWORD MillisecondsLeft(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
   return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
-}
-
-DWORD QueryNumber(HINTERNET request, DWORD what, bool* found) {
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  *found = HttpQueryInfoA(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr) != FALSE;
-  return value;
 }
 
 std::string QueryText(HINTERNET request, DWORD what) {
@@ -82,41 +26,6 @@ std::string QueryText(HINTERNET request, DWORD what) {
   if (!HttpQueryInfoA(request, what, text, &size, nullptr)) return {};
   return std::string(text, size);
 }
-
-// The WinInet handles of one fetch. Another thread may close them all to cancel the fetch:
-// WinInet's blocking calls on a closed handle return at once.
-class Handles {
- public:
-  ~Handles() { CloseAll(); }
-  HINTERNET Keep(HINTERNET handle) {
-    std::lock_guard lock(mutex_);
-    if (closed_) {
-      if (handle != nullptr) InternetCloseHandle(handle);
-      return nullptr;
-    }
-    if (handle != nullptr) open_.push_back(handle);
-    return handle;
-  }
-  // Closes a request or connection that is done with, and forgets it.
-  void Close(HINTERNET handle) {
-    std::lock_guard lock(mutex_);
-    const auto found = std::find(open_.begin(), open_.end(), handle);
-    if (found == open_.end()) return;
-    InternetCloseHandle(handle);
-    open_.erase(found);
-  }
-  void CloseAll() {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
-    for (auto handle = open_.rbegin(); handle != open_.rend(); ++handle) InternetCloseHandle(*handle);
-    open_.clear();
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<HINTERNET> open_;
-  bool closed_ = false;
-};
 
 // Reads the body in chunks of at most 2048 bytes, each after a pause of 10 ms, until a read
 // gives nothing. WinInet's read waits until the whole chunk has come, so each read asks only
@@ -165,13 +74,9 @@ class WinInetPageFetcher : public PageFetcher {
     if (!IsWebAddress(request.url) || !CrackUrl(request.url, &named)) return {};
     Handles handles;
     cancel.OnCancel([&handles] { handles.CloseAll(); });
-    const HINTERNET internet =
-        handles.Keep(InternetOpenA("QX@INET", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    const HINTERNET internet = OpenSession(handles, limits_);
     std::string page;
-    if (internet != nullptr) {
-      SetTimeouts(internet, limits_);
-      page = Follow(internet, handles, request, named, deadline);
-    }
+    if (internet != nullptr) page = Follow(internet, handles, request, named, deadline);
     cancel.OnCancel({});
     return cancel.Cancelled() ? std::string() : page;
   }
@@ -193,11 +98,10 @@ class WinInetPageFetcher : public PageFetcher {
   std::string Get(HINTERNET internet, Handles& handles, const FetchRequest& request,
                   const UrlParts& target, bool credentials, Clock::time_point deadline,
                   std::string* location) {
-    const HINTERNET connection = handles.Keep(InternetConnectA(
-        internet, target.host.c_str(), target.port, credentials ? request.login.c_str() : nullptr,
-        credentials ? request.password.c_str() : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    const HINTERNET connection = OpenConnection(handles, internet, target, limits_,
+                                                credentials ? request.login.c_str() : nullptr,
+                                                credentials ? request.password.c_str() : nullptr);
     if (connection == nullptr) return {};
-    SetTimeouts(connection, limits_);
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT |
                   (target.secure ? INTERNET_FLAG_SECURE : 0);
     if (!credentials) flags |= INTERNET_FLAG_NO_AUTH;

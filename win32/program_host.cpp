@@ -40,6 +40,10 @@ NumberFormatService& Win32ProgramHost::Numbers() {
   return PlatformNumberFormat();
 }
 
+std::shared_ptr<HttpPoster> Win32ProgramHost::MakePoster() {
+  return MakePlatformHttpPoster(FetchLimits{});
+}
+
 PageFetcher& Win32ProgramHost::Fetcher() {
   if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
   return *fetcher_;

@@ -18,6 +18,7 @@ class Win32ProgramHost : public ProgramHost {
   ProcessServices& Process() override { return process_; }
   NumberFormatService& Numbers() override;
   PageFetcher& Fetcher() override;
+  std::shared_ptr<HttpPoster> MakePoster() override;
   // Standard error when the program has one, else the console of the process that started it.
   void WriteError(const std::string& line) override;
   int RunDesktop(const std::function<int(Platform&)>& program) override;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
+
 #include "fakes/app_harness.h"
 #include "fakes/gateway_pages.h"
 #include "monitor/event_log.h"
@@ -30,9 +33,10 @@ TEST(AlertSettings, BadValuesFallBackToTheDefaultsAndTheRestIsKeptAsWritten) {
   IniFile file(disk, kIni);
   StoreAlerts(file, alerts);
   ASSERT_TRUE(file.Save());
-  EXPECT_EQ(disk.files[kIni],
-            "[Settings]\r\nurl=x\r\n\r\n[Alerts]\r\nsnr_low_db=4,5\r\nsnr_rearm_db=7.0\r\n"
-            "crc_per_minute=10\r\nnotify=0\r\ncooldown_minutes=15\r\nwebhook=http://127.0.0.1:9/h\r\n");
+  EXPECT_EQ(
+      disk.files[kIni],
+      "[Settings]\r\nurl=x\r\n\r\n[Alerts]\r\nsnr_low_db=4,5\r\nsnr_rearm_db=7.0\r\n"
+      "crc_per_minute=10\r\nnotify=0\r\ncooldown_minutes=15\r\nwebhook=http://127.0.0.1:9/h\r\n");
   // A re-arm threshold below the low one: both go back to their defaults.
   disk.files[kIni] = "[Alerts]\r\nsnr_low_db=9\r\nsnr_rearm_db=8\r\n";
   alerts = LoadAlerts(disk, kIni);
@@ -70,11 +74,11 @@ TEST(Notifier, EachKindTellsOncePerCooldownAndAnOutageAtItsSecondFailure) {
 }
 
 TEST(Notifier, MessagesReadTheDetail) {
-  EXPECT_EQ(Notifier::Message(Event(LineEventKind::kSyncBack,
-                                    "down_kbps=8128 up_kbps=1024 outage_s=3720")),
+  EXPECT_EQ(Notifier::Message(
+                Event(LineEventKind::kSyncBack, "down_kbps=8128 up_kbps=1024 outage_s=3720")),
             "ADSL line back in sync at 8128/1024 kbps after 1 h 2 min");
-  EXPECT_EQ(Notifier::Message(Event(LineEventKind::kSnrLow,
-                                    "direction=up snr_db=5.20 threshold_db=6.00")),
+  EXPECT_EQ(Notifier::Message(
+                Event(LineEventKind::kSnrLow, "direction=up snr_db=5.20 threshold_db=6.00")),
             "Low upstream SNR margin 5.20 dB (below 6.00 dB)");
   EXPECT_EQ(Notifier::Message(Event(LineEventKind::kRetrain,
                                     "down_kbps=6000 up_kbps=1024 old_down_kbps=8128 "
@@ -94,9 +98,10 @@ TEST(EventLog, RowsAfterAHeaderBesideTheDataLog) {
   event.kind = LineEventKind::kGatewayUnreachable;
   event.detail = "";
   ASSERT_TRUE(AppendEventRow(files, disk, "C:\\logs\\Verdalin_Events.csv", event));
-  EXPECT_EQ(disk.files["C:\\logs\\Verdalin_Events.csv"],
-            "Date;Event;Detail\r\n2006/12/07 21:05:09;SYNC_BACK;\"down_kbps=8128 note=\"\"x\"\"\"\r\n"
-            "2006/12/07 21:05:09;GATEWAY_UNREACHABLE;\"\"\r\n");
+  EXPECT_EQ(
+      disk.files["C:\\logs\\Verdalin_Events.csv"],
+      "Date;Event;Detail\r\n2006/12/07 21:05:09;SYNC_BACK;\"down_kbps=8128 note=\"\"x\"\"\"\r\n"
+      "2006/12/07 21:05:09;GATEWAY_UNREACHABLE;\"\"\r\n");
   EXPECT_FALSE(AppendEventRow(files, disk, "C:\\missing\\Verdalin_Events.csv", event));
 }
 
@@ -115,7 +120,8 @@ TEST(LineFollowing, APollsEventsReachTheLogTheTrayAndTheStatusLine) {
     h.Send(EventKind::kTimerTick, 1);
   }
   const std::string log = h.disk.files["C:\\Users\\me\\Documents\\Verdalin_Events.csv"];
-  EXPECT_NE(log.find(";SYNC_LOST;\"last_down_kbps=8192 last_up_kbps=1024\"\r\n"), std::string::npos);
+  EXPECT_NE(log.find(";SYNC_LOST;\"last_down_kbps=8192 last_up_kbps=1024\"\r\n"),
+            std::string::npos);
   EXPECT_EQ(LogCount(h.log, "notice Verdalin: ADSL line lost sync"), 1);  // the cooldown holds
   EXPECT_EQ(h.front.status[kStatusLineField].text.find("Resyncs today: 2"),
             h.front.status[kStatusLineField].text.size() - 16);
@@ -124,6 +130,51 @@ TEST(LineFollowing, APollsEventsReachTheLogTheTrayAndTheStatusLine) {
   EXPECT_EQ(h.front.status[kStatusLineField].text.find("Resyncs"), std::string::npos);
   h.app.Shutdown();
   EXPECT_EQ(ReadPreference(h.disk, "Alerts", "cooldown_minutes", "", AppHarness::kSettings), "15");
+}
+
+// A receiver that answers every POST with 500 and keeps the bodies.
+struct FailingPoster : HttpPoster {
+  PostResult Post(const std::string& url, const std::string& body, CancelToken&) override {
+    std::lock_guard lock(mutex);
+    bodies.push_back(url + " " + body);
+    return {PostError::kNone, 500};
+  }
+  std::mutex mutex;
+  std::vector<std::string> bodies;
+};
+
+// Each event goes to the webhook with the device it happened on; failed sends become one
+// WEBHOOK_FAILED row, then nothing more until the cooldown has passed.
+TEST(LineFollowing, EventsGoToTheWebhookAndItsFailuresAreLoggedOncePerCooldown) {
+  AppHarness h;
+  const auto poster = std::make_shared<FailingPoster>();
+  h.platform.make_poster = [poster] { return poster; };
+  h.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=INVENTEL\r\n";
+  h.disk.files[AppHarness::kSettings] =
+      "[Settings]\r\npreset=0\r\n[Alerts]\r\nwebhook=http://127.0.0.1:9/hook\r\n";
+  ASSERT_TRUE(h.Start());
+  PageValues values;
+  const auto poll_and_take_wakes = [&](const char* down) {
+    values.down = down;
+    h.fetcher.page = InventelPage(values);
+    h.Send(EventKind::kTimerTick, 1);
+    while (const auto event = h.front.TakePosted(std::chrono::milliseconds(300)))
+      h.app.Dispatch(*event);
+  };
+  for (const char* down : {"8192", "0", "8192", "0"}) poll_and_take_wakes(down);
+  {
+    std::lock_guard lock(poster->mutex);
+    ASSERT_EQ(poster->bodies.size(), 3u);
+    EXPECT_EQ(poster->bodies[0],
+              "http://127.0.0.1:9/hook {\"time\":\"2006/12/30 21:05:09\",\"event\":\"SYNC_LOST\","
+              "\"detail\":\"last_down_kbps=8192 last_up_kbps=1024\",\"device\":\"LiveBox "
+              "Inventel\",\"message\":\"ADSL line lost sync\"}");
+  }
+  const std::string log = h.disk.files["C:\\Users\\me\\Documents\\Verdalin_Events.csv"];
+  const std::size_t first = log.find(";WEBHOOK_FAILED;\"reason=status_500 count=");
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find(";WEBHOOK_FAILED;", first + 1), std::string::npos) << log;
+  h.app.Shutdown();
 }
 
 }  // namespace

@@ -13,13 +13,6 @@ namespace {
 
 using PageFetch = FakeGatewayTest;
 
-FetchLimits ShortLimits() {
-  FetchLimits limits;
-  limits.connect_timeout_ms = 1000;
-  limits.total_timeout_ms = 1000;
-  return limits;
-}
-
 TEST_F(PageFetch, AnswersTheChallengeAndGetsEachStatusPage) {
   const std::vector<std::pair<std::string, std::string>> pages = {
       {"inventel", "ADSL_DOWNSTREAM=17904<br>\r\n"},

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "monitor/page_fetcher.h"
 
@@ -34,6 +35,14 @@ inline std::string NumberedRecords(std::size_t size) {
     out += record;
   }
   return out.substr(0, size);
+}
+
+// One second for the connection and one for the whole request.
+inline FetchLimits ShortLimits() {
+  FetchLimits limits;
+  limits.connect_timeout_ms = 1000;
+  limits.total_timeout_ms = 1000;
+  return limits;
 }
 
 class FakeGatewayTest : public ::testing::Test {
@@ -79,6 +88,14 @@ long long MillisecondsOf(Call call) {
   call();
   auto spent = std::chrono::steady_clock::now() - start;
   return std::chrono::duration_cast<std::chrono::milliseconds>(spent).count();
+}
+
+// Polls `done` every 10 ms for up to 5 s; its last answer.
+template <typename Done>
+bool WaitUntil(Done done) {
+  for (int i = 0; i < 500 && !done(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
 }
 
 }  // namespace verdalin

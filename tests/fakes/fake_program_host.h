@@ -22,6 +22,7 @@ class FakeProgramHost : public ProgramHost {
   ProcessServices& Process() override { return h.front; }
   NumberFormatService& Numbers() override { return h.numbers; }
   PageFetcher& Fetcher() override { return h.fetcher; }
+  std::shared_ptr<HttpPoster> MakePoster() override { return nullptr; }
   void WriteError(const std::string& line) override {
     std::lock_guard lock(mutex);
     errors.push_back(line);
