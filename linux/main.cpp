@@ -1,10 +1,16 @@
 // The Linux program: its platform, handed to the core's entry point with the command line.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "linux/program_host.h"
 
 int main(int argc, char** argv) {
+#ifndef VERDALIN_HEADLESS_ONLY
+  // Without a window the GUI libraries are not wanted at all: the Qt-free build takes over.
+  if (argc > 1 && std::string_view(argv[1]) == verdalin::kHeadlessOption)
+    verdalin::ExecHeadlessProgram(argv);
+#endif
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   verdalin::LinuxProgramHost host(argc, argv);
   return verdalin::Main(host, arguments);

@@ -3,19 +3,14 @@
 #include "linux/program_host.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
-#include <QApplication>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <thread>
 
-#include "linux/dialogs.h"
-#include "linux/interval_timer.h"
-#include "linux/main_window.h"
-#include "linux/pictures.h"
-#include "linux/session_end.h"
-#include "linux/tray_area.h"
+#include "linux/desktop.h"
 
 namespace verdalin {
 
@@ -83,24 +78,18 @@ void LinuxProgramHost::WriteError(const std::string& line) {
 }
 
 int LinuxProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
-  QApplication application(argc_, argv_);
-  EventRelay events;
-  const FrontEndResources resources = LoadFrontEndResources();
-  SetUpToolkit(resources.icon);
-  MainWindow window(resources, events);
-  QtIntervalTimer timer(events);
-  QtTrayArea tray(resources.icon, events);
-  QtDialogs dialogs(&window);
-  PlatformProcess process;
-  SessionEnd session_end(events);
-  const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
-  Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell_, process},
-                    PlatformFileSystem(),
-                    SystemClock(),
-                    PlatformNumberFormat(),
-                    *fetcher,
-                    events};
-  return program(platform);
+  return RunQtDesktop(argc_, argv_, shell_, program);
+}
+
+void ExecHeadlessProgram(char** argv) {
+  const std::string own = ExecutablePath();
+  const std::string folder = own.substr(0, own.rfind('/') + 1);
+  for (const std::string& place :
+       {folder + kHeadlessProgram, folder + "../lib/verdalin/" + kHeadlessProgram}) {
+    if (access(place.c_str(), X_OK) != 0) continue;
+    argv[0] = const_cast<char*>(place.c_str());
+    execv(place.c_str(), argv);  // returns only when it failed: the program runs as it is
+  }
 }
 
 }  // namespace verdalin

@@ -31,4 +31,10 @@ class LinuxProgramHost : public ProgramHost {
   std::unique_ptr<PageFetcher> fetcher_;
 };
 
+// The program without a window, built without Qt so that it never loads the GUI libraries.
+inline constexpr const char* kHeadlessProgram = "verdalin-headless";
+// Replaces the process with that program, looked for beside this one and in ../lib/verdalin/, with
+// the same command line; returns when there is none or it cannot run (the caller then goes on).
+void ExecHeadlessProgram(char** argv);
+
 }  // namespace verdalin

@@ -11,6 +11,7 @@ import gzip
 import os
 import shutil
 import signal
+import socket
 import stat
 import subprocess
 import sys
@@ -144,6 +145,41 @@ def check_program(build, root, gateway):
         folder.close()
 
 
+def check_headless(root, gateway):
+    """The installed program hands "--headless" over to its build without Qt: it polls, and no
+    GUI library is ever mapped into it."""
+    folder = tempfile.mkdtemp(prefix="verdalin-deb-headless-")
+    try:
+        output = os.path.join(folder, "log.csv")
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        write_ini(os.path.join(folder, "Verdalin_Settings.ini"), [
+            ("Settings", [("url", gateway.page_address("inventel", "u", "p", "deb-headless")),
+                          ("login", "u"), ("delay", "3600"), ("output_file", output)]),
+            ("Export", [("listen", "127.0.0.1:%d" % port)])])
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env.pop("QT_QPA_PLATFORM", None)
+        program = subprocess.Popen([os.path.join(root, "usr", "bin", "verdalin"), "--headless",
+                                    "--config", folder], env=env, stderr=subprocess.DEVNULL)
+        try:
+            wait_for(lambda: os.path.exists(output) or program.poll() is not None, 20, "a row")
+            exe = os.readlink("/proc/%d/exe" % program.pid)
+            maps = open("/proc/%d/maps" % program.pid).read()
+            expect(exe == os.path.join(root, "usr", "lib", "verdalin", "verdalin-headless"),
+                   "the headless build runs: " + exe)
+            expect("libQt" not in maps, "no Qt library is mapped")
+            program.send_signal(signal.SIGTERM)
+            expect(program.wait(15) == 0, "SIGTERM ends it with 0")
+        finally:
+            if program.poll() is None:
+                program.kill()
+                program.wait()
+        print("ok --headless: the build without Qt, polling")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def main():
     build, deb, version = sys.argv[1:4]
     if not os.path.exists(deb):
@@ -154,7 +190,9 @@ def main():
         subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
         check_control(deb, version)
         check_files(root, version)
-        check_program(build, root, Gateway())
+        gateway = Gateway()
+        check_program(build, root, gateway)
+        check_headless(root, gateway)
         check_lintian(deb)
     finally:
         os.chmod(os.path.join(root, "usr", "bin"), 0o755)

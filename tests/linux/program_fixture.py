@@ -95,7 +95,8 @@ class ProgramFolder:
             self.program_dir = os.path.join(self.root, "program été")
             os.makedirs(self.program_dir)
             self.program = os.path.join(self.program_dir, "verdalin")
-            shutil.copy2(os.path.join(build, "verdalin"), self.program)
+            for name in ("verdalin", "verdalin-headless"):  # the second runs "--headless"
+                shutil.copy2(os.path.join(build, name), self.program_dir)
         self.settings = os.path.join(self.program_dir, "Verdalin_Settings.ini")
         self.presets = os.path.join(self.program_dir, "Verdalin_Presets.ini")
         self.process = None

@@ -1,0 +1,39 @@
+// The Qt desktop front end, built and run: the only part of the Linux program that needs Qt.
+#include "linux/desktop.h"
+
+#include <QApplication>
+#include <memory>
+
+#include "app/platform.h"
+#include "linux/dialogs.h"
+#include "linux/interval_timer.h"
+#include "linux/main_window.h"
+#include "linux/pictures.h"
+#include "linux/session_end.h"
+#include "linux/tray_area.h"
+
+namespace verdalin {
+
+int RunQtDesktop(int& argc, char** argv, ShellServices& shell,
+                 const std::function<int(Platform&)>& program) {
+  QApplication application(argc, argv);
+  EventRelay events;
+  const FrontEndResources resources = LoadFrontEndResources();
+  SetUpToolkit(resources.icon);
+  MainWindow window(resources, events);
+  QtIntervalTimer timer(events);
+  QtTrayArea tray(resources.icon, events);
+  QtDialogs dialogs(&window);
+  PlatformProcess process;
+  SessionEnd session_end(events);
+  const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
+  Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell, process},
+                    PlatformFileSystem(),
+                    SystemClock(),
+                    PlatformNumberFormat(),
+                    *fetcher,
+                    events};
+  return program(platform);
+}
+
+}  // namespace verdalin

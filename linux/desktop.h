@@ -1,0 +1,16 @@
+// The Qt desktop front end as the Linux program starts it; the program without a window is built
+// without it.
+#pragma once
+
+#include <functional>
+
+#include "app/application.h"
+
+namespace verdalin {
+
+// Builds the window, tray, timer and dialogs on a QApplication and runs `program` on them; Qt
+// takes its own options out of the command line. Returns the exit code.
+int RunQtDesktop(int& argc, char** argv, ShellServices& shell,
+                 const std::function<int(Platform&)>& program);
+
+}  // namespace verdalin
