@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/linux"
 demo="$root/build/demo"
 seconds=${DEMO_SECONDS:-20}
-for file in "$build/verdalin" "$build/linux/verdalin_store_password"; do
+for file in "$build/verdalin" "$build/verdalin-headless" "$build/linux/verdalin_store_password"; do
   [ -x "$file" ] || { echo "demo.sh: $file is missing: run make linux first" >&2; exit 1; }
 done
 
@@ -21,13 +21,27 @@ stop_all() {
     wait "$pid" 2>/dev/null || true
   done
 }
-trap stop_all EXIT
+# The history of what the demo polled, written beside the log when the demo ends.
+write_report() {
+  [ -s "$csv" ] || return 0
+  report="$demo/Verdalin_Report.html"
+  if "$demo/verdalin" --report "$csv" --out "$report" --no-open 2>"$demo/report.log"; then
+    echo "History report of these polls: $report (open it in a browser)."
+  else
+    echo "demo.sh: the history report could not be written: $(cat "$demo/report.log")" >&2
+  fi
+}
+on_exit() {
+  stop_all
+  write_report
+}
+trap on_exit EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
 rm -rf "$demo"
 mkdir -p "$demo/home/.config"
-cp "$build/verdalin" "$demo/verdalin"
+cp "$build/verdalin" "$build/verdalin-headless" "$demo/"
 
 user=demo
 password=demo-pass
