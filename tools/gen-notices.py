@@ -6,8 +6,9 @@
   gen-notices.py copyright OUT  the Debian package's machine-readable copyright file
 
 The texts come from the installed Debian packages' copyright files (the packages the build
-links or cross-builds from), from /usr/share/common-licenses, and from node_modules (uPlot):
-nothing here is typed from memory.
+links or cross-builds from), from /usr/share/common-licenses, node_modules (uPlot) and
+from cpp-httplib's source package (fetched by tools/fetch-httplib.sh): nothing here is typed
+from memory.
 """
 
 import os
@@ -17,6 +18,9 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DOC = "/usr/share/doc"
 UPLOT_LICENSE = os.path.join(ROOT, "node_modules", "uplot", "LICENSE")
+# Where the build keeps cpp-httplib's header and licence (tools/fetch-httplib.sh).
+HTTPLIB_LICENSE = os.environ.get("VERDALIN_HTTPLIB_LICENSE",
+                                 os.path.join(ROOT, "build", "third-party", "cpp-httplib", "LICENSE"))
 EXE = "verdalin.exe (Windows, linked statically)"
 LINUX = "the Linux program (linked dynamically)"
 BOTH = "both programs"
@@ -105,6 +109,8 @@ def qt():
 
 SECTIONS = [
     ("uPlot", "the history report's charts, embedded in " + BOTH, lambda: read(UPLOT_LICENSE)),
+    ("cpp-httplib", "the metrics endpoint's server, compiled into " + BOTH,
+     lambda: read(HTTPLIB_LICENSE)),
     ("libpng", "the banner picture's decoder, in " + BOTH, lambda: dep5("libpng-dev", "*")),
     ("zlib", "under libpng, in " + BOTH, lambda: dep5("zlib1g", "*")),
     ("MinGW-w64 runtime", EXE,
@@ -141,6 +147,7 @@ def debian_copyright():
     holder = re.search(r"^Copyright \(c\) (.+)$", project, re.M).group(1)
     uplot = read(UPLOT_LICENSE)
     uplot_holder = re.search(r"^Copyright \(c\) (.+)$", uplot, re.M).group(1)
+    httplib_holder = re.search(r"^Copyright \(c\) (.+)$", read(HTTPLIB_LICENSE), re.M).group(1)
     body = project.split(holder, 1)[1]
     return ("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
             "Upstream-Name: Verdalin\n"
@@ -150,7 +157,9 @@ def debian_copyright():
             "Files: *\nCopyright: %s\nLicense: Expat\n\n"
             "Files: node_modules/uplot/*\nCopyright: %s\nLicense: Expat\n"
             "Comment: uPlot draws the history report's charts; it is embedded in the program.\n\n"
-            "License: Expat\n%s\n" % (holder, uplot_holder, folded(body)))
+            "Files: third-party/cpp-httplib/*\nCopyright: %s\nLicense: Expat\n"
+            "Comment: cpp-httplib serves the metrics endpoint; it is compiled into the program.\n\n"
+            "License: Expat\n%s\n" % (holder, uplot_holder, httplib_holder, folded(body)))
 
 
 def main():
