@@ -5,6 +5,12 @@
 #include <string>
 
 #include "app/front_end.h"
+#include "app/program.h"
+#include "monitor/page_fetcher.h"
+#include "monitor/webhook.h"
+#include "text/clock.h"
+#include "text/file_system.h"
+#include "ui/locale_number.h"
 
 namespace verdalin {
 
@@ -59,6 +65,31 @@ class PlatformProcess : public ProcessServices {
   void SetPriority(PriorityClass priority) override { SetProcessPriority(priority); }
   bool StartSocketLayer() override { return verdalin::StartSocketLayer(); }
   void EndProcessNow(int code) override { verdalin::EndProcessNow(code); }
+};
+
+// What both platforms' entry points offer alike, from the functions each platform realises; a
+// host adds its standard error, its desktop front end and its termination watch.
+class PlatformHost : public ProgramHost {
+ public:
+  FileSystem& Files() override { return PlatformFileSystem(); }
+  const Clock& LocalClock() override { return SystemClock(); }
+  ShellServices& Shell() override { return shell_; }
+  ProcessServices& Process() override { return process_; }
+  NumberFormatService& Numbers() override { return PlatformNumberFormat(); }
+  PageFetcher& Fetcher() override {
+    if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
+    return *fetcher_;
+  }
+  std::shared_ptr<HttpPoster> MakePoster() override {
+    return MakePlatformHttpPoster(FetchLimits{});
+  }
+
+ protected:
+  PlatformShell shell_;
+  PlatformProcess process_;
+
+ private:
+  std::unique_ptr<PageFetcher> fetcher_;
 };
 
 }  // namespace verdalin

@@ -53,6 +53,16 @@ std::string FirstParameter(std::string_view command_line) {
   return arguments.empty() ? std::string() : arguments.front();
 }
 
+Platform HostPlatform(ProgramHost& host, WindowControls& window, WindowSystem& windows,
+                      IntervalTimer& timer, TrayArea& tray, Dialogs& dialogs, EventRelay& events) {
+  return Platform{FrontEnd{window, windows, timer, tray, dialogs, host.Shell(), host.Process()},
+                  host.Files(),
+                  host.LocalClock(),
+                  host.Numbers(),
+                  host.Fetcher(),
+                  events};
+}
+
 namespace {
 
 // The program without a window: the same core on a front end in memory, monitoring on from the
@@ -74,12 +84,7 @@ int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
   HeadlessWindow window(say);
   HeadlessTray tray;
   HeadlessDialogs dialogs(say);
-  Platform platform{FrontEnd{window, loop, loop, tray, dialogs, host.Shell(), host.Process()},
-                    host.Files(),
-                    host.LocalClock(),
-                    host.Numbers(),
-                    host.Fetcher(),
-                    events};
+  Platform platform = HostPlatform(host, window, loop, loop, tray, dialogs, events);
   platform.headless = true;
   platform.make_poster = [&host] { return host.MakePoster(); };
   platform.say = say;

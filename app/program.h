@@ -44,6 +44,10 @@ class ProgramHost {
   virtual std::unique_ptr<Watch> WatchTermination(WindowSystem& loop) = 0;
 };
 
+// The platform of a front end on this host: the host's services beside the front end's parts.
+Platform HostPlatform(ProgramHost& host, WindowControls& window, WindowSystem& windows,
+                      IntervalTimer& timer, TrayArea& tray, Dialogs& dialogs, EventRelay& events);
+
 // "--report [options]" writes a history report and opens it, without a window;
 // "--headless [--config DIR]" monitors without a window or a display, events said on standard
 // error and the metrics endpoint on; anything else runs the desktop program, in the tray with

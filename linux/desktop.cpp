@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/platform.h"
 #include "linux/dialogs.h"
 #include "linux/interval_timer.h"
 #include "linux/main_window.h"
@@ -14,7 +13,7 @@
 
 namespace verdalin {
 
-int RunQtDesktop(int& argc, char** argv, ShellServices& shell,
+int RunQtDesktop(int& argc, char** argv, ProgramHost& host,
                  const std::function<int(Platform&)>& program) {
   QApplication application(argc, argv);
   EventRelay events;
@@ -24,15 +23,8 @@ int RunQtDesktop(int& argc, char** argv, ShellServices& shell,
   QtIntervalTimer timer(events);
   QtTrayArea tray(resources.icon, events);
   QtDialogs dialogs(&window);
-  PlatformProcess process;
   SessionEnd session_end(events);
-  const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
-  Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell, process},
-                    PlatformFileSystem(),
-                    SystemClock(),
-                    PlatformNumberFormat(),
-                    *fetcher,
-                    events};
+  Platform platform = HostPlatform(host, window, window, timer, tray, dialogs, events);
   return program(platform);
 }
 

@@ -4,13 +4,13 @@
 
 #include <functional>
 
-#include "app/application.h"
+#include "app/program.h"
 
 namespace verdalin {
 
 // Builds the window, tray, timer and dialogs on a QApplication and runs `program` on them; Qt
 // takes its own options out of the command line. Returns the exit code.
-int RunQtDesktop(int& argc, char** argv, ShellServices& shell,
+int RunQtDesktop(int& argc, char** argv, ProgramHost& host,
                  const std::function<int(Platform&)>& program);
 
 }  // namespace verdalin

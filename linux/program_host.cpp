@@ -14,27 +14,6 @@
 
 namespace verdalin {
 
-FileSystem& LinuxProgramHost::Files() {
-  return PlatformFileSystem();
-}
-
-const Clock& LinuxProgramHost::LocalClock() {
-  return SystemClock();
-}
-
-NumberFormatService& LinuxProgramHost::Numbers() {
-  return PlatformNumberFormat();
-}
-
-std::shared_ptr<HttpPoster> LinuxProgramHost::MakePoster() {
-  return MakePlatformHttpPoster(FetchLimits{});
-}
-
-PageFetcher& LinuxProgramHost::Fetcher() {
-  if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
-  return *fetcher_;
-}
-
 namespace {
 
 sigset_t TerminationSignals() {
@@ -78,7 +57,7 @@ void LinuxProgramHost::WriteError(const std::string& line) {
 }
 
 int LinuxProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
-  return RunQtDesktop(argc_, argv_, shell_, program);
+  return RunQtDesktop(argc_, argv_, *this, program);
 }
 
 void ExecHeadlessProgram(char** argv) {

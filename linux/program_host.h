@@ -7,17 +7,10 @@
 
 namespace verdalin {
 
-class LinuxProgramHost : public ProgramHost {
+class LinuxProgramHost : public PlatformHost {
  public:
   // Qt takes its own options out of the command line when the desktop starts.
   LinuxProgramHost(int& argc, char** argv) : argc_(argc), argv_(argv) {}
-  FileSystem& Files() override;
-  const Clock& LocalClock() override;
-  ShellServices& Shell() override { return shell_; }
-  ProcessServices& Process() override { return process_; }
-  NumberFormatService& Numbers() override;
-  PageFetcher& Fetcher() override;
-  std::shared_ptr<HttpPoster> MakePoster() override;
   void WriteError(const std::string& line) override;
   int RunDesktop(const std::function<int(Platform&)>& program) override;
   // SIGTERM, SIGINT and SIGHUP taken by a thread of their own (sigwait): no handler, no pipe.
@@ -26,9 +19,6 @@ class LinuxProgramHost : public ProgramHost {
  private:
   int& argc_;
   char** argv_;
-  PlatformShell shell_;
-  PlatformProcess process_;
-  std::unique_ptr<PageFetcher> fetcher_;
 };
 
 // The program without a window, built without Qt so that it never loads the GUI libraries.

@@ -28,27 +28,6 @@ HANDLE ErrorOutput() {
 
 }  // namespace
 
-FileSystem& Win32ProgramHost::Files() {
-  return PlatformFileSystem();
-}
-
-const Clock& Win32ProgramHost::LocalClock() {
-  return SystemClock();
-}
-
-NumberFormatService& Win32ProgramHost::Numbers() {
-  return PlatformNumberFormat();
-}
-
-std::shared_ptr<HttpPoster> Win32ProgramHost::MakePoster() {
-  return MakePlatformHttpPoster(FetchLimits{});
-}
-
-PageFetcher& Win32ProgramHost::Fetcher() {
-  if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
-  return *fetcher_;
-}
-
 void Win32ProgramHost::WriteError(const std::string& line) {
   static const HANDLE output = ErrorOutput();
   if (output == INVALID_HANDLE_VALUE) return;
@@ -67,14 +46,7 @@ int Win32ProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
     Win32IntervalTimer timer(window);
     Win32Tray tray(window);
     Win32Dialogs dialogs(window);
-    PlatformProcess process;
-    const std::unique_ptr<PageFetcher> fetcher = MakePlatformPageFetcher();
-    Platform platform{FrontEnd{window, window, timer, tray, dialogs, shell_, process},
-                      PlatformFileSystem(),
-                      SystemClock(),
-                      PlatformNumberFormat(),
-                      *fetcher,
-                      events};
+    Platform platform = HostPlatform(*this, window, window, timer, tray, dialogs, events);
     exit_code = program(platform);
   }
   WSACleanup();

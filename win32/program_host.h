@@ -9,16 +9,9 @@
 
 namespace verdalin {
 
-class Win32ProgramHost : public ProgramHost {
+class Win32ProgramHost : public PlatformHost {
  public:
   explicit Win32ProgramHost(HINSTANCE instance) : instance_(instance) {}
-  FileSystem& Files() override;
-  const Clock& LocalClock() override;
-  ShellServices& Shell() override { return shell_; }
-  ProcessServices& Process() override { return process_; }
-  NumberFormatService& Numbers() override;
-  PageFetcher& Fetcher() override;
-  std::shared_ptr<HttpPoster> MakePoster() override;
   // Standard error when the program has one, else the console of the process that started it.
   void WriteError(const std::string& line) override;
   int RunDesktop(const std::function<int(Platform&)>& program) override;
@@ -27,9 +20,6 @@ class Win32ProgramHost : public ProgramHost {
 
  private:
   HINSTANCE instance_;
-  PlatformShell shell_;
-  PlatformProcess process_;
-  std::unique_ptr<PageFetcher> fetcher_;
 };
 
 }  // namespace verdalin
