@@ -49,7 +49,8 @@ def expected_samples():
         ("dsl_signal_to_noise_margin_db", (("direction", "up"),)): v.snr_up,
         ("dsl_errors_total", (("err", "crc"), ("loc", "near"))): v.crc_errors,
         # The sample keeps the firmware as the CSV row does: a semicolon becomes a comma.
-        ("dsl_info", (("device", "LiveBox Inventel"), ("firmware", v.firmware.replace(";", ",")))): 1,
+        ("dsl_info", (("device", "LiveBox Inventel"),
+                      ("firmware", v.firmware.replace(";", ",")))): 1,
         ("dsl_line_info", (("mode", v.mode), ("type", v.line_type))): 1,
         ("verdalin_poll_success", ()): 1,
         ("verdalin_resyncs_total", ()): 1,
@@ -100,7 +101,8 @@ def check_dashboard(samples):
     names = {name for name, _ in samples}
     asked = 0
     for panel in board["panels"]:
-        expect(panel["datasource"]["uid"] == "${DS_PROMETHEUS}", "%s: its datasource" % panel["title"])
+        expect(panel["datasource"]["uid"] == "${DS_PROMETHEUS}",
+               "%s: its datasource" % panel["title"])
         for target in panel["targets"]:
             for name, matchers in re.findall(r'\b((?:dsl|verdalin)_[a-z_]+)(?:\{([^}]*)\})?',
                                              target["expr"]):
@@ -148,7 +150,8 @@ def metrics_quickly(folder, what):
     started = time.monotonic()
     status, _headers, _body = http_get(folder.port, "/metrics", timeout=1)
     seconds = time.monotonic() - started
-    expect(status == 200 and seconds < 1, "/metrics after %s: %d in %.2f s" % (what, status, seconds))
+    expect(status == 200 and seconds < 1,
+           "/metrics after %s: %d in %.2f s" % (what, status, seconds))
     return seconds
 
 
@@ -247,7 +250,9 @@ def monitored_line(build, gateway):
 
         ended = time.monotonic()
         expect(folder.stop(signal.SIGTERM, 10) == 0, "SIGTERM ends the program with 0")
-        print("ok SIGTERM: ended in %.2f s" % (time.monotonic() - ended))
+        seconds = time.monotonic() - ended
+        expect(seconds < 5, "SIGTERM ends the program at once: %.2f s" % seconds)
+        print("ok SIGTERM: ended in %.2f s" % seconds)
         secrets_absent(folder, folder.output(), "standard error")
         ini = read_ini(folder.settings)
         expect(ini["statistics"]["Runs"] == "8", "Runs counts the start: %r" % ini["statistics"])
@@ -277,7 +282,11 @@ def authenticated_endpoint(build, gateway):
             status, _headers, body = http_get(folder.port, page, headers={"Authorization": good})
             expect(status == 200, "%s with credentials: %d" % (page, status))
             expect(b"sc-R4pe" not in body and b"scraper" not in body, "no credential in " + page)
-        expect(folder.stop(signal.SIGINT, 10) == 0, "SIGINT ends the program with 0")
+        ended = time.monotonic()
+        expect(folder.stop(signal.SIGINT, 10) == 0 and time.monotonic() - ended < 5,
+               "SIGINT ends the program with 0 at once")
+        expect("sc-R4pe" not in folder.output(), "the endpoint's password stays out of stderr")
+        secrets_absent(folder, folder.output(), "standard error")
         ini = read_ini(folder.settings)
         expect(ini["statistics"]["Runs"] == "8" and ini["export"] == dict(folder.export),
                "settings saved on SIGINT: %r" % ini)
