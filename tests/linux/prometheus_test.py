@@ -11,7 +11,6 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 import urllib.parse
 
 from program_fixture import (SOURCE, Gateway, HeadlessFolder, expect, fail, free_port, http_get,
