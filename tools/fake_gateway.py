@@ -11,7 +11,8 @@ Pages (those marked * ask for HTTP Basic authentication):
                               a scripted line, one step per request of tag T (the last step
                               stays): up, down (out of sync), gone (no answer: the connection
                               closes), junk (a page without values), rate=N (in sync at N kbit/s
-                              down), snr=X (in sync with an X dB down margin), crc=N
+                              down), snr=X (in sync with an X dB down margin), crc=N; with
+                              ?cred=ID it asks for credentials as the status pages do
   * /bare401                  a status page whose 401 answer carries no challenge
     /empty                    200 with an empty body
     /big?size=N[&chunked=1]   N bytes of numbered 16-byte records "%015d\\n" (default 10240)
@@ -238,6 +239,8 @@ class GatewayHandler(BaseHTTPRequestHandler):
         model = route[len("/script/"):]
         steps = query.get("steps", "up").split(",")
         state = self.server.state
+        if "cred" in query and not self.authorized(query):
+            return  # a challenge is no step of the line
         with state.lock:
             n = state.steps.get(query.get("tag", ""), 0)
             state.steps[query.get("tag", "")] = n + 1

@@ -9,6 +9,9 @@ packages="build-essential cmake ninja-build pkg-config googletest libgtest-dev l
  dpkg-dev clang-format chromium"
 # The packages: makensis for the setup program, zip, lintian and man for checking the .deb.
 packages="$packages nsis zip lintian man-db"
+# Prometheus and promtool: a test scrapes the headless program with a Prometheus of its own on
+# loopback (the package's system service, which Debian enables, is not used).
+packages="$packages prometheus"
 # Node and npm install the report's chart library and the browser test's driver (package.json).
 command -v npm >/dev/null 2>&1 || packages="$packages nodejs npm"
 sudo=""

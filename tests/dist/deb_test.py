@@ -71,7 +71,9 @@ def check_files(root, version):
         place = (os.path.join(doc, "examples") if name.endswith("-system.service")
                  else os.path.join(usr, "lib", "systemd", "user"))
         expect(os.path.isfile(os.path.join(place, name)), "the unit %s in %s" % (name, place))
-    print("ok files: program, desktop entry, icons, manual page, documents, units")
+    expect(os.path.isfile(os.path.join(doc, "examples", "verdalin-grafana.json")),
+           "the Grafana dashboard among the examples")
+    print("ok files: program, desktop entry, icons, manual page, documents, units, dashboard")
 
 
 def check_control(deb, version):

@@ -27,4 +27,10 @@ if(TARGET verdalin)
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/tray_test.py ${CMAKE_BINARY_DIR}
             $<TARGET_FILE:tray_host>)
   set_tests_properties(program_end_to_end_startup program_tray_under_xvfb PROPERTIES TIMEOUT 180)
+  # Without a display, as a server runs it: its endpoint, hostile clients, a real Prometheus.
+  add_test(NAME program_headless_server
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/headless_test.py ${CMAKE_BINARY_DIR})
+  add_test(NAME program_headless_prometheus
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/prometheus_test.py ${CMAKE_BINARY_DIR})
+  set_tests_properties(program_headless_server program_headless_prometheus PROPERTIES TIMEOUT 120)
 endif()

@@ -1,9 +1,11 @@
 """Shared pieces of the Linux program's scripted tests: folders, INI files, the fake gateway."""
 
+import http.client
 import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -137,6 +139,84 @@ class ProgramFolder:
         if self.log:
             self.log.close()
         shutil.rmtree(self.root, ignore_errors=True)
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def http_get(port, path, method="GET", headers=None, timeout=5):
+    """(status, headers, body) of one request to 127.0.0.1:PORT."""
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=timeout)
+    try:
+        connection.request(method, path, headers=headers or {})
+        answer = connection.getresponse()
+        return answer.status, dict(answer.getheaders()), answer.read()
+    finally:
+        connection.close()
+
+
+def parse_metrics(text):
+    """{(name, ((label, value), ...)): value} from a Prometheus text exposition."""
+    samples = {}
+    for line in text.splitlines():
+        if not line or line.startswith("#"):
+            continue
+        found = re.match(r'^([a-zA-Z_:][a-zA-Z0-9_:]*)(?:\{(.*)\})? (\S+)$', line)
+        expect(found, "an exposition line: %r" % line)
+        labels = re.findall(r'([a-zA-Z_][a-zA-Z0-9_]*)="((?:[^"\\]|\\.)*)"', found[2] or "")
+        samples[(found[1], tuple(sorted(labels)))] = float(found[3])
+    return samples
+
+
+class HeadlessFolder(ProgramFolder):
+    """A settings folder for `verdalin --headless --config DIR`, run with no display at all,
+    its endpoint on a free loopback port."""
+
+    def __init__(self, build):
+        super().__init__(build, program=os.path.join(build, "verdalin"))
+        self.config_dir = os.path.join(self.root, "config")
+        os.makedirs(self.config_dir)
+        self.settings = os.path.join(self.config_dir, "Verdalin_Settings.ini")
+        self.presets = os.path.join(self.config_dir, "Verdalin_Presets.ini")
+        self.data_log = os.path.join(self.root, "logs", "Verdalin_Data.csv")
+        self.event_log = os.path.join(self.root, "logs", "Verdalin_Events.csv")
+        os.makedirs(os.path.dirname(self.data_log))
+        self.port = free_port()
+
+    def environment(self, extra=None):
+        env = super().environment(extra)
+        env.pop("QT_QPA_PLATFORM")
+        return env
+
+    def start_line(self, build, gateway, tag, steps, user, password, export=()):
+        """Starts the headless program on the scripted line STEPS (asking for USER and PASSWORD),
+        one poll a second, with [Export] listen= on self.port and the EXPORT pairs."""
+        ident = gateway.control("credentials", user=user, password=password).strip()
+        address = "http://127.0.0.1:%d/script/inventel?cred=%s&tag=%s&steps=%s" % (
+            gateway.port, ident, tag, steps)
+        write_ini(self.presets, [("Index", [("total", "1"), ("1", "A")]),
+                                 ("A", [("type", "INVENTEL"), ("label", "LiveBox Inventel")])])
+        self.export = [("listen", "127.0.0.1:%d" % self.port)] + list(export)
+        write_ini(self.settings, [
+            ("Settings", [("url", address), ("login", user),
+                          ("crypted_password", store_password(build, password)),
+                          ("delay", "1"), ("preset", "0"), ("downstream", "20000"),
+                          ("output_file", self.data_log)]),
+            ("Statistics", [("LastRun", "2001/01/01-00:00"), ("Runs", "7")]),
+            ("Export", self.export)])
+        return self.start(["--headless", "--config", self.config_dir])
+
+    def wait_for_endpoint(self, headers=None):
+        def answers():
+            expect(self.process.poll() is None, "the program runs: " + self.output())
+            try:
+                return http_get(self.port, "/", headers=headers, timeout=1)[0] > 0
+            except OSError:
+                return False
+        wait_for(answers, 20, "the metrics endpoint")
 
 
 def store_password(build, password):

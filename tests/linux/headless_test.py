@@ -1,0 +1,307 @@
+#!/usr/bin/env python3
+"""The headless program as a server runs it: no display at all, a scripted line behind a login,
+the metrics endpoint on loopback.
+
+Checks the CSV rows, the event lines on standard error, the endpoint's pages against the fake
+gateway's values, that no credential, address or path shows in any of them, hostile clients,
+the Grafana dashboard's series, Basic authentication, and the end on SIGTERM and SIGINT.
+Usage: headless_test.py BUILD_DIR
+"""
+
+import base64
+import json
+import os
+import re
+import signal
+import socket
+import sys
+import threading
+import time
+
+from program_fixture import (SOURCE, Gateway, HeadlessFolder, expect, fail, http_get,
+                             parse_metrics, read_ini, store_password, wait_for)
+
+sys.path.insert(0, os.path.join(SOURCE, "tools"))
+import gateway_pages  # noqa: E402
+
+USER, PASSWORD = "ops-7Kq", "Pw-9#xZ!q"
+STEPS = "up,up,down,down,up"
+PAGES = ("/", "/metrics", "/status.json", "/report")
+
+
+def rows(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as source:
+        return source.read().decode("utf-8").splitlines()
+
+
+def expected_samples():
+    """The series the fake gateway's line values give, after one loss of sync."""
+    v = gateway_pages.LineValues()
+    return {
+        ("dsl_up", ()): 1,
+        ("dsl_datarate", (("direction", "down"),)): v.downstream * 1000,
+        ("dsl_datarate", (("direction", "up"),)): v.upstream * 1000,
+        ("dsl_line_attenuation_db", (("direction", "down"),)): v.attenuation_down,
+        ("dsl_line_attenuation_db", (("direction", "up"),)): v.attenuation_up,
+        ("dsl_signal_to_noise_margin_db", (("direction", "down"),)): v.snr_down,
+        ("dsl_signal_to_noise_margin_db", (("direction", "up"),)): v.snr_up,
+        ("dsl_errors_total", (("err", "crc"), ("loc", "near"))): v.crc_errors,
+        # The sample keeps the firmware as the CSV row does: a semicolon becomes a comma.
+        ("dsl_info", (("device", "LiveBox Inventel"),
+                      ("firmware", v.firmware.replace(";", ",")))): 1,
+        ("dsl_line_info", (("mode", v.mode), ("type", v.line_type))): 1,
+        ("verdalin_poll_success", ()): 1,
+        ("verdalin_resyncs_total", ()): 1,
+        ("verdalin_events_total", (("event", "SYNC_LOST"),)): 1,
+        ("verdalin_events_total", (("event", "SYNC_BACK"),)): 1,
+        ("verdalin_subscribed_max_datarate", ()): 20000 * 1000,
+    }
+
+
+def secrets_absent(folder, text, where):
+    for secret in (PASSWORD, USER, "cred=", "/script/", folder.root):
+        expect(secret not in text, "%r shows in %s" % (secret, where))
+
+
+def check_pages(folder, started):
+    """The four pages, HEAD, and what they hold against the gateway's values."""
+    answers = {page: http_get(folder.port, page) for page in PAGES}
+    for page, (status, _headers, body) in answers.items():
+        expect(status == 200, "%s answers 200: %d" % (page, status))
+        secrets_absent(folder, body.decode("utf-8"), page)
+    status, _headers, body = http_get(folder.port, "/metrics", method="HEAD")
+    expect(status == 200 and body == b"", "HEAD /metrics: %d %r" % (status, body[:40]))
+
+    samples = parse_metrics(answers["/metrics"][2].decode("utf-8"))
+    for key, want in expected_samples().items():
+        expect(key in samples and abs(samples[key] - want) < 1e-6,
+               "%s: %r, the gateway's %r" % (key, samples.get(key), want))
+    polls = samples[("verdalin_polls_total", (("result", "ok"),))]
+    expect(polls >= len(rows(folder.data_log)) - 2, "polls counted: %r" % polls)
+    changed = samples[("verdalin_last_sync_change_timestamp_seconds", ())]
+    expect(started - 1 <= changed <= time.time() + 1, "the last sync change is now: %r" % changed)
+
+    status = json.loads(answers["/status.json"][2])
+    expect(status["sample"]["down_kbps"] == 17904 and status["sample"]["connected"] is True and
+           status["resyncs"]["total"] == 1 and status["last_poll"]["result"] == "ok",
+           "the status: %r" % status)
+    expect([e["event"] for e in status["events"]] == ["SYNC_LOST", "SYNC_BACK"],
+           "the status' events: %r" % status["events"])
+    expect(b'id="verdalin-summary"' in answers["/report"][2], "/report is the history report")
+    return samples
+
+
+def check_dashboard(samples):
+    """Every series the dashboard asks for, with its label values, is one the program exports."""
+    with open(os.path.join(SOURCE, "resources", "verdalin-grafana.json")) as source:
+        board = json.load(source)
+    expect([i["name"] for i in board["__inputs"]] == ["DS_PROMETHEUS"], "one datasource input")
+    names = {name for name, _ in samples}
+    asked = 0
+    for panel in board["panels"]:
+        expect(panel["datasource"]["uid"] == "${DS_PROMETHEUS}",
+               "%s: its datasource" % panel["title"])
+        for target in panel["targets"]:
+            for name, matchers in re.findall(r'\b((?:dsl|verdalin)_[a-z_]+)(?:\{([^}]*)\})?',
+                                             target["expr"]):
+                labels = set(re.findall(r'(\w+)="([^"]*)"', matchers))
+                expect(name in names, "%s: %s is exported" % (panel["title"], name))
+                expect(any(n == name and labels <= set(l) for n, l in samples),
+                       "%s: a %s series with %r" % (panel["title"], name, labels))
+                asked += 1
+    return asked
+
+
+def answer_of(sock, seconds=5):
+    """The head of the server's answer (and what came with it), or b"" for a close or a reset;
+    fails when neither comes within SECONDS."""
+    sock.settimeout(seconds)
+    got = b""
+    try:
+        while b"\r\n\r\n" not in got:
+            chunk = sock.recv(65536)
+            if not chunk:
+                break
+            got += chunk
+    except ConnectionResetError:
+        pass
+    except socket.timeout:
+        fail("an answer or a close within %d s, got %r" % (seconds, got[:80]))
+    return got
+
+
+def raw_request(port, data, seconds=5):
+    with socket.create_connection(("127.0.0.1", port), timeout=seconds) as sock:
+        try:
+            sock.sendall(data)
+        except (BrokenPipeError, ConnectionResetError):
+            return b""
+        return answer_of(sock, seconds)
+
+
+def refused(answer):
+    """A 4xx answer or none at all."""
+    return answer == b"" or re.match(rb"HTTP/1\.[01] 4\d\d ", answer)
+
+
+def metrics_quickly(folder, what):
+    started = time.monotonic()
+    status, _headers, _body = http_get(folder.port, "/metrics", timeout=1)
+    seconds = time.monotonic() - started
+    expect(status == 200 and seconds < 1,
+           "/metrics after %s: %d in %.2f s" % (what, status, seconds))
+    return seconds
+
+
+def hostile_clients(folder):
+    """Oversized requests, odd methods and paths, slow and many clients: each gets a 4xx or a
+    close, nothing shows a credential or a path, and /metrics answers at once afterwards."""
+    port = folder.port
+    answers = []
+    huge = [
+        b"GET /metrics HTTP/1.1\r\nHost: x\r\nX-Big: " + b"a" * 100000 + b"\r\n\r\n",
+        b"GET /" + b"a" * 100000 + b" HTTP/1.1\r\nHost: x\r\n\r\n",
+        b"GET /metrics HTTP/1.1\r\nHost: x\r\nX-Big: " + b"a" * 100000,  # never ends its line
+    ]
+    for data in huge:
+        answers.append(raw_request(port, data))
+        expect(refused(answers[-1]), "an oversized request: %r" % answers[-1][:80])
+    for path in ("/../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/metrics/../../etc/passwd",
+                 "//etc/passwd", "/report/../../../etc/passwd"):
+        answers.append(raw_request(port, b"GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path.encode()))
+        expect(refused(answers[-1]), "%s: %r" % (path, answers[-1][:80]))
+    for method in ("POST", "PUT", "DELETE", "OPTIONS", "TRACE", "PATCH", "CONNECT"):
+        data = b"%s /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 4\r\n\r\nbody" % method.encode()
+        answers.append(raw_request(port, data))
+        expect(refused(answers[-1]), "%s: %r" % (method, answers[-1][:80]))
+    for answer in answers:
+        secrets_absent(folder, answer.decode("latin-1"), "a hostile client's answer")
+        expect(b"root:" not in answer, "no local file in an answer")
+    metrics_quickly(folder, "oversized requests")
+
+    # 200 clients at once: each gets its page or a close, none waits past its time limit.
+    def crowd_member(results):
+        try:
+            results.append(raw_request(port, b"GET /metrics HTTP/1.1\r\nHost: x\r\n"
+                                              b"Connection: close\r\n\r\n", 15))
+        except OSError as error:
+            results.append(repr(error).encode())
+    results = []
+    crowd = [threading.Thread(target=crowd_member, args=(results,)) for _ in range(200)]
+    for member in crowd:
+        member.start()
+    for member in crowd:
+        member.join()
+    served = sum(1 for r in results if r.startswith(b"HTTP/1.1 200 "))
+    expect(served + sum(1 for r in results if refused(r)) == 200,
+           "each of 200 clients served or closed: %r" % [r[:40] for r in results if
+                                                          not r.startswith(b"HTTP/1.1 200 ")])
+    metrics_quickly(folder, "200 clients at once")
+
+    # Slow clients, a byte a second each, hold the workers while they last; once they go, the
+    # endpoint answers at once.
+    slow = [socket.create_connection(("127.0.0.1", port), timeout=5) for _ in range(30)]
+    try:
+        for byte in b"GET /m":
+            for sock in slow:
+                try:
+                    sock.send(bytes([byte]))
+                except OSError:
+                    pass  # cut off by the server
+            time.sleep(1)
+    finally:
+        for sock in slow:
+            sock.close()
+    expect(folder.process.poll() is None, "the program stays up: " + folder.output())
+    return served, metrics_quickly(folder, "30 slow clients")
+
+
+def monitored_line(build, gateway):
+    folder = HeadlessFolder(build)
+    try:
+        started = time.time()
+        folder.start_line(build, gateway, "headless", STEPS, USER, PASSWORD)
+        folder.wait_for_endpoint()
+        wait_for(lambda: "SYNC_BACK" in folder.output() or folder.process.poll() is not None,
+                 30, "the line's events")
+        wait_for(lambda: len(rows(folder.data_log)) >= 6, 10, "a poll after the events")
+        expect(folder.process.poll() is None, "the program runs: " + folder.output())
+
+        lines = folder.output().splitlines()
+        for event in ("SYNC_LOST", "SYNC_BACK"):
+            expect(any(re.match(r"^verdalin: %s \S.*: " % event, l) for l in lines),
+                   "a %s line on standard error: %r" % (event, lines))
+        data = rows(folder.data_log)
+        expect(data[0].startswith("Date;Connected;") and len(data) >= 6, "CSV rows: %r" % data)
+        expect([row.split(";")[1] for row in data[1:6]] == ["1", "1", "0", "0", "1"],
+               "the rows follow the line: %r" % data)
+        expect(gateway.control("last-auth", tag="headless", field="password") == PASSWORD,
+               "the gateway received the password")
+
+        samples = check_pages(folder, started)
+        asked = check_dashboard(samples)
+        print("ok headless: %d rows, events on stderr, pages match the gateway, dashboard "
+              "asks for %d series" % (len(data) - 1, asked))
+        served, seconds = hostile_clients(folder)
+        print("ok hostile clients: refused; %d of 200 at once served; /metrics answers afterwards "
+              "in %.3f s" % (served, seconds))
+
+        ended = time.monotonic()
+        expect(folder.stop(signal.SIGTERM, 10) == 0, "SIGTERM ends the program with 0")
+        seconds = time.monotonic() - ended
+        expect(seconds < 5, "SIGTERM ends the program at once: %.2f s" % seconds)
+        print("ok SIGTERM: ended in %.2f s" % seconds)
+        secrets_absent(folder, folder.output(), "standard error")
+        ini = read_ini(folder.settings)
+        expect(ini["statistics"]["Runs"] == "8", "Runs counts the start: %r" % ini["statistics"])
+        expect(ini["export"] == dict(folder.export), "[Export] kept: %r" % ini["export"])
+    finally:
+        folder.close()
+
+
+def authenticated_endpoint(build, gateway):
+    """[Export] user= and crypted_password=: every page asks for them; SIGINT ends as SIGTERM."""
+    folder = HeadlessFolder(build)
+    try:
+        export = [("user", "scraper"), ("crypted_password", store_password(build, "sc-R4pe"))]
+        folder.start_line(build, gateway, "headless-auth", "up", USER, PASSWORD, export)
+        folder.wait_for_endpoint()
+        good = "Basic " + base64.b64encode(b"scraper:sc-R4pe").decode()
+        bad = "Basic " + base64.b64encode(b"scraper:wrong").decode()
+        for page in PAGES:
+            status, headers, body = http_get(folder.port, page)
+            expect(status == 401 and headers.get("WWW-Authenticate", "").startswith("Basic"),
+                   "%s without credentials: %d %r" % (page, status, headers))
+            expect(b"sc-R4pe" not in body, "the password stays out of the 401")
+            expect(http_get(folder.port, page, headers={"Authorization": bad})[0] == 401,
+                   "%s with a wrong password" % page)
+        wait_for(lambda: rows(folder.data_log), 10, "a first poll")
+        for page in PAGES:
+            status, _headers, body = http_get(folder.port, page, headers={"Authorization": good})
+            expect(status == 200, "%s with credentials: %d" % (page, status))
+            expect(b"sc-R4pe" not in body and b"scraper" not in body, "no credential in " + page)
+        ended = time.monotonic()
+        expect(folder.stop(signal.SIGINT, 10) == 0 and time.monotonic() - ended < 5,
+               "SIGINT ends the program with 0 at once")
+        expect("sc-R4pe" not in folder.output(), "the endpoint's password stays out of stderr")
+        secrets_absent(folder, folder.output(), "standard error")
+        ini = read_ini(folder.settings)
+        expect(ini["statistics"]["Runs"] == "8" and ini["export"] == dict(folder.export),
+               "settings saved on SIGINT: %r" % ini)
+        print("ok Basic authentication: 401 without, 200 with; SIGINT saves the settings")
+    finally:
+        folder.close()
+
+
+def main():
+    build = os.path.abspath(sys.argv[1])
+    gateway = Gateway()
+    monitored_line(build, gateway)
+    authenticated_endpoint(build, gateway)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
