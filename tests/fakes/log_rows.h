@@ -14,7 +14,7 @@ inline int32_t LogStart() {
   return DateFromFields({2026, 12, 7, 10, 0, 9});
 }
 
-struct RowSpec {
+struct RowValues {
   int32_t minute = 0;  // after LogStart()
   bool connected = true;
   float down_kbps = 17904;
@@ -24,32 +24,32 @@ struct RowSpec {
 };
 
 // A row as the poll writes it; out of sync it keeps the device and firmware but no value.
-inline std::string LogRowText(const RowSpec& spec) {
+inline std::string LogRowText(const RowValues& row) {
   LineSample s;
   s.Device = "LiveBox Inventel";
   s.Firmware = "V4.05.10,B2";
-  if (spec.connected) {
+  if (row.connected) {
     s.Connected = 1;
     s.Mode = "G.992.5 (ADSL2+)";
     s.Type = "Interleaved";
-    s.Downstream_kbps = spec.down_kbps;
+    s.Downstream_kbps = row.down_kbps;
     s.Upstream_kbps = 1023;
     s.Attenuation_local = 23.5f;
     s.Attenuation_distant = 12;
-    s.SNR_local = spec.snr_down;
-    s.SNR_distant = spec.snr_up;
-    s.CRC_errors = spec.crc;
+    s.SNR_local = row.snr_down;
+    s.SNR_distant = row.snr_up;
+    s.CRC_errors = row.crc;
   }
   PortableNumberFormat format;
   LocaleSnapshot snapshot{",", "\xE2\x80\xAF"};
-  return FormatLogRow(s, FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", LogStart() + spec.minute * 60),
+  return FormatLogRow(s, FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", LogStart() + row.minute * 60),
                       LocaleNumbers{format, snapshot});
 }
 
 // The hand-made log of two days whose counts the tests know: 12 rows, a resync (two polls out of
 // sync), a gateway outage of five polls, a counter restart, and a margin under 6 dB three times.
 inline std::string HandMadeLog() {
-  const RowSpec rows[] = {
+  const RowValues rows[] = {
       {0, true, 17904, 8, 11, 100},
       {1, true, 17904, 8, 11, 100},
       {2, true, 17904, 8, 11, 105},
@@ -64,7 +64,7 @@ inline std::string HandMadeLog() {
       {840, true, 16000, 8, 5, 4},  // the next day, 00:00:09
   };
   std::string text(kLogHeader);
-  for (const RowSpec& row : rows) text += LogRowText(row);
+  for (const RowValues& row : rows) text += LogRowText(row);
   return text;
 }
 
