@@ -62,8 +62,10 @@ class Headless:
     def __init__(self, program, url, delay):
         self.folder = tempfile.mkdtemp(prefix="verdalin-headless-")
         self.port = free_port()
+        with open(os.path.join(self.folder, "Verdalin_Presets.ini"), "wb") as out:
+            out.write(b"[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=INVENTEL\r\nlabel=A\r\n")
         with open(os.path.join(self.folder, "Verdalin_Settings.ini"), "wb") as out:
-            out.write(("[Settings]\r\nurl=%s\r\ndelay=%d\r\noutput_file=%s\r\n"
+            out.write(("[Settings]\r\nurl=%s\r\ndelay=%d\r\npreset=0\r\noutput_file=%s\r\n"
                        "[Export]\r\nlisten=127.0.0.1:%d\r\n"
                        % (url, delay, os.path.join(self.folder, "log.csv"), self.port)).encode())
         self.process = subprocess.Popen([program, "--headless", "--config", self.folder],

@@ -52,7 +52,7 @@ def main():
     program = os.path.abspath(sys.argv[1])
     gateway = Gateway()
     try:
-        headless = Headless(program, "http://127.0.0.1:%d/inventel" % gateway.port, 3600)
+        headless = Headless(program, "http://127.0.0.1:%d/script/inventel?steps=up" % gateway.port, 3600)
         try:
             pid = headless.process.pid
             wait_for(lambda: '"result":"ok"' in (get(headless.port, "/status.json") or ""), 30,
