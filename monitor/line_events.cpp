@@ -25,8 +25,15 @@ constexpr std::array<std::string_view, kLineEventKinds> kNames = {"GATEWAY_UNREA
 
 constexpr int64_t kSecondsPerDay = 86400;
 
+// Rounded down, for any time: negating the earliest time would overflow.
 int64_t DayOf(int64_t time) {
-  return time >= 0 ? time / kSecondsPerDay : -((-time + kSecondsPerDay - 1) / kSecondsPerDay);
+  return time / kSecondsPerDay - (time % kSecondsPerDay < 0 ? 1 : 0);
+}
+
+// Seconds from `since` to `now` (not before it), counted unsigned: times far apart overflow a
+// signed difference.
+uint64_t SecondsBetween(int64_t since, int64_t now) {
+  return static_cast<uint64_t>(now) - static_cast<uint64_t>(since);
 }
 
 std::string Whole(float value) {
@@ -99,7 +106,8 @@ std::string LineEventDetector::Duration(std::string_view key, int64_t since) con
   if (now_ < since) return text + "=0 clock_step=1";
   // Date values are 32-bit seconds, so any real duration fits.
   return text + "=" +
-         IntegerToText(static_cast<int32_t>(std::min<int64_t>(now_ - since, INT32_MAX)));
+         IntegerToText(
+             static_cast<int32_t>(std::min<uint64_t>(SecondsBetween(since, now_), INT32_MAX)));
 }
 
 void LineEventDetector::FeedReachable(PollOutcome outcome) {
@@ -182,9 +190,9 @@ void LineEventDetector::FeedSnr(const LineSample& sample) {
 
 void LineEventDetector::FeedCrc(const LineSample& sample) {
   if (!have_sample_ || sample.Connected == 0 || last_sample_.Connected == 0) return;
-  const int64_t seconds = now_ - last_sample_time_;
   const CounterStep step = StepOf(last_sample_.CRC_errors, sample.CRC_errors);
-  if (seconds <= 0 || step.restarted || step.growth == 0) return;
+  if (now_ <= last_sample_time_ || step.restarted || step.growth == 0) return;
+  const uint64_t seconds = SecondsBetween(last_sample_time_, now_);
   const double per_minute = static_cast<double>(step.growth) * 60.0 / static_cast<double>(seconds);
   if (!(per_minute > thresholds_.crc_per_minute)) return;
   Emit(LineEventKind::kCrcBurst, "crc_per_minute=" + Decibels(per_minute) +

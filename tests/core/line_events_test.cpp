@@ -145,6 +145,18 @@ TEST(LineEvents, AClockThatStepsBackGivesNoNegativeDuration) {
   EXPECT_EQ(d.Sample(Line(8128, 1024, 12, 12, 9000), -60), Events{});  // no burst either
 }
 
+// Times at the ends of the range (a damaged clock): durations and days without overflow.
+TEST(LineEvents, TimesFarApartGiveTheLongestDuration) {
+  Detector d;
+  d.time = INT64_MIN;
+  d.Sample(Down(), 0);
+  d.time = INT64_MAX;
+  EXPECT_EQ(d.Sample(Line(8128, 1024), 0),
+            Events{"SYNC_BACK down_kbps=8128 up_kbps=1024 outage_s=2147483647"});
+  d.Sample(Line(8128, 1024, 12, 12, 100), INT64_MIN);  // wraps to -1
+  EXPECT_EQ(d.detector.ResyncsToday(), 0);
+}
+
 TEST(LineEvents, ResyncsTodayRestartAtLocalMidnight) {
   Detector d;
   d.time = 86400 * 20000 - 300;

@@ -1,0 +1,84 @@
+"""Shared pieces of the scripts that measure the headless program: the fake gateway, a settings
+folder and the program started on it."""
+
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GATEWAY = os.path.join(os.path.dirname(HERE), "tools", "fake_gateway.py")
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_for(predicate, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise SystemExit("timed out waiting for " + what)
+
+
+def get(port, path, timeout=5.0):
+    """The body of a GET on the program's endpoint; None when it does not answer."""
+    try:
+        with urllib.request.urlopen("http://127.0.0.1:%d%s" % (port, path), timeout=timeout) as r:
+            return r.read().decode("utf-8")
+    except OSError:
+        return None
+
+
+class Gateway:
+    """tools/fake_gateway.py on loopback, an ephemeral port."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="verdalin-gw-")
+        port_file = os.path.join(self.folder, "port")
+        self.process = subprocess.Popen([sys.executable, GATEWAY, "--port-file", port_file],
+                                        stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        self.port = int(wait_for(lambda: os.path.exists(port_file) and open(port_file).read().strip(),
+                                 10, "the fake gateway"))
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(10)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+class Headless:
+    """`PROGRAM --headless --config DIR` with a settings file of its own and the endpoint on."""
+
+    def __init__(self, program, url, delay):
+        self.folder = tempfile.mkdtemp(prefix="verdalin-headless-")
+        self.port = free_port()
+        with open(os.path.join(self.folder, "Verdalin_Presets.ini"), "wb") as out:
+            out.write(b"[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=INVENTEL\r\nlabel=A\r\n")
+        with open(os.path.join(self.folder, "Verdalin_Settings.ini"), "wb") as out:
+            out.write(("[Settings]\r\nurl=%s\r\ndelay=%d\r\npreset=0\r\noutput_file=%s\r\n"
+                       "[Export]\r\nlisten=127.0.0.1:%d\r\n"
+                       % (url, delay, os.path.join(self.folder, "log.csv"), self.port)).encode())
+        self.process = subprocess.Popen([program, "--headless", "--config", self.folder],
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        wait_for(lambda: get(self.port, "/metrics", 1.0) is not None, 15, "the endpoint")
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(15)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
