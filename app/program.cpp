@@ -1,8 +1,12 @@
-// The program's one entry point: the history report command or the desktop program.
+// The program's one entry point: the report command, the password scrambler, the headless monitor
+// or the desktop program.
 #include "app/program.h"
+
+#include <iostream>
 
 #include "app/headless.h"
 #include "app/report_command.h"
+#include "app/scramble.h"
 #include "app/settings.h"
 #include "ui/control_table.h"
 
@@ -94,9 +98,22 @@ int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
 
 }  // namespace
 
+int ScramblePassword(std::istream& in, std::ostream& out, ProgramHost& host) {
+  std::string password;
+  if (!std::getline(in, password)) {
+    host.WriteError("verdalin: --scramble-password reads the password from standard input");
+    return 2;
+  }
+  if (!password.empty() && password.back() == '\r') password.pop_back();
+  out << StorePassword(password) << '\n';
+  return out.flush() ? 0 : 1;
+}
+
 int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
   if (!arguments.empty() && arguments.front() == kHeadlessOption)
     return RunHeadless(host, arguments);
+  if (arguments.size() == 1 && arguments.front() == kScrambleOption)
+    return ScramblePassword(std::cin, std::cout, host);
   if (!arguments.empty() && arguments.front() == kReportOption) {
     CommandReportHost report_host(host);
     const std::vector<std::string> options(arguments.begin() + 1, arguments.end());

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <istream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +51,7 @@ Platform HostPlatform(ProgramHost& host, WindowControls& window, WindowSystem& w
                       IntervalTimer& timer, TrayArea& tray, Dialogs& dialogs, EventRelay& events);
 
 // "--report [options]" writes a history report and opens it, without a window;
+// "--scramble-password" prints the stored form of a password read from standard input;
 // "--headless [--config DIR]" monitors without a window or a display, events said on standard
 // error and the metrics endpoint on; anything else runs the desktop program, in the tray with
 // monitoring on when the first argument is "-startup". `arguments` are those after the program's
@@ -64,5 +67,10 @@ std::string FirstParameter(std::string_view command_line);
 inline constexpr std::string_view kReportOption = "--report";
 inline constexpr std::string_view kHeadlessOption = "--headless";
 inline constexpr std::string_view kConfigOption = "--config";
+inline constexpr std::string_view kScrambleOption = "--scramble-password";
+
+// "--scramble-password": the stored form of the password on the first line of `in`, for the
+// crypted_password keys of a program without a window. 2 when there is no line.
+int ScramblePassword(std::istream& in, std::ostream& out, ProgramHost& host);
 
 }  // namespace verdalin

@@ -1,10 +1,12 @@
 // Start-up of the application core: step order, first start, stored state, "-startup", fatal path.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/program.h"
-#include "fakes/fake_program_host.h"
 #include "app/scramble.h"
 #include "fakes/app_harness.h"
+#include "fakes/fake_program_host.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -165,6 +167,24 @@ TEST(AppStartup, MainRunsTheReportCommandOrTheDesktop) {
   EXPECT_EQ(host.desktops, 1);
   EXPECT_TRUE(host.h.front.built);
   EXPECT_LT(LogIndex(host.h.log, "run loop"), LogIndex(host.h.log, "remove icon 0"));
+}
+
+// The password scrambler gives what the program reads back as the password, line ends aside;
+// without a line it says so and writes nothing.
+TEST(AppStartup, ScramblePasswordGivesTheStoredForm) {
+  FakeProgramHost host;
+  for (const std::string password : {"s3cret", "", "with blanks and \xE9"}) {
+    std::istringstream in(password + "\r\n");
+    std::ostringstream out;
+    EXPECT_EQ(ScramblePassword(in, out, host), 0);
+    EXPECT_EQ(out.str(), StorePassword(password) + "\n");
+    EXPECT_EQ(LoadPassword(out.str().substr(0, out.str().size() - 1)), password);
+  }
+  std::istringstream empty;
+  std::ostringstream out;
+  EXPECT_EQ(ScramblePassword(empty, out, host), 2);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(host.errors.size(), 1u);
 }
 
 TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {
