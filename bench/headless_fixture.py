@@ -3,31 +3,15 @@ folder and the program started on it."""
 
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GATEWAY = os.path.join(os.path.dirname(HERE), "tools", "fake_gateway.py")
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wait_for(predicate, seconds, what):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise SystemExit("timed out waiting for " + what)
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "linux"))
+from program_fixture import end_process, free_port, wait_for  # noqa: E402
 
 
 def get(port, path, timeout=5.0):
@@ -51,8 +35,7 @@ class Gateway:
                                  10, "the fake gateway"))
 
     def close(self):
-        self.process.terminate()
-        self.process.wait(10)
+        end_process(self.process, 10)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
@@ -74,11 +57,22 @@ class Headless:
         wait_for(lambda: get(self.port, "/metrics", 1.0) is not None, 15, "the endpoint")
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def measure(route, delay, body):
+    """Runs `body(headless)` on `sys.argv[1] --headless` polling the fake gateway's `route` every
+    `delay` seconds, and returns what it returns; both processes are ended afterwards."""
+    if len(sys.argv) != 2:
+        raise SystemExit(sys.modules["__main__"].__doc__)
+    program = os.path.abspath(sys.argv[1])
+    gateway = Gateway()
+    try:
+        headless = Headless(program, "http://127.0.0.1:%d%s" % (gateway.port, route), delay)
+        try:
+            return body(headless)
+        finally:
+            headless.close()
+    finally:
+        gateway.close()

@@ -13,7 +13,7 @@ import os
 import sys
 import time
 
-from headless_fixture import Gateway, Headless, get, wait_for
+from headless_fixture import get, measure, wait_for
 
 SECONDS = float(os.environ.get("IDLE_SECONDS", "60"))
 SETTLE = float(os.environ.get("IDLE_SETTLE", "5"))
@@ -46,27 +46,19 @@ def memory(pid):
     return values
 
 
+def idle(headless):
+    """(threads before, threads after, memory, still running) over the idle time."""
+    pid = headless.process.pid
+    wait_for(lambda: '"result":"ok"' in (get(headless.port, "/status.json") or ""), 30,
+             "the first poll")
+    time.sleep(SETTLE)
+    before = threads(pid)
+    time.sleep(SECONDS)
+    return before, threads(pid), memory(pid), headless.process.poll() is None
+
+
 def main():
-    if len(sys.argv) != 2:
-        raise SystemExit(__doc__)
-    program = os.path.abspath(sys.argv[1])
-    gateway = Gateway()
-    try:
-        headless = Headless(program, "http://127.0.0.1:%d/script/inventel?steps=up" % gateway.port, 3600)
-        try:
-            pid = headless.process.pid
-            wait_for(lambda: '"result":"ok"' in (get(headless.port, "/status.json") or ""), 30,
-                     "the first poll")
-            time.sleep(SETTLE)
-            before = threads(pid)
-            time.sleep(SECONDS)
-            after = threads(pid)
-            sizes = memory(pid)
-            alive = headless.process.poll() is None
-        finally:
-            headless.close()
-    finally:
-        gateway.close()
+    before, after, sizes, alive = measure("/script/inventel?steps=up", 3600, idle)
     if not alive:
         raise SystemExit("the program ended while idle")
     scale = 60.0 / SECONDS

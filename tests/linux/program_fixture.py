@@ -141,6 +141,17 @@ class ProgramFolder:
         shutil.rmtree(self.root, ignore_errors=True)
 
 
+def end_process(process, seconds=15):
+    """Ends a process this script started: SIGTERM, then SIGKILL after `seconds`."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 def free_port():
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))

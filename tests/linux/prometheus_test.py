@@ -13,8 +13,8 @@ import subprocess
 import sys
 import urllib.parse
 
-from program_fixture import (SOURCE, Gateway, HeadlessFolder, expect, fail, free_port, http_get,
-                             wait_for)
+from program_fixture import (SOURCE, Gateway, HeadlessFolder, end_process, expect, fail,
+                             free_port, http_get, wait_for)
 
 sys.path.insert(0, os.path.join(SOURCE, "tools"))
 import gateway_pages  # noqa: E402
@@ -73,13 +73,7 @@ class Prometheus:
             return False
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         self.log.close()
 
 
