@@ -4,21 +4,10 @@
 #include <httplib.h>
 
 #include "app/export_server.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
+#include "fakes/quiet_reports.h"
 
 namespace verdalin {
 namespace {
-
-class QuietReports : public ReportHost {
- public:
-  FileSystem& Files() override { return disk; }
-  const Clock& LocalClock() override { return clock; }
-  bool OpenInBrowser(const std::string&) override { return false; }
-  void ShowError(const std::string&) override {}
-  FakeFileSystem disk;
-  FakeClock clock;
-};
 
 // A board as a day of polls leaves it: values, counters and a full list of recent events.
 void PublishADay(MetricsBoard& board) {

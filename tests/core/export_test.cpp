@@ -6,8 +6,7 @@
 #include <httplib.h>
 
 #include "app/scramble.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
+#include "fakes/quiet_reports.h"
 
 namespace verdalin {
 namespace {
@@ -57,17 +56,6 @@ TEST(ListenAddress, ReadsHostAndPortAndTellsLoopback) {
                           "127.0.0.1:9x"})
     EXPECT_FALSE(ParseListenAddress(bad).has_value()) << bad;
 }
-
-// Reports come from the fake disk; nothing is opened anywhere.
-class QuietReports : public ReportHost {
- public:
-  FileSystem& Files() override { return disk; }
-  const Clock& LocalClock() override { return clock; }
-  bool OpenInBrowser(const std::string&) override { return false; }
-  void ShowError(const std::string&) override {}
-  FakeFileSystem disk;
-  FakeClock clock;
-};
 
 TEST(ExportSite, OnlyGetAndHeadOfItsFourPagesAndBasicAuthWhenAsked) {
   MetricsBoard board;
