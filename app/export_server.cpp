@@ -9,6 +9,7 @@
 
 #include "app/scramble.h"
 #include "monitor/event_log.h"
+#include "text/date_format.h"
 #include "text/text_ops.h"
 
 namespace verdalin {
@@ -138,20 +139,24 @@ ExportAnswer ExportSite::Answer(std::string_view method, std::string_view path,
     return answer;
   }
   if (path == "/metrics")
-    return Page("text/plain; version=0.0.4; charset=utf-8", PrometheusText(board_.Read(), version_));
+    return Page("text/plain; version=0.0.4; charset=utf-8",
+                PrometheusText(board_.Read(), version_));
   if (path == "/status.json") return Page("application/json", StatusJson(board_.Read()));
   if (path == "/report") return Report();
   return Page("text/html; charset=utf-8", std::string(kIndexPage));
 }
 
-// Built again only when one of the logs changed (they only grow, so their sizes tell).
+// Built again only when the logs changed (they only grow, so their sizes tell), when the data log
+// is another one, or on a new day (the 30 days move on).
 ExportAnswer ExportSite::Report() {
   const LineSnapshot snapshot = board_.Read();
   FileSystem& files = reports_.Files();
-  const std::pair<int64_t, int64_t> sizes = {files.Stat(snapshot.data_log).size,
-                                             files.Stat(EventLogPath(snapshot.data_log)).size};
+  const std::string key = snapshot.data_log + "\n" +
+                          std::to_string(files.Stat(snapshot.data_log).size) + " " +
+                          std::to_string(files.Stat(EventLogPath(snapshot.data_log)).size) + " " +
+                          std::to_string(CurrentDate(reports_.LocalClock()) / 86400);
   std::lock_guard lock(report_mutex_);
-  if (sizes != cached_sizes_ || cached_report_.empty()) {
+  if (key != cached_key_ || cached_report_.empty()) {
     ReportPlaces places;
     places.version = version_;
     places.current_log = snapshot.data_log;
@@ -160,7 +165,7 @@ ExportAnswer ExportSite::Report() {
     std::optional<std::string> page = RecentHistoryPage(reports_, places);
     if (!page) return Text(404, "No history to show yet\n");
     cached_report_ = std::move(*page);
-    cached_sizes_ = sizes;
+    cached_key_ = key;
   }
   return Page("text/html; charset=utf-8", cached_report_);
 }
@@ -183,14 +188,15 @@ ExportServer::ExportServer(ExportSite& site) : site_(site), http_(std::make_uniq
 #ifdef _WIN32
   server.set_idle_interval(1, 0);  // the accept loop's check for the end, once a second
 #endif
-  server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
-    const ExportAnswer answer =
-        site_.Answer(request.method, request.path, request.get_header_value("Authorization"));
-    response.status = answer.status;
-    for (const auto& [name, value] : answer.headers) response.set_header(name, value);
-    response.set_content(answer.body, answer.content_type.c_str());
-    return httplib::Server::HandlerResponse::Handled;
-  });
+  server.set_pre_routing_handler(
+      [this](const httplib::Request& request, httplib::Response& response) {
+        const ExportAnswer answer =
+            site_.Answer(request.method, request.path, request.get_header_value("Authorization"));
+        response.status = answer.status;
+        for (const auto& [name, value] : answer.headers) response.set_header(name, value);
+        response.set_content(answer.body, answer.content_type.c_str());
+        return httplib::Server::HandlerResponse::Handled;
+      });
 }
 
 ExportServer::~ExportServer() {
@@ -199,9 +205,8 @@ ExportServer::~ExportServer() {
 
 std::optional<std::string> ExportServer::Start(const ListenAddress& address) {
   httplib::Server& server = http_->server;
-  const bool bound = address.port == 0
-                         ? (port_ = server.bind_to_any_port(address.host)) > 0
-                         : server.bind_to_port(address.host, address.port);
+  const bool bound = address.port == 0 ? (port_ = server.bind_to_any_port(address.host)) > 0
+                                       : server.bind_to_port(address.host, address.port);
   if (!bound) return "cannot listen on " + address.host + ":" + std::to_string(address.port);
   if (address.port != 0) port_ = address.port;
   thread_ = std::thread([&server] { server.listen_after_bind(); });

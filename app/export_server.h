@@ -48,7 +48,10 @@ struct ExportAnswer {
 class ExportSite {
  public:
   ExportSite(MetricsBoard& board, ReportHost& reports, ExportSettings settings, std::string version)
-      : board_(board), reports_(reports), settings_(std::move(settings)), version_(std::move(version)) {}
+      : board_(board),
+        reports_(reports),
+        settings_(std::move(settings)),
+        version_(std::move(version)) {}
 
   ExportAnswer Answer(std::string_view method, std::string_view path,
                       std::string_view authorization);
@@ -63,7 +66,7 @@ class ExportSite {
   std::string version_;
   std::mutex report_mutex_;  // one report built at a time, and its cache
   std::string cached_report_;
-  std::pair<int64_t, int64_t> cached_sizes_{-1, -1};  // the data and event logs' sizes
+  std::string cached_key_;  // the data log, both logs' sizes and the day of the cached page
 };
 
 // The server: cpp-httplib on a thread of its own, with bounded request lines, headers, time

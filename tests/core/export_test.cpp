@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include "app/scramble.h"
+#include "fakes/log_rows.h"
 #include "fakes/quiet_reports.h"
 
 namespace verdalin {
@@ -41,8 +42,7 @@ TEST(Exposition, DslNamesOnlyOnceAPollFoundValuesWithLabelsEscaped) {
         "dsl_info{device=\"LiveBox \\\"Sagem\\\"\",firmware=\"V\xc3\xa9rsion\\n2\"} 1\n",
         "verdalin_polls_total{result=\"unreachable\"} 1\n", "verdalin_resyncs_total 2\n",
         "verdalin_last_sync_change_timestamp_seconds 1700000000\n",
-        "verdalin_events_total{event=\"SYNC_BACK\"} 1\n",
-        "# TYPE dsl_errors_total counter\n"})
+        "verdalin_events_total{event=\"SYNC_BACK\"} 1\n", "# TYPE dsl_errors_total counter\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
   EXPECT_NE(StatusJson(ASnapshot()).find("\"event\":\"SYNC_BACK\""), std::string::npos);
 }
@@ -52,8 +52,8 @@ TEST(ListenAddress, ReadsHostAndPortAndTellsLoopback) {
   EXPECT_EQ(ParseListenAddress("[::1]:9469")->host, "::1");
   EXPECT_TRUE(ParseListenAddress("localhost:1")->loopback);
   EXPECT_FALSE(ParseListenAddress("0.0.0.0:9469")->loopback);
-  for (const char* bad : {"", "9469", "127.0.0.1:", "127.0.0.1:99999", "evil.example:80",
-                          "127.0.0.1:9x"})
+  for (const char* bad :
+       {"", "9469", "127.0.0.1:", "127.0.0.1:99999", "evil.example:80", "127.0.0.1:9x"})
     EXPECT_FALSE(ParseListenAddress(bad).has_value()) << bad;
 }
 
@@ -74,6 +74,30 @@ TEST(ExportSite, OnlyGetAndHeadOfItsFourPagesAndBasicAuthWhenAsked) {
   EXPECT_EQ(guarded.Answer("GET", "/metrics", "").status, 401);
   EXPECT_EQ(guarded.Answer("GET", "/metrics", "Basic " + EncodeBase64("me:nope")).status, 401);
   EXPECT_EQ(guarded.Answer("GET", "/metrics", "Basic " + EncodeBase64("me:p:w")).status, 200);
+}
+
+// The report is kept while nothing changes, and written again when the log grows or a day
+// passes (the last 30 days move on: here the log's first day falls out of them).
+TEST(ExportSite, TheReportFollowsTheLogAndTheDay) {
+  MetricsBoard board;
+  LineSnapshot snapshot = ASnapshot();
+  snapshot.data_log = "C:\\logs\\Verdalin_Data.csv";
+  board.Publish(snapshot);
+  QuietReports reports;
+  reports.disk.folders.insert("C:\\logs");
+  reports.disk.files[snapshot.data_log] = HandMadeLog();
+  reports.clock.now = {2026, 12, 8, 12, 0, 0};
+  ExportSite site(board, reports, {"127.0.0.1:0", "", ""}, "1.7.2");
+  const auto polls = [&] {
+    const std::string page = site.Answer("GET", "/report", "").body;
+    const std::size_t at = page.find("\"polls\":");
+    return at == std::string::npos ? -1 : std::atoi(page.c_str() + at + 8);
+  };
+  EXPECT_EQ(polls(), 12);
+  reports.disk.files[snapshot.data_log] += LogRowText({841});
+  EXPECT_EQ(polls(), 13);
+  reports.clock.now = {2027, 1, 6, 12, 0, 0};  // 2026/12/07 is more than 30 days ago now
+  EXPECT_EQ(polls(), 2);
 }
 
 TEST(ExportServer, AnswersOnLoopbackAndSurvivesHostileRequests) {
