@@ -3,9 +3,14 @@
 
 #include <httplib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #include "app/scramble.h"
 #include "monitor/event_log.h"
@@ -170,8 +175,91 @@ ExportAnswer ExportSite::Report() {
   return Page("text/html; charset=utf-8", cached_report_);
 }
 
+namespace {
+
+// How long one connection may last, requests kept alive included, whatever pace its client keeps.
+constexpr std::chrono::seconds kConnectionTime{5};
+
+// Ends connections that outlive kConnectionTime: the library bounds each read, not a request, so
+// a client sending a byte at a time would hold a worker for as long as it liked. The watch's
+// thread sleeps while no connection is open.
+class ConnectionWatch {
+ public:
+  ConnectionWatch() : thread_([this] { Watch(); }) {}
+  ~ConnectionWatch() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  void Add(socket_t sock) {
+    std::lock_guard lock(mutex_);
+    open_[sock] = std::chrono::steady_clock::now() + kConnectionTime;
+    changed_.notify_all();
+  }
+  // Before the socket is closed, so that the watch never touches a number given out again.
+  void Remove(socket_t sock) {
+    std::lock_guard lock(mutex_);
+    open_.erase(sock);
+  }
+
+ private:
+  void Watch() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+      if (open_.empty()) {
+        changed_.wait(lock);
+        continue;
+      }
+      auto earliest = open_.begin()->second;
+      for (const auto& entry : open_) earliest = std::min(earliest, entry.second);
+      changed_.wait_until(lock, earliest);
+      const auto now = std::chrono::steady_clock::now();
+      for (auto entry = open_.begin(); entry != open_.end();) {
+        if (entry->second > now) {
+          ++entry;
+          continue;
+        }
+        httplib::detail::shutdown_socket(entry->first);  // its reads and writes end at once
+        entry = open_.erase(entry);
+      }
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<socket_t, std::chrono::steady_clock::time_point> open_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+// The library's server with each connection under the watch; the rest is the library's own
+// handling of a connection.
+class WatchedServer : public httplib::Server {
+ private:
+  bool process_and_close_socket(socket_t sock) override {
+    watch_.Add(sock);
+    const bool kept = httplib::detail::process_server_socket(
+        svr_sock_, sock, keep_alive_max_count_, keep_alive_timeout_sec_, read_timeout_sec_,
+        read_timeout_usec_, write_timeout_sec_, write_timeout_usec_,
+        [this](httplib::Stream& stream, bool close_connection, bool& connection_closed) {
+          return process_request(stream, close_connection, connection_closed, nullptr);
+        });
+    watch_.Remove(sock);
+    httplib::detail::shutdown_socket(sock);
+    httplib::detail::close_socket(sock);
+    return kept;
+  }
+
+  ConnectionWatch watch_;
+};
+
+}  // namespace
+
 struct ExportServer::Http {
-  httplib::Server server;
+  WatchedServer server;
 };
 
 ExportServer::ExportServer(ExportSite& site) : site_(site), http_(std::make_unique<Http>()) {

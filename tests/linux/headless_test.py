@@ -200,22 +200,31 @@ def hostile_clients(folder):
                                                           not r.startswith(b"HTTP/1.1 200 ")])
     metrics_quickly(folder, "200 clients at once")
 
-    # Slow clients, a byte a second each, hold the workers while they last; once they go, the
-    # endpoint answers at once.
-    slow = [socket.create_connection(("127.0.0.1", port), timeout=5) for _ in range(30)]
+    # Slow clients, a byte a second each, are cut off after a few seconds whatever they send, so
+    # that a scrape made while they go on is answered (it waits behind them for a while).
+    slow = [socket.create_connection(("127.0.0.1", port), timeout=5) for _ in range(8)]
+    probe = []
+    prober = threading.Thread(
+        target=lambda: probe.append(http_get(port, "/metrics", timeout=30)[0]))
+    cut = set()
     try:
-        for byte in b"GET /m":
-            for sock in slow:
+        time.sleep(0.2)  # the slow clients are first in line
+        prober.start()
+        for _ in range(14):
+            for index, sock in enumerate(slow):
                 try:
-                    sock.send(bytes([byte]))
+                    sock.send(b"G")
                 except OSError:
-                    pass  # cut off by the server
+                    cut.add(index)
             time.sleep(1)
+        prober.join(20)
     finally:
         for sock in slow:
             sock.close()
+    expect(len(cut) == len(slow), "slow clients cut off: %d of %d" % (len(cut), len(slow)))
+    expect(probe == [200], "a scrape made during the slow clients is answered: %r" % probe)
     expect(folder.process.poll() is None, "the program stays up: " + folder.output())
-    return served, metrics_quickly(folder, "30 slow clients")
+    return served, metrics_quickly(folder, "slow clients")
 
 
 def monitored_line(build, gateway):
