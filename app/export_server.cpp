@@ -202,7 +202,8 @@ class ConnectionWatch {
   // Before the socket is closed, so that the watch never touches a number given out again.
   void Remove(socket_t sock) {
     std::lock_guard lock(mutex_);
-    open_.erase(sock);
+    // The last connection gone, the watch sleeps until the next one instead of at its deadline.
+    if (open_.erase(sock) == 1 && open_.empty()) changed_.notify_all();
   }
 
  private:
