@@ -400,7 +400,7 @@ void Application::StartWebhook() {
 void Application::SendToWebhook(const LineEvent& event) {
   if (!webhook_) return;
   webhook_->Send(alerts_.settings.webhook,
-                 WebhookMessage{EventTimeText(event.time), std::string(LineEventName(event.kind)),
+                 WebhookMessage{TimestampText(event.time), std::string(LineEventName(event.kind)),
                                 event.detail, last_device_, Notifier::Message(event)});
 }
 

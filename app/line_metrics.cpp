@@ -1,6 +1,7 @@
 // The line's snapshot and its views: Prometheus text exposition and the status JSON.
 #include "app/line_metrics.h"
 
+#include "text/date_format.h"
 #include "ui/report_text.h"
 
 namespace verdalin {
@@ -61,17 +62,20 @@ void LineFamilies(Exposition& out, const LineSnapshot& s) {
   out.Family("dsl_datarate", "gauge", "Sync rate of the line in bit/s.");
   DirectionPair(out, "dsl_datarate", line.Downstream_kbps * 1000.0, line.Upstream_kbps * 1000.0, 0);
   out.Family("dsl_line_attenuation_db", "gauge", "Line attenuation in dB.");
-  DirectionPair(out, "dsl_line_attenuation_db", line.Attenuation_local, line.Attenuation_distant, 2);
+  DirectionPair(out, "dsl_line_attenuation_db", line.Attenuation_local, line.Attenuation_distant,
+                2);
   out.Family("dsl_signal_to_noise_margin_db", "gauge", "SNR margin in dB.");
   DirectionPair(out, "dsl_signal_to_noise_margin_db", line.SNR_local, line.SNR_distant, 2);
   out.Family("dsl_errors_total", "counter", "Line errors as the gateway counts them.");
   out.Sample("dsl_errors_total", Label("err", "crc") + "," + Label("loc", "near"),
              std::to_string(line.CRC_errors));
   out.Family("dsl_info", "gauge", "The gateway: device and firmware.");
-  out.Sample("dsl_info", Label("device", line.Device) + "," + Label("firmware", line.Firmware), "1");
+  out.Sample("dsl_info", Label("device", line.Device) + "," + Label("firmware", line.Firmware),
+             "1");
   out.Family("dsl_line_info", "gauge", "The line: mode and type.");
   out.Sample("dsl_line_info", Label("mode", line.Mode) + "," + Label("type", line.Type), "1");
-  out.Family("verdalin_quality_ratio", "gauge", "Quality index: rate and margin against the subscription.");
+  out.Family("verdalin_quality_ratio", "gauge",
+             "Quality index: rate and margin against the subscription.");
   out.Sample("verdalin_quality_ratio", "", Number(s.quality_percent / 100.0, 4));
 }
 
@@ -94,7 +98,8 @@ void OwnFamilies(Exposition& out, const LineSnapshot& s) {
   out.Sample("verdalin_subscribed_max_datarate", "", Number(s.subscribed_kbps * 1000.0, 0));
   out.Family("verdalin_events_total", "counter", "Line events by kind since start.");
   for (int i = 0; i < kLineEventKinds; ++i)
-    out.Sample("verdalin_events_total", Label("event", LineEventName(static_cast<LineEventKind>(i))),
+    out.Sample("verdalin_events_total",
+               Label("event", LineEventName(static_cast<LineEventKind>(i))),
                std::to_string(s.events_by_kind[static_cast<std::size_t>(i)]));
 }
 
@@ -132,7 +137,7 @@ std::string EventsJson(const std::deque<StampedEvent>& events) {
   for (const StampedEvent& stamped : events) {
     if (out.size() > 1) out += ',';
     std::string item = "{";
-    AppendMember(item, "time", JsonText(TimeText(stamped.event.time)));
+    AppendMember(item, "time", JsonText(TimestampText(stamped.event.time)));
     AppendMember(item, "unix_time", std::to_string(stamped.unix_time));
     AppendMember(item, "event", JsonText(LineEventName(stamped.event.kind)));
     AppendMember(item, "detail", JsonText(stamped.event.detail));
@@ -184,8 +189,9 @@ std::string StatusJson(const LineSnapshot& s) {
   AppendMember(poll, "duration_s", Number(s.last_poll_seconds, 3));
   AppendMember(out, "last_poll", poll + "}");
   AppendMember(out, "sample", s.have_sample ? SampleJson(s.sample) : "null");
-  AppendMember(out, "resyncs", "{\"total\":" + std::to_string(s.resyncs_total) +
-                                   ",\"today\":" + std::to_string(s.resyncs_today) + "}");
+  AppendMember(out, "resyncs",
+               "{\"total\":" + std::to_string(s.resyncs_total) +
+                   ",\"today\":" + std::to_string(s.resyncs_today) + "}");
   AppendMember(out, "events", EventsJson(s.recent_events));
   return out + "}\n";
 }

@@ -1,9 +1,6 @@
 // The event log: its path beside the data log, its rows, and their append.
 #include "monitor/event_log.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "text/date_format.h"
 #include "text/text_ops.h"
 
@@ -13,10 +10,6 @@ namespace {
 
 constexpr int kEventLogFileNumber = 2;
 
-int32_t DateValue(int64_t time) {
-  return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(time, 0), INT32_MAX));
-}
-
 }  // namespace
 
 std::string EventLogPath(std::string_view data_log) {
@@ -25,12 +18,8 @@ std::string EventLogPath(std::string_view data_log) {
   return folder + std::string(kEventsLogFileName);
 }
 
-std::string EventTimeText(int64_t time) {
-  return FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", DateValue(time));
-}
-
 std::string FormatEventRow(const LineEvent& event) {
-  std::string row = EventTimeText(event.time);
+  std::string row = TimestampText(event.time);
   row += ";";
   row += LineEventName(event.kind);
   row += ";\"" + ReplaceText(event.detail, "\"", "\"\"") + "\"\r\n";

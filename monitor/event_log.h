@@ -17,9 +17,6 @@ inline constexpr std::string_view kEventLogHeader = "Date;Event;Detail\r\n";
 // The event log in the folder of the data log at `data_log` (either separator counts).
 std::string EventLogPath(std::string_view data_log);
 
-// An event's time as its row gives it: "yyyy/mm/dd hh:ii:ss".
-std::string EventTimeText(int64_t time);
-
 // "yyyy/mm/dd hh:ii:ss;EVENT;"detail"" with its CR LF; double quotes in the detail doubled.
 std::string FormatEventRow(const LineEvent& event);
 

@@ -13,7 +13,6 @@ namespace verdalin {
 namespace {
 
 constexpr int kSchemeLength = 7;
-constexpr std::string_view kTimestampMask = "%yyyy/%mm/%dd %hh:%ii:%ss";
 
 bool HasHttpScheme(const std::string& address) {
   return UpperCase(LeftPart(address, kSchemeLength)) == "HTTP://";
@@ -49,10 +48,9 @@ PollResult Poller::Record(const std::string& page) {
   ParseGatewayPage(SelectedModel(), page, result.sample, result.values_found);
   result.outcome = result.values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
   const LocaleNumbers numbers{services_.number_format, services_.locale};
-  result.row_written =
-      AppendLogRow(services_.data_files, services_.file_system,
-                   window.GetControlText(kOutputFileField), result.sample,
-                   FormatDate(kTimestampMask, time_), numbers);
+  result.row_written = AppendLogRow(services_.data_files, services_.file_system,
+                                    window.GetControlText(kOutputFileField), result.sample,
+                                    TimestampText(time_), numbers);
   if (!result.row_written)
     window.SetStatusText(kStatusLineField, "ERROR WRITING OUTPUT FILE !", kPollStatusAppearance);
   return result;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <limits>
 
 #include "text/text_ops.h"
@@ -111,6 +112,11 @@ std::string FormatDate(std::string_view mask, int32_t date) {
     i += 1 + token->name.size();
   }
   return text;
+}
+
+std::string TimestampText(int64_t date) {
+  const int64_t clamped = std::min<int64_t>(std::max<int64_t>(date, 0), INT32_MAX);
+  return FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", static_cast<int32_t>(clamped));
 }
 
 }  // namespace verdalin

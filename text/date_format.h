@@ -18,4 +18,8 @@ int32_t CurrentDate(const Clock& clock);
 // Replaces %yyyy %yy %mm %dd %hh %ii %ss (any letter case) by the fields of `date`.
 std::string FormatDate(std::string_view mask, int32_t date);
 
+// "yyyy/mm/dd hh:ii:ss", the logs' time stamp; a time beyond the date values' range is given as
+// the nearest end of it.
+std::string TimestampText(int64_t date);
+
 }  // namespace verdalin

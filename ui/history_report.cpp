@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "text/date_format.h"
 #include "ui/history_chart.h"
 #include "ui/report_assets.h"
 #include "ui/report_text.h"
@@ -99,7 +100,7 @@ class ReportWriter {
     Html(", firmware ");
     Escaped(TextOf(history_.firmware).empty() ? "unknown" : TextOf(history_.firmware));
     Html(": ");
-    Escaped(TimeText(history_.first) + " to " + TimeText(history_.last));
+    Escaped(TimestampText(history_.first) + " to " + TimestampText(history_.last));
     Html("</p>\n</header>\n<main>\n");
   }
 
@@ -129,7 +130,7 @@ class ReportWriter {
     Figure("Device", TextOf(history_.device));
     Figure("Firmware", TextOf(history_.firmware));
     Figure("Mode and line type", mode == ":" ? "" : mode);
-    Figure("Period", TimeText(history_.first) + " to " + TimeText(history_.last));
+    Figure("Period", TimestampText(history_.first) + " to " + TimestampText(history_.last));
     Figure("Polls",
            std::to_string(total.polls) + ", one every " + std::to_string(history_.interval) + " s");
     Figure("Line in sync", Fixed(total.SyncPercent(), 2) + " % of the polls");
@@ -212,13 +213,13 @@ class ReportWriter {
     for (std::size_t i = first; i < events_.size(); ++i) {
       const LineEvent& event = events_[i];
       Html("<tr>");
-      Cell(TimeText(event.time));
+      Cell(TimestampText(event.time));
       Cell(std::string(LineEventName(event.kind)));
       Cell(event.detail);
       Html("</tr>\n");
     }
     Html("</tbody>\n</table>\n</section>\n</main>\n<footer>Made by Verdalin ");
-    Escaped(request_.version + " on " + TimeText(request_.made_at));
+    Escaped(request_.version + " on " + TimestampText(request_.made_at));
     Html(".</footer>\n");
   }
 
@@ -232,11 +233,11 @@ class ReportWriter {
       AppendJsonString(out_, TextOf(id));
     }
     Html(",\"first\":");
-    AppendJsonString(out_, TimeText(history_.first));
+    AppendJsonString(out_, TimestampText(history_.first));
     Html(",\"last\":");
-    AppendJsonString(out_, TimeText(history_.last));
+    AppendJsonString(out_, TimestampText(history_.last));
     Html(",\"made\":");
-    AppendJsonString(out_, TimeText(request_.made_at));
+    AppendJsonString(out_, TimestampText(request_.made_at));
     Html(request_.events ? ",\"events_source\":\"event log\"" : ",\"events_source\":\"data rows\"");
     AppendNumber(out_, "interval_s", history_.interval);
     AppendNumber(out_, "rows_skipped", log_.rows_skipped);

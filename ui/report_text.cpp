@@ -120,10 +120,6 @@ void AppendFixed(std::string& out, double value, int decimals) {
   out.append(digits, result.ec == std::errc() ? result.ptr : digits);
 }
 
-std::string TimeText(int64_t time) {
-  return FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", static_cast<int32_t>(time));
-}
-
 std::string DayText(int64_t time) {
   return FormatDate("%yyyy/%mm/%dd", static_cast<int32_t>(time));
 }

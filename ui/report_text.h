@@ -24,8 +24,7 @@ void AppendHundredths(std::string& out, int64_t hundredths);
 // A number with `decimals` digits after a full stop.
 void AppendFixed(std::string& out, double value, int decimals);
 
-// "yyyy/mm/dd hh:ii:ss" and "yyyy/mm/dd" of a date value.
-std::string TimeText(int64_t time);
+// "yyyy/mm/dd" of a date value.
 std::string DayText(int64_t time);
 
 }  // namespace verdalin
