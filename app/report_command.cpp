@@ -33,12 +33,6 @@ struct ReportOptions {
   bool open = true;
 };
 
-// The folder part of a path with its separator ("" for a bare name); both separators count.
-std::string FolderOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? "" : path.substr(0, cut + 1);
-}
-
 std::optional<int32_t> DayBound(const std::string& day, std::string_view time) {
   return day.size() == 10 ? ReadTimestamp(day + " " + std::string(time)) : std::nullopt;
 }
@@ -78,8 +72,9 @@ class ReportMaker {
     const std::string log_path = options.log.empty() ? ConfiguredLog() : options.log;
     std::optional<std::string> page = Page(log_path, options.period);
     if (!page) return kFailed;
-    const std::string out =
-        options.out.empty() ? FolderOf(log_path) + std::string(kReportFileName) : options.out;
+    const std::string out = options.out.empty()
+                                ? FolderWithSeparator(log_path) + std::string(kReportFileName)
+                                : options.out;
     if (!fs_.ReplaceAll(out, *page)) return Fail("cannot write the report to " + out);
     if (options.open && !host_.OpenInBrowser(out))
       host_.ShowError("the report is written to " + out + ", but no browser could be opened");

@@ -13,9 +13,7 @@ constexpr int kEventLogFileNumber = 2;
 }  // namespace
 
 std::string EventLogPath(std::string_view data_log) {
-  const std::size_t cut = data_log.find_last_of("/\\");
-  const std::string folder(cut == std::string_view::npos ? "" : data_log.substr(0, cut + 1));
-  return folder + std::string(kEventsLogFileName);
+  return FolderWithSeparator(data_log) + std::string(kEventsLogFileName);
 }
 
 std::string FormatEventRow(const LineEvent& event) {

@@ -287,4 +287,9 @@ std::vector<std::string_view> SplitLines(std::string_view page) {
   return lines;
 }
 
+std::string FolderWithSeparator(std::string_view path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
+}
+
 }  // namespace verdalin

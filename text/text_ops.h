@@ -40,6 +40,9 @@ int32_t CharCode(std::string_view text);
 std::string CharText(int32_t code);
 bool TextEquals(std::string_view a, std::string_view b);
 
+// The folder part of a path with its separator ("" for a bare name); "/" and "\\" both count.
+std::string FolderWithSeparator(std::string_view path);
+
 // The lines of a page cut at every line break, in one pass: line k is TextField(page, k, "\n") for
 // k = 1 to CountText(page, "\n") + 1. A carriage return before a break stays on its line; the
 // views point into `page`.
