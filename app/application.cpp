@@ -469,17 +469,8 @@ class EndpointReportHost : public ReportHost {
 // [Export] listen= starts the metrics endpoint (by default at 127.0.0.1:9469 without a window);
 // a place it cannot listen on is said once. The group is stored back as it was read.
 void Application::StartEndpoint(const IniFile& settings) {
-  ExportSettings endpoint;
-  for (const auto& [key, value] :
-       {std::pair<std::string_view, std::string*>{"listen", &endpoint.listen},
-        {"user", &endpoint.user},
-        {"crypted_password", &endpoint.password}}) {
-    const std::string text = settings.Read(kExportGroup, key, "\x01");
-    if (text == "\x01") continue;
-    export_stored_.push_back({std::string(key), text});
-    *value = text;
-  }
-  endpoint.password = LoadPassword(endpoint.password);
+  export_ = ReadExport(settings);
+  ExportSettings endpoint = export_.settings;
   if (endpoint.listen.empty() && platform_.headless) endpoint.listen = kDefaultHeadlessListen;
   if (endpoint.listen.empty()) return;
   const std::optional<ListenAddress> address = ParseListenAddress(endpoint.listen);
@@ -507,7 +498,7 @@ void Application::SaveSettingsNow() {
   IniFile file(platform_.files, settings_path_);
   StoreSettings(file, front_.window);
   StoreAlerts(file, alerts_);
-  for (const auto& [key, value] : export_stored_) file.Write(kExportGroup, key, value);
+  StoreExport(file, export_);
   file.Save();
 }
 

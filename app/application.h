@@ -145,7 +145,7 @@ class Application : public EventSink {
   std::chrono::steady_clock::time_point poll_started_;
   LineSnapshot snapshot_;
   MetricsBoard board_;
-  std::vector<std::pair<std::string, std::string>> export_stored_;  // [Export] as it was read
+  ExportLoaded export_;  // [Export] as it was read
   std::unique_ptr<ReportHost> endpoint_reports_;
   std::unique_ptr<ExportSite> site_;
   std::unique_ptr<ExportServer> server_;

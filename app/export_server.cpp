@@ -151,6 +151,26 @@ ExportAnswer ExportSite::Answer(std::string_view method, std::string_view path,
   return Page("text/html; charset=utf-8", std::string(kIndexPage));
 }
 
+ExportLoaded ReadExport(const IniFile& settings_file) {
+  ExportLoaded loaded;
+  ExportSettings& endpoint = loaded.settings;
+  for (const auto& [key, value] :
+       {std::pair<std::string_view, std::string*>{"listen", &endpoint.listen},
+        {"user", &endpoint.user},
+        {"crypted_password", &endpoint.password}}) {
+    const std::string text = settings_file.Read(kExportGroup, key, "\x01");
+    if (text == "\x01") continue;
+    loaded.stored.push_back({std::string(key), text});
+    *value = text;
+  }
+  endpoint.password = LoadPassword(endpoint.password);
+  return loaded;
+}
+
+void StoreExport(IniFile& settings_file, const ExportLoaded& loaded) {
+  for (const auto& [key, value] : loaded.stored) settings_file.Write(kExportGroup, key, value);
+}
+
 // Built again only when the logs changed (they only grow, so their sizes tell), when the data log
 // is another one, or on a new day (the 30 days move on).
 ExportAnswer ExportSite::Report() {

@@ -14,6 +14,7 @@
 
 #include "app/line_metrics.h"
 #include "app/report_command.h"
+#include "text/ini_store.h"
 
 namespace verdalin {
 
@@ -27,6 +28,15 @@ struct ExportSettings {
   std::string user;
   std::string password;
 };
+
+// [Export] as the settings file gives it, the password unscrambled, and the keys that were there
+// with their texts, to be stored back as they were.
+struct ExportLoaded {
+  ExportSettings settings;
+  std::vector<std::pair<std::string, std::string>> stored;
+};
+ExportLoaded ReadExport(const IniFile& settings_file);
+void StoreExport(IniFile& settings_file, const ExportLoaded& loaded);
 
 struct ListenAddress {
   std::string host;  // an IPv4 or IPv6 literal, or "localhost"
