@@ -5,16 +5,16 @@
 #include <utility>
 
 #include "app/report_command.h"
-#include "app/scramble.h"
 #include "app/settings.h"
 #include "app/settings_folder.h"
 #include "app/startup_link.h"
+#include "base/date_format.h"
+#include "base/scramble.h"
+#include "base/text_ops.h"
 #include "monitor/event_log.h"
-#include "monitor/status_line.h"
-#include "text/date_format.h"
-#include "text/text_ops.h"
 #include "ui/control_ids.h"
 #include "ui/control_table.h"
+#include "ui/status_line.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -449,23 +449,6 @@ void Application::Publish(const PollResult& result) {
   board_.Publish(s);
 }
 
-namespace {
-
-// The endpoint's history report: read from the logs, never opened anywhere.
-class EndpointReportHost : public ReportHost {
- public:
-  explicit EndpointReportHost(Platform& platform) : platform_(platform) {}
-  FileSystem& Files() override { return platform_.files; }
-  const Clock& LocalClock() override { return platform_.clock; }
-  bool OpenInBrowser(const std::string&) override { return false; }
-  void ShowError(const std::string&) override {}
-
- private:
-  Platform& platform_;
-};
-
-}  // namespace
-
 // [Export] listen= starts the metrics endpoint (by default at 127.0.0.1:9469 without a window);
 // a place it cannot listen on is said once. The group is stored back as it was read.
 void Application::StartEndpoint(const IniFile& settings) {
@@ -474,8 +457,8 @@ void Application::StartEndpoint(const IniFile& settings) {
   if (endpoint.listen.empty() && platform_.headless) endpoint.listen = kDefaultHeadlessListen;
   if (endpoint.listen.empty()) return;
   const std::optional<ListenAddress> address = ParseListenAddress(endpoint.listen);
-  endpoint_reports_ = std::make_unique<EndpointReportHost>(platform_);
-  site_ = std::make_unique<ExportSite>(board_, *endpoint_reports_, endpoint, VERDALIN_VERSION);
+  site_ = std::make_unique<ExportSite>(board_, platform_.files, platform_.clock, endpoint,
+                                       VERDALIN_VERSION);
   server_ = std::make_unique<ExportServer>(*site_);
   const std::optional<std::string> error =
       address ? server_->Start(*address) : "cannot read the listen address " + endpoint.listen;

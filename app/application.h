@@ -9,22 +9,22 @@
 #include <string>
 #include <string_view>
 
-#include "app/alerts.h"
 #include "app/events.h"
-#include "app/export_server.h"
 #include "app/front_end.h"
-#include "app/line_metrics.h"
+#include "app/poll.h"
+#include "base/clock.h"
+#include "base/file_layer.h"
+#include "base/file_system.h"
+#include "base/locale_number.h"
+#include "export/export_server.h"
+#include "export/line_metrics.h"
+#include "export/webhook.h"
+#include "monitor/alerts.h"
 #include "monitor/fetch_worker.h"
 #include "monitor/line_events.h"
 #include "monitor/page_fetcher.h"
-#include "monitor/poll.h"
 #include "monitor/preset.h"
-#include "monitor/webhook.h"
-#include "text/clock.h"
-#include "text/file_layer.h"
-#include "text/file_system.h"
 #include "ui/interface_texts.h"
-#include "ui/locale_number.h"
 
 namespace verdalin {
 
@@ -146,7 +146,6 @@ class Application : public EventSink {
   LineSnapshot snapshot_;
   MetricsBoard board_;
   ExportLoaded export_;  // [Export] as it was read
-  std::unique_ptr<ReportHost> endpoint_reports_;
   std::unique_ptr<ExportSite> site_;
   std::unique_ptr<ExportServer> server_;
   std::string program_directory_;

@@ -6,11 +6,11 @@
 
 #include "app/front_end.h"
 #include "app/program.h"
+#include "base/clock.h"
+#include "base/file_system.h"
+#include "base/locale_number.h"
+#include "export/webhook.h"
 #include "monitor/page_fetcher.h"
-#include "monitor/webhook.h"
-#include "text/clock.h"
-#include "text/file_system.h"
-#include "ui/locale_number.h"
 
 namespace verdalin {
 

@@ -6,8 +6,8 @@
 
 #include "app/headless.h"
 #include "app/report_command.h"
-#include "app/scramble.h"
 #include "app/settings.h"
+#include "base/scramble.h"
 #include "ui/control_table.h"
 
 namespace verdalin {

@@ -5,15 +5,13 @@
 #include <cmath>
 #include <optional>
 
-#include "app/alerts.h"
 #include "app/settings.h"
 #include "app/settings_folder.h"
-#include "monitor/line_history.h"
-#include "monitor/log_reader.h"
-#include "text/date_format.h"
-#include "text/ini_store.h"
-#include "text/text_ops.h"
-#include "ui/history_report.h"
+#include "base/ini_store.h"
+#include "base/text_ops.h"
+#include "monitor/alerts.h"
+#include "report/history_page.h"
+#include "report/log_reader.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -69,32 +67,17 @@ class ReportMaker {
       : host_(host), fs_(host.Files()), places_(places) {}
 
   int Make(ReportOptions options) {
-    const std::string log_path = options.log.empty() ? ConfiguredLog() : options.log;
-    std::optional<std::string> page = Page(log_path, options.period);
-    if (!page) return kFailed;
+    HistorySource source = Source();
+    if (!options.log.empty()) source.log = options.log;
+    const HistoryPage page = MakeHistoryPage(fs_, host_.LocalClock(), source, options.period);
+    if (!page.html) return Fail(page.error);
     const std::string out = options.out.empty()
-                                ? FolderWithSeparator(log_path) + std::string(kReportFileName)
+                                ? FolderWithSeparator(source.log) + std::string(kReportFileName)
                                 : options.out;
-    if (!fs_.ReplaceAll(out, *page)) return Fail("cannot write the report to " + out);
+    if (!fs_.ReplaceAll(out, *page.html)) return Fail("cannot write the report to " + out);
     if (options.open && !host_.OpenInBrowser(out))
       host_.ShowError("the report is written to " + out + ", but no browser could be opened");
     return 0;
-  }
-
-  // The page of the configured log's rows in the period; nothing (after an error line) when
-  // there is no row to show.
-  std::optional<std::string> Page(const std::string& log_path, const HistoryPeriod& period) {
-    ReportRequest request;
-    if (!ReadRows(log_path, period, request)) return std::nullopt;
-    ReadEvents(EventLogPath(log_path), request);
-    ReadSettings(request);
-    request.version = places_.version;
-    request.made_at = CurrentDate(host_.LocalClock());
-    request.period = period;
-    return BuildHistoryReport(std::move(request));
-  }
-  std::optional<std::string> Page(const HistoryPeriod& period) {
-    return Page(ConfiguredLog(), period);
   }
 
  private:
@@ -103,47 +86,22 @@ class ReportMaker {
     return kFailed;
   }
 
-  bool Refuse(const std::string& line) {
-    host_.ShowError(line);
-    return false;
+  // The running program's values where it gave them, else those of the stored settings.
+  HistorySource Source() {
+    HistorySource source;
+    source.log = places_.current_log ? *places_.current_log : StoredLog();
+    source.subscribed_kbps = places_.current_subscribed_kbps.value_or(ParseInteger(ReadPreference(
+        fs_, kSettingsGroup, "downstream", kDefaultDownstream, places_.settings_file)));
+    source.thresholds = places_.current_thresholds.value_or(
+        LoadAlerts(fs_, places_.settings_file).settings.thresholds);
+    source.version = places_.version;
+    return source;
   }
 
-  std::string ConfiguredLog() {
-    if (places_.current_log) return *places_.current_log;
+  std::string StoredLog() {
     std::string path = ReadPreference(fs_, kSettingsGroup, "output_file", places_.default_log,
                                       places_.settings_file);
     return path.empty() ? places_.default_log : path;
-  }
-
-  bool ReadRows(const std::string& path, const HistoryPeriod& period, ReportRequest& request) {
-    const PathInfo info = fs_.Stat(path);
-    std::string contents;
-    if (info.kind == PathKind::kMissing) return Refuse("no data log at " + path);
-    contents.reserve(static_cast<std::size_t>(std::max<int64_t>(info.size, 0)) + 1);  // no regrowth
-    if (info.kind != PathKind::kFile || !fs_.ReadAll(path, contents))
-      return Refuse("cannot read the data log " + path);
-    request.log = ReadDataLog(contents);
-    contents = std::string();  // the rows take far less room than the text
-    const bool any = !request.log.rows.empty();
-    KeepRowsInPeriod(request.log, period);
-    if (request.log.rows.empty())
-      return Refuse(any ? "no row of " + path + " in the period" : "no row in " + path);
-    return true;
-  }
-
-  void ReadEvents(const std::string& path, ReportRequest& request) {
-    std::string contents;
-    if (fs_.Stat(path).kind != PathKind::kFile || !fs_.ReadAll(path, contents)) return;
-    EventLog log = ReadEventLog(contents);
-    request.events = std::move(log.events);
-    request.events_skipped = log.rows_skipped;
-  }
-
-  void ReadSettings(ReportRequest& request) {
-    request.subscribed_kbps = places_.current_subscribed_kbps.value_or(ParseInteger(ReadPreference(
-        fs_, kSettingsGroup, "downstream", kDefaultDownstream, places_.settings_file)));
-    request.thresholds = places_.current_thresholds.value_or(
-        LoadAlerts(fs_, places_.settings_file).settings.thresholds);
   }
 
   ReportHost& host_;
@@ -172,27 +130,10 @@ int RunReportCommand(ReportHost& host, const ReportPlaces& places,
   return ReportMaker(host, places).Make(options);
 }
 
-namespace {
-
-// The last kShowHistoryDays days, today included.
-HistoryPeriod RecentDays(const Clock& clock) {
-  const int32_t today = CurrentDate(clock);
-  const int32_t midnight = today - (today % kDaySeconds + kDaySeconds) % kDaySeconds;
-  HistoryPeriod period;
-  period.from = midnight - (kShowHistoryDays - 1) * kDaySeconds;
-  return period;
-}
-
-}  // namespace
-
 int ShowHistory(ReportHost& host, const ReportPlaces& places) {
   ReportOptions options;
   options.period = RecentDays(host.LocalClock());
   return ReportMaker(host, places).Make(options);
-}
-
-std::optional<std::string> RecentHistoryPage(ReportHost& host, const ReportPlaces& places) {
-  return ReportMaker(host, places).Page(RecentDays(host.LocalClock()));
 }
 
 }  // namespace verdalin

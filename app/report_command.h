@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "app/front_end.h"
+#include "base/clock.h"
+#include "base/file_system.h"
 #include "monitor/line_events.h"
-#include "text/clock.h"
-#include "text/file_system.h"
+#include "report/history_page.h"
 
 namespace verdalin {
 
 inline constexpr std::string_view kReportFileName = "Verdalin_Report.html";
-inline constexpr int32_t kShowHistoryDays = 30;
 
 // What the report needs of the platform.
 class ReportHost {
@@ -53,8 +53,4 @@ int RunReportCommand(ReportHost& host, const ReportPlaces& places,
 // "Show history": the report of the configured log's last kShowHistoryDays days (today
 // included), written beside the log and opened. The same results as RunReportCommand.
 int ShowHistory(ReportHost& host, const ReportPlaces& places);
-// The same report as a page, written nowhere; nothing (after one error line) when the log has no
-// row in the period or cannot be read.
-std::optional<std::string> RecentHistoryPage(ReportHost& host, const ReportPlaces& places);
-
 }  // namespace verdalin

@@ -1,10 +1,10 @@
 // Settings, presets and run statistics: loading, saving and applying them, one file read each.
 #include "app/settings.h"
 
-#include "app/scramble.h"
-#include "text/date_format.h"
-#include "text/ini_store.h"
-#include "text/text_ops.h"
+#include "base/date_format.h"
+#include "base/ini_store.h"
+#include "base/scramble.h"
+#include "base/text_ops.h"
 #include "ui/control_ids.h"
 
 namespace verdalin {

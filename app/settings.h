@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "app/front_end.h"
+#include "base/clock.h"
+#include "base/file_system.h"
+#include "base/ini_store.h"
 #include "monitor/preset.h"
-#include "text/clock.h"
-#include "text/file_system.h"
-#include "text/ini_store.h"
 #include "ui/window_controls.h"
 
 namespace verdalin {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/front_end.h"
-#include "text/file_system.h"
+#include "base/file_system.h"
 
 namespace verdalin {
 

@@ -1,7 +1,7 @@
 // The run-at-startup box: the start-at-logon entry made or removed; the home page link.
 #include "app/startup_link.h"
 
-#include "text/file_layer.h"
+#include "base/file_layer.h"
 #include "ui/control_ids.h"
 #include "ui/control_table.h"
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
-#include "app/export_server.h"
+#include "export/export_server.h"
 #include "fakes/quiet_reports.h"
 
 namespace verdalin {
@@ -36,7 +36,7 @@ void SiteAnswer(benchmark::State& state) {
   MetricsBoard board;
   PublishADay(board);
   QuietReports reports;
-  ExportSite site(board, reports, {"127.0.0.1:0", "", ""}, "1.7.2");
+  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
   for (auto _ : state) {
     ExportAnswer answer = site.Answer("GET", "/metrics", "");
     if (answer.status != 200) state.SkipWithError("no metrics");
@@ -50,7 +50,7 @@ void WholeRequest(benchmark::State& state) {
   MetricsBoard board;
   PublishADay(board);
   QuietReports reports;
-  ExportSite site(board, reports, {"127.0.0.1:0", "", ""}, "1.7.2");
+  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
   ExportServer server(site);
   if (server.Start(*ParseListenAddress("127.0.0.1:0"))) {
     state.SkipWithError("cannot listen on loopback");

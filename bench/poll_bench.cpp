@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <string>
 
+#include "app/poll.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_page_fetcher.h"
 #include "fakes/fake_window.h"
 #include "fakes/gateway_pages.h"
 #include "monitor/parsers.h"
-#include "monitor/poll.h"
 
 namespace verdalin {
 namespace {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/regexp.h"
 #include "status_pages.h"
-#include "text/regexp.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "monitor/webhook.h"
+#include "export/webhook.h"
 
 namespace verdalin {
 namespace {

@@ -12,6 +12,7 @@ set(VERDALIN_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -
 # them with libFuzzer's coverage instrumentation.
 function(verdalin_core_library name kind)
   add_library(${name} STATIC ${VERDALIN_CORE_SOURCES})
+  add_dependencies(${name} verdalin_layers)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
   target_include_directories(${name} SYSTEM PRIVATE ${VERDALIN_HTTPLIB})
   if(WIN32)

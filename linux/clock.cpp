@@ -1,7 +1,7 @@
 // The local wall clock on Linux, from localtime_r.
 #include <ctime>
 
-#include "text/clock.h"
+#include "base/clock.h"
 
 namespace verdalin {
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "text/debug_output.h"
+#include "base/debug_output.h"
 
 namespace verdalin {
 

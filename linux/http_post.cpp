@@ -1,8 +1,8 @@
 // The webhook's POST on Linux with libcurl: direct, bounded, cancellable, without credentials.
 #include <memory>
 
+#include "export/webhook.h"
 #include "linux/curl_transfer.h"
-#include "monitor/webhook.h"
 
 namespace verdalin {
 

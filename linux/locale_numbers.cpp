@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ui/locale_number.h"
+#include "base/locale_number.h"
 
 namespace verdalin {
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "base/encoding.h"
 #include "linux/balloon_tip.h"
 #include "linux/controls.h"
 #include "ui/control_table.h"
@@ -272,7 +273,8 @@ void MainWindow::EndEventLoop() {
 }
 
 void MainWindow::PostEvent(const Event& event) {
-  QMetaObject::invokeMethod(this, [this, event] { Report(event); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, event] { Report(event); }, Qt::QueuedConnection);
 }
 
 QWidget* MainWindow::Control(int id) const {

@@ -1,7 +1,7 @@
 // The CSV data log: the twelve columns of a row and its append through the file layer.
 #include "monitor/csv_log.h"
 
-#include "text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace verdalin {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_layer.h"
+#include "base/file_system.h"
+#include "base/locale_number.h"
 #include "monitor/line_sample.h"
-#include "text/file_layer.h"
-#include "text/file_system.h"
-#include "ui/locale_number.h"
 
 namespace verdalin {
 

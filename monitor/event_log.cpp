@@ -1,8 +1,8 @@
 // The event log: its path beside the data log, its rows, and their append.
 #include "monitor/event_log.h"
 
-#include "text/date_format.h"
-#include "text/text_ops.h"
+#include "base/date_format.h"
+#include "base/text_ops.h"
 
 namespace verdalin {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_layer.h"
+#include "base/file_system.h"
 #include "monitor/line_events.h"
-#include "text/file_layer.h"
-#include "text/file_system.h"
 
 namespace verdalin {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace verdalin {
 

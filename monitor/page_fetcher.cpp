@@ -1,7 +1,7 @@
 // What both page fetchers share: the addresses they take.
 #include "monitor/page_fetcher.h"
 
-#include "text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace verdalin {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "text/regexp.h"
-#include "text/text_ops.h"
+#include "base/regexp.h"
+#include "base/text_ops.h"
 
 namespace verdalin {
 

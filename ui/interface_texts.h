@@ -27,10 +27,4 @@ class InterfaceTexts {
   std::array<std::string, kInterfaceTextCount> slots_;
 };
 
-// Conversions for front ends whose system code page is UTF-8. Undefined Windows-1252 bytes map to
-// the C1 controls of the same value; characters without a Windows-1252 form and malformed UTF-8
-// become '?'.
-std::string Windows1252ToUtf8(std::string_view text);
-std::string Utf8ToWindows1252(std::string_view text);
-
 }  // namespace verdalin

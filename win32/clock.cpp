@@ -1,7 +1,7 @@
 // The local wall clock on Windows, from GetLocalTime.
 #include <windows.h>
 
-#include "text/clock.h"
+#include "base/clock.h"
 
 namespace verdalin {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/debug_output.h"
+#include "base/debug_output.h"
 
 namespace verdalin {
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "text/file_system.h"
+#include "base/file_system.h"
 
 namespace verdalin {
 

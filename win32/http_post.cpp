@@ -2,7 +2,7 @@
 #include <chrono>
 #include <string>
 
-#include "monitor/webhook.h"
+#include "export/webhook.h"
 #include "win32/wininet_parts.h"
 
 namespace verdalin {

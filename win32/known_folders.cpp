@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "text/file_system.h"
-#include "text/text_ops.h"
+#include "base/file_system.h"
+#include "base/text_ops.h"
 #include "win32/shell_services.h"
 
 namespace verdalin {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/locale_number.h"
+#include "base/locale_number.h"
 
 namespace verdalin {
 

@@ -1,7 +1,7 @@
 // WinMain: the Windows program's platform, handed to the core's entry point with the command line.
 #include <windows.h>
 
-#include "text/debug_output.h"
+#include "base/debug_output.h"
 #include "win32/program_host.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

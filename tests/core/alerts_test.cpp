@@ -1,16 +1,16 @@
 // The alert settings and the notifications of line events: fallbacks, texts, the cooldown, the
 // event log's rows, and the whole road from a poll to the log, the tray and the status line.
-#include "app/alerts.h"
+#include "monitor/alerts.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <mutex>
 
+#include "base/ini_store.h"
 #include "fakes/app_harness.h"
 #include "fakes/gateway_pages.h"
 #include "monitor/event_log.h"
-#include "text/ini_store.h"
 
 namespace verdalin {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "app/scramble.h"
 #include "app/settings.h"
 #include "app/startup_link.h"
+#include "base/scramble.h"
 #include "fakes/app_harness.h"
 #include "fakes/fake_window.h"
 

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "app/program.h"
-#include "app/scramble.h"
+#include "base/scramble.h"
 #include "fakes/app_harness.h"
 #include "fakes/fake_program_host.h"
 #include "verdalin_version.h"

@@ -1,5 +1,5 @@
 // Date values and their formatting: calendar arithmetic, the clock and the mask tokens.
-#include "text/date_format.h"
+#include "base/date_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The metrics endpoint: the exposition and status texts, what each request gets, the listen
 // address, and the server on loopback with hostile requests.
-#include "app/export_server.h"
+#include "export/export_server.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include "app/scramble.h"
+#include "base/scramble.h"
 #include "fakes/log_rows.h"
 #include "fakes/quiet_reports.h"
 
@@ -61,7 +61,7 @@ TEST(ExportSite, OnlyGetAndHeadOfItsFourPagesAndBasicAuthWhenAsked) {
   MetricsBoard board;
   board.Publish(ASnapshot());
   QuietReports reports;
-  ExportSite open_site(board, reports, {"127.0.0.1:0", "", ""}, "1.7.2");
+  ExportSite open_site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
   EXPECT_EQ(open_site.Answer("GET", "/metrics", "").status, 200);
   EXPECT_EQ(open_site.Answer("HEAD", "/status.json", "").status, 200);
   EXPECT_EQ(open_site.Answer("GET", "/", "").status, 200);
@@ -70,7 +70,7 @@ TEST(ExportSite, OnlyGetAndHeadOfItsFourPagesAndBasicAuthWhenAsked) {
   for (const char* method : {"POST", "PUT", "DELETE", "OPTIONS", "TRACE"})
     EXPECT_EQ(open_site.Answer(method, "/metrics", "").status, 404) << method;
   EXPECT_EQ(open_site.Answer("GET", "/report", "").status, 404);  // no log yet
-  ExportSite guarded(board, reports, {"0.0.0.0:0", "me", "p:w"}, "1.7.2");
+  ExportSite guarded(board, reports.disk, reports.clock, {"0.0.0.0:0", "me", "p:w"}, "1.7.2");
   EXPECT_EQ(guarded.Answer("GET", "/metrics", "").status, 401);
   EXPECT_EQ(guarded.Answer("GET", "/metrics", "Basic " + EncodeBase64("me:nope")).status, 401);
   EXPECT_EQ(guarded.Answer("GET", "/metrics", "Basic " + EncodeBase64("me:p:w")).status, 200);
@@ -87,7 +87,7 @@ TEST(ExportSite, TheReportFollowsTheLogAndTheDay) {
   reports.disk.folders.insert("C:\\logs");
   reports.disk.files[snapshot.data_log] = HandMadeLog();
   reports.clock.now = {2026, 12, 8, 12, 0, 0};
-  ExportSite site(board, reports, {"127.0.0.1:0", "", ""}, "1.7.2");
+  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
   const auto polls = [&] {
     const std::string page = site.Answer("GET", "/report", "").body;
     const std::size_t at = page.find("\"polls\":");
@@ -104,7 +104,7 @@ TEST(ExportServer, AnswersOnLoopbackAndSurvivesHostileRequests) {
   MetricsBoard board;
   board.Publish(ASnapshot());
   QuietReports reports;
-  ExportSite site(board, reports, {"127.0.0.1:0", "", ""}, "1.7.2");
+  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
   ExportServer server(site);
   ASSERT_FALSE(server.Start(*ParseListenAddress("127.0.0.1:0")).has_value());
   httplib::Client client("127.0.0.1", server.Port());

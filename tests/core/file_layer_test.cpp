@@ -1,5 +1,5 @@
 // The file layer: size queries, the log append, the one-writer rule, numbers and the current file.
-#include "text/file_layer.h"
+#include "base/file_layer.h"
 
 #include <gtest/gtest.h>
 

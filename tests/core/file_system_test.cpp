@@ -1,5 +1,5 @@
 // The platform file system: replacement leaves nothing behind; read-only files and long paths.
-#include "text/file_system.h"
+#include "base/file_system.h"
 
 #include <gtest/gtest.h>
 

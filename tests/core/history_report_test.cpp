@@ -1,14 +1,14 @@
 // The history report page: its summary JSON, the period, texts from the gateway that try to end
 // the script, and the command's options, errors and files through fakes.
-#include "ui/history_report.h"
+#include "report/history_report.h"
 
 #include <gtest/gtest.h>
 
 #include "app/report_command.h"
+#include "base/ini_store.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/log_rows.h"
-#include "text/ini_store.h"
 
 namespace verdalin {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <atomic>
 
+#include "export/webhook.h"
 #include "fakes/fake_gateway.h"
-#include "monitor/webhook.h"
 
 namespace verdalin {
 namespace {

@@ -1,12 +1,12 @@
 // The INI preference store: lookups, value cleaning, the file text a write leaves, failed writes.
-#include "text/ini_store.h"
+#include "base/ini_store.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "base/file_layer.h"
 #include "fakes/file_system_cases.h"
-#include "text/file_layer.h"
 
 namespace verdalin {
 

@@ -1,13 +1,13 @@
 // The history's counts on a hand-made log whose answer is known, with and without an event log,
 // and the chart series: breaks, full resolution, and extremes kept through the buckets.
-#include "monitor/line_history.h"
+#include "report/line_history.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "fakes/log_rows.h"
-#include "ui/history_chart.h"
+#include "report/history_chart.h"
 
 namespace verdalin {
 namespace {

@@ -1,5 +1,5 @@
 // Locale number formatting: one table of results for the platform's service and the portable one.
-#include "ui/locale_number.h"
+#include "base/locale_number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Reading the logs back: rows the program's own formatter wrote in several locales and both
 // encodings, the negative forms of Windows locales, old quoting, and broken files.
-#include "monitor/log_reader.h"
+#include "report/log_reader.h"
 
 #include <gtest/gtest.h>
 

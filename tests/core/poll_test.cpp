@@ -1,5 +1,5 @@
 // The poll from the tick to the status line, with a window, a gateway and a clock in memory.
-#include "monitor/poll.h"
+#include "app/poll.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <regex>
 #include <string>
 
-#include "text/regexp.h"
+#include "base/regexp.h"
 
 namespace verdalin {
 namespace {

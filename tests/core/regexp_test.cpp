@@ -1,5 +1,5 @@
 // The pattern engine: syntax, sets, quantifiers, groups, anchors, hints, substitution and errors.
-#include "text/regexp.h"
+#include "base/regexp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Password scrambling: exact arithmetic on every build, the round trip and the stored Base64 form.
-#include "app/scramble.h"
+#include "base/scramble.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The status line, the quality index and the gauge at the end of a poll.
-#include "monitor/status_line.h"
+#include "ui/status_line.h"
 
 #include <gtest/gtest.h>
 

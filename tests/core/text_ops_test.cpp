@@ -1,5 +1,5 @@
 // Text and number operations: exact edge behaviour of parsing, formatting, cutting and searching.
-#include "text/text_ops.h"
+#include "base/text_ops.h"
 
 #include <gtest/gtest.h>
 

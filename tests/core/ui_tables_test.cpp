@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/encoding.h"
 #include "ui/control_table.h"
 #include "ui/interface_texts.h"
 

@@ -1,5 +1,6 @@
 // The webhook's body read back by a strict JSON reader; the sender's queue, failures and end.
-#include "monitor/webhook.h"
+#include "export/webhook.h"
+#include "base/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,7 @@
 #include <map>
 
 #include "fakes/fake_gateway.h"
-#include "ui/report_text.h"
+#include "report/report_text.h"
 
 namespace verdalin {
 namespace {

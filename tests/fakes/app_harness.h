@@ -5,11 +5,11 @@
 #include <string>
 
 #include "app/application.h"
+#include "base/ini_store.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_front_end.h"
 #include "fakes/fake_page_fetcher.h"
-#include "text/ini_store.h"
 
 namespace verdalin {
 

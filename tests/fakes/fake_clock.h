@@ -1,7 +1,7 @@
 // A clock that shows whatever wall-clock fields the test sets.
 #pragma once
 
-#include "text/clock.h"
+#include "base/clock.h"
 
 namespace verdalin {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/debug_output.h"
+#include "base/debug_output.h"
 
 namespace verdalin {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/file_system.h"
+#include "base/file_system.h"
 
 namespace verdalin {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/date_format.h"
 #include "monitor/csv_log.h"
-#include "text/date_format.h"
 
 namespace verdalin {
 

@@ -1,20 +1,12 @@
-// A report host on the fake disk and clock that opens nothing and says nothing, for the endpoint.
+// The disk and clock the endpoint's report reads, in memory.
 #pragma once
 
-#include <string>
-
-#include "app/report_command.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 
 namespace verdalin {
 
-class QuietReports : public ReportHost {
- public:
-  FileSystem& Files() override { return disk; }
-  const Clock& LocalClock() override { return clock; }
-  bool OpenInBrowser(const std::string&) override { return false; }
-  void ShowError(const std::string&) override {}
+struct QuietReports {
   FakeFileSystem disk;
   FakeClock clock;
 };

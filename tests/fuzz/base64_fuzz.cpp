@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/scramble.h"
+#include "base/scramble.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ini_store.h"
 #include "fakes/fake_file_system.h"
-#include "text/ini_store.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/log_reader.h"
-#include "ui/history_report.h"
+#include "report/history_report.h"
+#include "report/log_reader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "fakes/fake_window.h"
 #include "monitor/csv_log.h"
 #include "monitor/parsers.h"
-#include "monitor/status_line.h"
+#include "ui/status_line.h"
 
 namespace verdalin {
 

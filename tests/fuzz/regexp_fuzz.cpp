@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "text/regexp.h"
+#include "base/regexp.h"
 
 namespace {
 

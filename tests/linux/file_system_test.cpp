@@ -1,5 +1,5 @@
 // The Linux file system: the one-writer rule between processes, file modes, a full disk.
-#include "text/file_system.h"
+#include "base/file_system.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/ini_store.h"
 #include "fakes/temp_folder.h"
 #include "monitor/csv_log.h"
-#include "text/ini_store.h"
 
 namespace verdalin {
 

@@ -12,8 +12,8 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "base/locale_number.h"
 #include "fakes/temp_folder.h"
-#include "ui/locale_number.h"
 
 namespace verdalin {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/report_command.h"
-#include "text/clock.h"
-#include "text/file_system.h"
+#include "base/clock.h"
+#include "base/file_system.h"
 
 namespace {
 

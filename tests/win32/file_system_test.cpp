@@ -1,5 +1,5 @@
 // The Windows file system: share modes against other handles, and drives.
-#include "text/file_system.h"
+#include "base/file_system.h"
 
 #include <windows.h>
 
@@ -7,9 +7,9 @@
 
 #include <thread>
 
+#include "base/file_layer.h"
+#include "base/ini_store.h"
 #include "fakes/temp_folder.h"
-#include "text/file_layer.h"
-#include "text/ini_store.h"
 
 namespace verdalin {
 

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "base/encoding.h"
 #include "linux/controls.h"
 #include "window_fixture.h"
 

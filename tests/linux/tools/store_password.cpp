@@ -2,7 +2,7 @@
 // the demo write: store_password PASSWORD
 #include <cstdio>
 
-#include "app/scramble.h"
+#include "base/scramble.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -10,7 +10,7 @@
 #include <regex>
 #include <vector>
 
-#include "app/scramble.h"
+#include "base/scramble.h"
 #include "gateway_client.h"
 #include "remote_program.h"
 #include "ui/control_ids.h"

@@ -1,0 +1,200 @@
+// The line's snapshot and its views: Prometheus text exposition and the status JSON.
+#include "export/line_metrics.h"
+
+#include "base/date_format.h"
+#include "base/encoding.h"
+#include "report/report_text.h"
+
+namespace verdalin {
+
+namespace {
+
+constexpr std::array<std::string_view, 3> kOutcomes = {"ok", "unreachable", "unrecognised"};
+
+std::size_t OutcomeIndex(PollOutcome outcome) {
+  switch (outcome) {
+    case PollOutcome::kSample:
+      return 0;
+    case PollOutcome::kUnreachable:
+      return 1;
+    case PollOutcome::kUnrecognised:
+      return 2;
+  }
+  return 1;
+}
+
+std::string Number(double value, int decimals) {
+  std::string text;
+  AppendFixed(text, value, decimals);
+  return text;
+}
+
+// The exposition: one family at a time, its HELP and TYPE before its samples.
+class Exposition {
+ public:
+  void Family(std::string_view name, std::string_view type, std::string_view help) {
+    out_ += "# HELP " + std::string(name) + " " + std::string(help) + "\n";
+    out_ += "# TYPE " + std::string(name) + " " + std::string(type) + "\n";
+  }
+  void Sample(std::string_view name, std::string_view labels, const std::string& value) {
+    out_ += std::string(name);
+    if (!labels.empty()) out_ += "{" + std::string(labels) + "}";
+    out_ += " " + value + "\n";
+  }
+  std::string Take() { return std::move(out_); }
+
+ private:
+  std::string out_;
+};
+
+std::string Label(std::string_view name, std::string_view value) {
+  return std::string(name) + "=\"" + PrometheusLabel(value) + "\"";
+}
+
+void DirectionPair(Exposition& out, std::string_view name, double down, double up, int decimals) {
+  out.Sample(name, Label("direction", "down"), Number(down, decimals));
+  out.Sample(name, Label("direction", "up"), Number(up, decimals));
+}
+
+void LineFamilies(Exposition& out, const LineSnapshot& s) {
+  const LineSample& line = s.sample;
+  out.Family("dsl_up", "gauge", "Whether the DSL line is in sync.");
+  out.Sample("dsl_up", "", line.Connected != 0 ? "1" : "0");
+  out.Family("dsl_datarate", "gauge", "Sync rate of the line in bit/s.");
+  DirectionPair(out, "dsl_datarate", line.Downstream_kbps * 1000.0, line.Upstream_kbps * 1000.0, 0);
+  out.Family("dsl_line_attenuation_db", "gauge", "Line attenuation in dB.");
+  DirectionPair(out, "dsl_line_attenuation_db", line.Attenuation_local, line.Attenuation_distant,
+                2);
+  out.Family("dsl_signal_to_noise_margin_db", "gauge", "SNR margin in dB.");
+  DirectionPair(out, "dsl_signal_to_noise_margin_db", line.SNR_local, line.SNR_distant, 2);
+  out.Family("dsl_errors_total", "counter", "Line errors as the gateway counts them.");
+  out.Sample("dsl_errors_total", Label("err", "crc") + "," + Label("loc", "near"),
+             std::to_string(line.CRC_errors));
+  out.Family("dsl_info", "gauge", "The gateway: device and firmware.");
+  out.Sample("dsl_info", Label("device", line.Device) + "," + Label("firmware", line.Firmware),
+             "1");
+  out.Family("dsl_line_info", "gauge", "The line: mode and type.");
+  out.Sample("dsl_line_info", Label("mode", line.Mode) + "," + Label("type", line.Type), "1");
+  out.Family("verdalin_quality_ratio", "gauge",
+             "Quality index: rate and margin against the subscription.");
+  out.Sample("verdalin_quality_ratio", "", Number(s.quality_percent / 100.0, 4));
+}
+
+void OwnFamilies(Exposition& out, const LineSnapshot& s) {
+  out.Family("verdalin_poll_success", "gauge", "Whether the last poll found the line's values.");
+  out.Sample("verdalin_poll_success", "",
+             s.polled && s.last_outcome == PollOutcome::kSample ? "1" : "0");
+  out.Family("verdalin_polls_total", "counter", "Polls by result.");
+  for (std::size_t i = 0; i < kOutcomes.size(); ++i)
+    out.Sample("verdalin_polls_total", Label("result", kOutcomes[i]), std::to_string(s.polls[i]));
+  out.Family("verdalin_poll_duration_seconds", "gauge", "How long the last poll took.");
+  out.Sample("verdalin_poll_duration_seconds", "", Number(s.last_poll_seconds, 3));
+  out.Family("verdalin_resyncs_total", "counter", "Resyncs (back in sync, retrains) since start.");
+  out.Sample("verdalin_resyncs_total", "", std::to_string(s.resyncs_total));
+  out.Family("verdalin_last_sync_change_timestamp_seconds", "gauge",
+             "When the line last lost sync, came back or retrained; 0 before that.");
+  out.Sample("verdalin_last_sync_change_timestamp_seconds", "",
+             std::to_string(s.last_sync_change_unix_time));
+  out.Family("verdalin_subscribed_max_datarate", "gauge", "Subscribed downstream rate in bit/s.");
+  out.Sample("verdalin_subscribed_max_datarate", "", Number(s.subscribed_kbps * 1000.0, 0));
+  out.Family("verdalin_events_total", "counter", "Line events by kind since start.");
+  for (int i = 0; i < kLineEventKinds; ++i)
+    out.Sample("verdalin_events_total",
+               Label("event", LineEventName(static_cast<LineEventKind>(i))),
+               std::to_string(s.events_by_kind[static_cast<std::size_t>(i)]));
+}
+
+void AppendMember(std::string& out, std::string_view name, const std::string& json_value) {
+  if (out.back() != '{') out += ',';
+  AppendJsonString(out, name);
+  out += ':' + json_value;
+}
+
+std::string JsonText(std::string_view text) {
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
+}
+
+std::string SampleJson(const LineSample& line) {
+  std::string out = "{";
+  AppendMember(out, "connected", line.Connected != 0 ? "true" : "false");
+  AppendMember(out, "mode", JsonText(line.Mode));
+  AppendMember(out, "type", JsonText(line.Type));
+  AppendMember(out, "down_kbps", Number(line.Downstream_kbps, 0));
+  AppendMember(out, "up_kbps", Number(line.Upstream_kbps, 0));
+  AppendMember(out, "attenuation_down_db", Number(line.Attenuation_local, 2));
+  AppendMember(out, "attenuation_up_db", Number(line.Attenuation_distant, 2));
+  AppendMember(out, "snr_down_db", Number(line.SNR_local, 2));
+  AppendMember(out, "snr_up_db", Number(line.SNR_distant, 2));
+  AppendMember(out, "crc_errors", std::to_string(line.CRC_errors));
+  AppendMember(out, "device", JsonText(line.Device));
+  AppendMember(out, "firmware", JsonText(line.Firmware));
+  return out + "}";
+}
+
+std::string EventsJson(const std::deque<StampedEvent>& events) {
+  std::string out = "[";
+  for (const StampedEvent& stamped : events) {
+    if (out.size() > 1) out += ',';
+    std::string item = "{";
+    AppendMember(item, "time", JsonText(TimestampText(stamped.event.time)));
+    AppendMember(item, "unix_time", std::to_string(stamped.unix_time));
+    AppendMember(item, "event", JsonText(LineEventName(stamped.event.kind)));
+    AppendMember(item, "detail", JsonText(stamped.event.detail));
+    out += item + "}";
+  }
+  return out + "]";
+}
+
+}  // namespace
+
+void LineSnapshot::Count(const LineEvent& event, int64_t unix_time) {
+  ++events_by_kind[static_cast<std::size_t>(event.kind)];
+  recent_events.push_back({event, unix_time});
+  if (recent_events.size() > kRecentEvents) recent_events.pop_front();
+  const bool sync_change = event.kind == LineEventKind::kSyncLost ||
+                           event.kind == LineEventKind::kSyncBack ||
+                           event.kind == LineEventKind::kRetrain;
+  if (sync_change) last_sync_change_unix_time = unix_time;
+}
+
+std::string PrometheusLabel(std::string_view text) {
+  std::string out;
+  for (char c : AsUtf8(text)) {
+    if (c == '\\' || c == '"') out += '\\';
+    if (c == '\n') {
+      out += "\\n";
+      continue;
+    }
+    out += c;
+  }
+  return out;
+}
+
+std::string PrometheusText(const LineSnapshot& snapshot, std::string_view version) {
+  Exposition out;
+  if (snapshot.have_sample) LineFamilies(out, snapshot);
+  OwnFamilies(out, snapshot);
+  out.Family("verdalin_build_info", "gauge", "The program's version.");
+  out.Sample("verdalin_build_info", Label("version", version), "1");
+  return out.Take();
+}
+
+std::string StatusJson(const LineSnapshot& s) {
+  std::string out = "{";
+  std::string poll = "{";
+  AppendMember(poll, "unix_time", std::to_string(s.last_poll_unix_time));
+  AppendMember(poll, "result",
+               s.polled ? JsonText(kOutcomes[OutcomeIndex(s.last_outcome)]) : std::string("null"));
+  AppendMember(poll, "duration_s", Number(s.last_poll_seconds, 3));
+  AppendMember(out, "last_poll", poll + "}");
+  AppendMember(out, "sample", s.have_sample ? SampleJson(s.sample) : "null");
+  AppendMember(out, "resyncs",
+               "{\"total\":" + std::to_string(s.resyncs_total) +
+                   ",\"today\":" + std::to_string(s.resyncs_today) + "}");
+  AppendMember(out, "events", EventsJson(s.recent_events));
+  return out + "}\n";
+}
+
+}  // namespace verdalin

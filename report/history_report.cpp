@@ -1,0 +1,327 @@
+// The history report: the page's sections, its two JSON blocks and the embedded script and styles.
+#include "report/history_report.h"
+
+#include <algorithm>
+
+#include "base/date_format.h"
+#include "base/encoding.h"
+#include "report/history_chart.h"
+#include "report/report_assets.h"
+#include "report/report_text.h"
+
+namespace verdalin {
+
+namespace {
+
+// Nothing may leave the page: no fetch, no frame, no remote picture, style or script.
+constexpr std::string_view kContentPolicy =
+    "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src data:";
+
+double Minutes(int64_t seconds) {
+  return static_cast<double>(seconds) / 60.0;
+}
+
+// Days the rows span, for the "per day" figures; at least one.
+double DaysSpanned(const LineHistory& history) {
+  const double seconds = static_cast<double>(history.last) - history.first + history.interval;
+  return std::max(1.0, seconds / kDaySeconds);
+}
+
+void AppendNumber(std::string& out, std::string_view name, int64_t value) {
+  out += ",\"";
+  out += name;
+  out += "\":" + std::to_string(value);
+}
+
+void AppendDecimal(std::string& out, std::string_view name, double value, int decimals) {
+  out += ",\"";
+  out += name;
+  out += "\":";
+  AppendFixed(out, value, decimals);
+}
+
+void AppendDecibels(std::string& out, std::string_view name, int32_t hundredths) {
+  out += ",\"";
+  out += name;
+  out += "\":";
+  AppendHundredths(out, hundredths);
+}
+
+// The counts shared by the whole period and each day, after a first member already written.
+void AppendCountsJson(std::string& out, const HistoryCounts& counts) {
+  AppendNumber(out, "polls", counts.polls);
+  AppendNumber(out, "polls_in_sync", counts.polls_in_sync);
+  AppendNumber(out, "missed_polls", counts.missed_polls);
+  AppendNumber(out, "resyncs", counts.resyncs);
+  AppendDecimal(out, "availability_sync_pct", counts.SyncPercent(), 3);
+  AppendDecimal(out, "availability_gateway_pct", counts.GatewayPercent(), 3);
+  AppendDecimal(out, "minutes_below_snr_low", Minutes(counts.seconds_below_snr_low), 1);
+  AppendNumber(out, "crc_errors", counts.crc_errors);
+  AppendDecibels(out, "lowest_snr_down_db", counts.lowest_snr[0]);
+  AppendDecibels(out, "lowest_snr_up_db", counts.lowest_snr[1]);
+}
+
+class ReportWriter {
+ public:
+  ReportWriter(const ReportRequest& request, const std::vector<LineEvent>& events,
+               const LineHistory& history)
+      : request_(request), log_(request.log), events_(events), history_(history) {}
+
+  std::string Write() {
+    out_.reserve(4096 + 48 * log_.rows.size() / 6);
+    Head();
+    Summary();
+    Charts();
+    DayTable();
+    EventTable();
+    Scripts();
+    return std::move(out_);
+  }
+
+ private:
+  void Html(std::string_view html) { out_ += html; }
+  void Escaped(std::string_view text) { AppendHtml(out_, text); }
+  const std::string& TextOf(uint32_t id) const { return log_.texts[id]; }
+
+  void Head() {
+    Html("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n");
+    Html("<meta http-equiv=\"Content-Security-Policy\" content=\"");
+    Html(kContentPolicy);
+    Html("\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n");
+    Html("<meta name=\"generator\" content=\"Verdalin ");
+    Escaped(request_.version);
+    Html("\">\n<title>ADSL line history ");
+    Escaped(DayText(history_.first) + " to " + DayText(history_.last));
+    Html("</title>\n<style>\n");
+    Html(AssetText(kUplotCss, kUplotCssSize));
+    Html("\n</style>\n<style>\n");
+    Html(AssetText(kReportCss, kReportCssSize));
+    Html("\n</style>\n</head>\n<body>\n<header>\n<h1>ADSL line history</h1>\n<p class=\"lead\">");
+    Escaped(TextOf(history_.device).empty() ? "Gateway" : TextOf(history_.device));
+    Html(", firmware ");
+    Escaped(TextOf(history_.firmware).empty() ? "unknown" : TextOf(history_.firmware));
+    Html(": ");
+    Escaped(TimestampText(history_.first) + " to " + TimestampText(history_.last));
+    Html("</p>\n</header>\n<main>\n");
+  }
+
+  void Figure(std::string_view label, const std::string& value) {
+    Html("<div><dt>");
+    Html(label);
+    Html("</dt><dd>");
+    Escaped(value);
+    Html("</dd></div>\n");
+  }
+
+  static std::string Fixed(double value, int decimals) {
+    std::string text;
+    AppendFixed(text, value, decimals);
+    return text;
+  }
+
+  static std::string Decibels(int32_t hundredths) {
+    return hundredths == kNoValue ? "none" : Fixed(hundredths / 100.0, 2) + " dB";
+  }
+
+  void Summary() {
+    const HistoryCounts& total = history_.total;
+    const double days = DaysSpanned(history_);
+    const std::string& mode = TextOf(history_.mode_type);
+    Html("<section id=\"summary\">\n<h2>Summary</h2>\n<dl class=\"figures\">\n");
+    Figure("Device", TextOf(history_.device));
+    Figure("Firmware", TextOf(history_.firmware));
+    Figure("Mode and line type", mode == ":" ? "" : mode);
+    Figure("Period", TimestampText(history_.first) + " to " + TimestampText(history_.last));
+    Figure("Polls",
+           std::to_string(total.polls) + ", one every " + std::to_string(history_.interval) + " s");
+    Figure("Line in sync", Fixed(total.SyncPercent(), 2) + " % of the polls");
+    Figure("Gateway reached", Fixed(total.GatewayPercent(), 2) + " % of the polls (" +
+                                  std::to_string(total.missed_polls) + " missed)");
+    Figure("Resyncs", std::to_string(total.resyncs) + ", " +
+                          Fixed(static_cast<double>(total.resyncs) / days, 2) + " per day");
+    Figure("Time below the SNR low threshold",
+           Fixed(Minutes(total.seconds_below_snr_low), 0) + " minutes (threshold " +
+               Fixed(request_.thresholds.snr_low_db, 1) + " dB)");
+    Figure("CRC errors", std::to_string(total.crc_errors) + ", " +
+                             Fixed(static_cast<double>(total.crc_errors) / days, 0) + " per day");
+    Figure("Lowest SNR margin",
+           "down " + Decibels(total.lowest_snr[0]) + ", up " + Decibels(total.lowest_snr[1]));
+    Figure("Log lines not read", std::to_string(log_.rows_skipped));
+    Html("</dl>\n</section>\n");
+  }
+
+  void Chart(std::string_view id, std::string_view caption) {
+    Html("<figure class=\"chart\" id=\"");
+    Html(id);
+    Html("\"><figcaption>");
+    Html(caption);
+    Html("</figcaption><div class=\"plot\"></div></figure>\n");
+  }
+
+  void Charts() {
+    Html("<section id=\"charts\">\n<h2>Charts</h2>\n<div class=\"toolbar\" role=\"toolbar\">");
+    Html("<button data-days=\"0\">All</button><button data-days=\"30\">30 days</button>");
+    Html("<button data-days=\"7\">7 days</button><button data-days=\"1\">1 day</button>");
+    Html("<button data-pan=\"-1\" title=\"Earlier\">&#9664;</button>");
+    Html("<button data-pan=\"1\" title=\"Later\">&#9654;</button>");
+    Html("<button data-zoom=\"2\">Zoom out</button></div>\n<p class=\"hint\">Drag across a ");
+    Html("chart to zoom in, turn the mouse wheel to zoom around the pointer, double-click to ");
+    Html("see the whole period. Times are those of the log. Gaps are polls that did not ");
+    Html("reach the gateway or a line out of sync; dashed lines mark resyncs.</p>\n");
+    Html("<noscript><p>The charts need JavaScript.</p></noscript>\n");
+    Chart("chart-rates", "Sync rates (kbit/s) and the subscribed maximum");
+    Chart("chart-snr", "SNR margins (dB) and the alert thresholds");
+    Chart("chart-attenuation", "Attenuation (dB)");
+    Chart("chart-crc", "CRC errors per minute");
+    Html("<p class=\"resolution\"></p>\n</section>\n");
+  }
+
+  void Cell(const std::string& text) {
+    Html("<td>");
+    Escaped(text);
+    Html("</td>");
+  }
+
+  void DayTable() {
+    Html("<section id=\"days\">\n<h2>Day by day</h2>\n<table>\n<thead><tr><th>Date</th>");
+    Html("<th>Polls</th><th>In sync</th><th>Gateway reached</th><th>Resyncs</th>");
+    Html("<th>Minutes below SNR low</th><th>CRC errors</th><th>Lowest SNR down</th>");
+    Html("<th>Lowest SNR up</th></tr></thead>\n<tbody>\n");
+    for (const DayHistory& day : history_.days) {
+      const HistoryCounts& c = day.counts;
+      Html("<tr>");
+      Cell(DayText(day.start));
+      Cell(std::to_string(c.polls));
+      Cell(Fixed(c.SyncPercent(), 2) + " %");
+      Cell(Fixed(c.GatewayPercent(), 2) + " %");
+      Cell(std::to_string(c.resyncs));
+      Cell(Fixed(Minutes(c.seconds_below_snr_low), 0));
+      Cell(std::to_string(c.crc_errors));
+      Cell(Decibels(c.lowest_snr[0]));
+      Cell(Decibels(c.lowest_snr[1]));
+      Html("</tr>\n");
+    }
+    Html("</tbody>\n</table>\n</section>\n");
+  }
+
+  void EventTable() {
+    Html("<section id=\"events\">\n<h2>Events</h2>\n<p>");
+    Html(request_.events ? "From the event log." : "Found in the data rows (no event log).");
+    const std::size_t first = events_.size() - std::min(events_.size(), kMostListedEvents);
+    if (first > 0) Html(" " + std::to_string(first) + " earlier events are counted, not listed.");
+    Html("</p>\n<table>\n<thead><tr><th>Time</th><th>Event</th><th>Detail</th></tr></thead>\n");
+    Html("<tbody>\n");
+    for (std::size_t i = first; i < events_.size(); ++i) {
+      const LineEvent& event = events_[i];
+      Html("<tr>");
+      Cell(TimestampText(event.time));
+      Cell(std::string(LineEventName(event.kind)));
+      Cell(event.detail);
+      Html("</tr>\n");
+    }
+    Html("</tbody>\n</table>\n</section>\n</main>\n<footer>Made by Verdalin ");
+    Escaped(request_.version + " on " + TimestampText(request_.made_at));
+    Html(".</footer>\n");
+  }
+
+  void SummaryJson() {
+    Html("<script type=\"application/json\" id=\"verdalin-summary\">{\"version\":");
+    AppendJsonString(out_, request_.version);
+    for (auto [name, id] : {std::pair{"device", history_.device},
+                            {"firmware", history_.firmware},
+                            {"mode_type", history_.mode_type}}) {
+      out_ += ",\"" + std::string(name) + "\":";
+      AppendJsonString(out_, TextOf(id));
+    }
+    Html(",\"first\":");
+    AppendJsonString(out_, TimestampText(history_.first));
+    Html(",\"last\":");
+    AppendJsonString(out_, TimestampText(history_.last));
+    Html(",\"made\":");
+    AppendJsonString(out_, TimestampText(request_.made_at));
+    Html(request_.events ? ",\"events_source\":\"event log\"" : ",\"events_source\":\"data rows\"");
+    AppendNumber(out_, "interval_s", history_.interval);
+    AppendNumber(out_, "rows_skipped", log_.rows_skipped);
+    AppendNumber(out_, "events_skipped", request_.events_skipped);
+    AppendNumber(out_, "events", static_cast<int64_t>(events_.size()));
+    AppendNumber(out_, "subscribed_kbps", request_.subscribed_kbps);
+    AppendDecimal(out_, "snr_low_db", request_.thresholds.snr_low_db, 2);
+    AppendDecimal(out_, "snr_rearm_db", request_.thresholds.snr_rearm_db, 2);
+    AppendDecimal(out_, "days_spanned", DaysSpanned(history_), 3);
+    AppendCountsJson(out_, history_.total);
+    Html(",\"days\":[");
+    for (const DayHistory& day : history_.days) {
+      Html(&day == history_.days.data() ? "{\"date\":" : ",{\"date\":");
+      AppendJsonString(out_, DayText(day.start));
+      AppendCountsJson(out_, day.counts);
+      Html("}");
+    }
+    Html("]}</script>\n");
+  }
+
+  void SeriesJson(const ChartData& chart) {
+    Html("<script type=\"application/json\" id=\"verdalin-series\">{\"start\":");
+    out_ += std::to_string(chart.times.empty() ? 0 : chart.times.front());
+    Html(",\"steps\":[");
+    for (std::size_t i = 0; i < chart.times.size(); ++i) {
+      if (i > 0) out_ += ',';
+      out_ += std::to_string(i == 0 ? 0 : int64_t{chart.times[i]} - chart.times[i - 1]);
+    }
+    Html("],\"series\":[");
+    for (std::size_t k = 0; k < kChartSeriesCount; ++k) {
+      Html(k == 0 ? "[" : ",[");
+      for (std::size_t i = 0; i < chart.values[k].size(); ++i) {
+        if (i > 0) out_ += ',';
+        AppendHundredths(out_, chart.values[k][i]);
+      }
+      Html("]");
+    }
+    Html("],\"resyncs\":[");
+    for (std::size_t i = 0; i < history_.resync_times.size(); ++i)
+      out_ += (i > 0 ? "," : "") + std::to_string(history_.resync_times[i]);
+    Html("]");
+    AppendNumber(out_, "bucket_s", chart.bucket_seconds);
+    AppendNumber(out_, "full_from", chart.full_from);
+    AppendNumber(out_, "interval_s", history_.interval);
+    AppendNumber(out_, "subscribed_kbps", request_.subscribed_kbps);
+    AppendDecimal(out_, "snr_low_db", request_.thresholds.snr_low_db, 2);
+    AppendDecimal(out_, "snr_rearm_db", request_.thresholds.snr_rearm_db, 2);
+    Html("}</script>\n");
+  }
+
+  void Scripts() {
+    SummaryJson();
+    SeriesJson(BuildChartData(log_, history_));
+    Html("<script>\n/*\n");
+    Html(AssetText(kUplotLicense, kUplotLicenseSize));
+    Html("*/\n");
+    Html(AssetText(kUplotJs, kUplotJsSize));
+    Html("\n</script>\n<script>\n");
+    Html(AssetText(kReportJs, kReportJsSize));
+    Html("\n</script>\n</body>\n</html>\n");
+  }
+
+  const ReportRequest& request_;
+  const DataLog& log_;
+  const std::vector<LineEvent>& events_;
+  const LineHistory& history_;
+  std::string out_;
+};
+
+}  // namespace
+
+std::string BuildHistoryReport(ReportRequest request) {
+  KeepRowsInPeriod(request.log, request.period);
+  std::vector<LineEvent> events;
+  if (request.events) {
+    events = std::move(*request.events);
+    request.events.emplace();  // still says the events came from the event log
+    KeepEventsInPeriod(events, request.period);
+  } else {
+    events = DeriveEvents(request.log, UsualInterval(request.log.rows), request.thresholds);
+  }
+  const LineHistory history = SummariseHistory(request.log, events, request.thresholds);
+  return ReportWriter(request, events, history).Write();
+}
+
+}  // namespace verdalin

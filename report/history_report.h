@@ -1,0 +1,35 @@
+// The history report: one self-contained HTML page of the line's history, with its charts, the
+// day-by-day table, the events and a machine-readable summary.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/line_events.h"
+#include "report/line_history.h"
+#include "report/log_reader.h"
+
+namespace verdalin {
+
+// The events listed at most on the page (the latest ones); the counts take them all.
+inline constexpr std::size_t kMostListedEvents = 5000;
+
+struct ReportRequest {
+  DataLog log;
+  // The event log's events; nothing when there is no event log (they are then derived from the
+  // rows by the line-event detector).
+  std::optional<std::vector<LineEvent>> events;
+  int64_t events_skipped = 0;  // lines of the event log that were not events
+  HistoryPeriod period;        // the rows and events outside are left out
+  int32_t subscribed_kbps = 0;
+  AlertThresholds thresholds;
+  std::string version;  // the program's version text
+  int32_t made_at = 0;  // date value the report was made
+};
+
+// The page, UTF-8. It fetches nothing: the library, styles, script and data are all inside.
+std::string BuildHistoryReport(ReportRequest request);
+
+}  // namespace verdalin

@@ -1,0 +1,92 @@
+// The line's history from the logs: rows of a period, their events and the counts of the summary.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "monitor/line_events.h"
+#include "report/log_reader.h"
+
+namespace verdalin {
+
+inline constexpr int32_t kDaySeconds = 86400;
+
+// Dates from `from` to `to`, both included.
+struct HistoryPeriod {
+  int32_t from = std::numeric_limits<int32_t>::min();
+  int32_t to = std::numeric_limits<int32_t>::max();
+  bool Holds(int64_t time) const { return time >= from && time <= to; }
+};
+
+void KeepRowsInPeriod(DataLog& log, const HistoryPeriod& period);
+void KeepEventsInPeriod(std::vector<LineEvent>& events, const HistoryPeriod& period);
+
+// A row with no value at all is a page the parser did not recognise: not in sync, no mode, no
+// firmware, zero rates, decibels and errors (the device name does not count: the parser writes its
+// own whatever the page held). Any other row is a sample, in sync or not.
+PollOutcome OutcomeOf(const LogRow& row, const DataLog& log);
+// The row's values as the poll had them (texts left empty); an empty decibel column is NaN.
+LineSample SampleOf(const LogRow& row);
+
+// The usual time between polls: the median of the steps forward between rows; 60 s with fewer
+// than two rows.
+int32_t UsualInterval(const std::vector<LogRow>& rows);
+
+// A silence longer than this is taken for the program not running (computer off or asleep),
+// shorter ones for polls that did not reach the gateway.
+inline constexpr int32_t kLongestOutageGap = 2 * 3600;
+
+// The events the detector finds in the rows, fed in the order of the polls. A silence longer
+// than twice the interval and at most kLongestOutageGap is fed as one unreachable poll, an
+// interval after the row before it, so that it gives GATEWAY_UNREACHABLE and GATEWAY_BACK.
+std::vector<LineEvent> DeriveEvents(const DataLog& log, int32_t interval,
+                                    const AlertThresholds& thresholds);
+
+struct HistoryCounts {
+  int64_t polls = 0;          // data rows
+  int64_t polls_in_sync = 0;  // rows with Connected 1
+  int64_t missed_polls = 0;   // polls that did not reach the gateway (and wrote no row)
+  int64_t resyncs = 0;        // SYNC_BACK and RETRAIN
+  int64_t seconds_below_snr_low = 0;
+  int64_t crc_errors = 0;
+  std::array<int32_t, 2> lowest_snr{kNoValue, kNoValue};  // down, up, in hundredths of dB
+
+  double SyncPercent() const;
+  double GatewayPercent() const;
+};
+
+struct DayHistory {
+  int32_t start = 0;  // date value of the day's midnight
+  HistoryCounts counts;
+};
+
+struct LineHistory {
+  HistoryCounts total;
+  std::vector<DayHistory> days;  // the days with a row or an event, in order
+  int32_t first = 0;             // the earliest and latest row
+  int32_t last = 0;
+  int32_t interval = 60;
+  uint32_t device = 0;  // texts of the latest row that has them
+  uint32_t firmware = 0;
+  uint32_t mode_type = 0;
+  // Per row, in file order: CRC errors per minute in hundredths, from the counter's growth since
+  // the row before when both are in sync and no more than twice the interval apart; kNoValue
+  // otherwise and after a counter that went down (a restart).
+  std::vector<int32_t> crc_per_minute;
+  std::vector<int32_t> resync_times;
+};
+
+// Counts the rows and events (both already limited to one period). Availability rules:
+// - in sync: the share of rows with Connected 1;
+// - gateway reached: rows / (rows + missed polls), the missed polls being those of each outage
+//   from GATEWAY_UNREACHABLE to GATEWAY_BACK, one per interval, in `events`, which come from the
+//   event log or, without one, from DeriveEvents (which makes outages of the short gaps). An
+//   outage with no GATEWAY_BACK ends at the next row, and counts at most kLongestOutageGap.
+// Time below the SNR low threshold: each row in sync with a margin (either way) under the
+// threshold counts the time to the next row, or one interval when the next row is further than
+// two intervals away.
+LineHistory SummariseHistory(const DataLog& log, const std::vector<LineEvent>& events,
+                             const AlertThresholds& thresholds);
+
+}  // namespace verdalin
