@@ -1,10 +1,31 @@
-// The line values read by one poll.
+// The line values read by one poll: the CSV row's columns and the extra values some sources give.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace verdalin {
+
+// The two ends of the line, as the extra values index them: the near end (the gateway's own,
+// downstream) and the far end (the exchange's, upstream).
+enum LineEnd : std::size_t { kNearEnd = 0, kFarEnd = 1 };
+
+// Values beyond the CSV row; each stays unset where the source does not give it.
+struct LineExtras {
+  std::array<std::optional<double>, 2> attainable_kbps;     // by LineEnd: down, up
+  std::array<std::optional<double>, 2> transmit_power_dbm;  // down, up
+  std::array<std::optional<int64_t>, 2> crc_errors;         // near, far
+  std::array<std::optional<int64_t>, 2> fec_errors;
+  std::array<std::optional<int64_t>, 2> errored_seconds;
+  std::array<std::optional<int64_t>, 2> severely_errored_seconds;
+  std::array<std::optional<int64_t>, 2> unavailable_seconds;
+  std::optional<int64_t> uptime_s;  // since the line last came into sync
+  std::optional<int64_t> retrains;  // the gateway's own count of resets of the line
+  std::string standard;             // "ADSL2+ Annex A", "VDSL2", ...
+  std::string profile;              // "17a", ...
+};
 
 struct LineSample {
   uint8_t Connected = 0;
@@ -19,6 +40,7 @@ struct LineSample {
   int32_t CRC_errors = 0;
   std::string Firmware;
   std::string Device;
+  LineExtras extras;
 };
 
 }  // namespace verdalin
