@@ -1,104 +1,53 @@
-// The program without a window: a front end in memory, an event loop with its timers, and lines
-// on standard error where the desktop would show things.
+// The program without a window: the monitor service on a loop of its own, its settings from the
+// settings folder, and one line on standard error for each line event and each problem.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/front_end.h"
+#include "app/events.h"
+#include "app/host.h"
+#include "base/timer.h"
 
 namespace verdalin {
+
+// The event loop and the poll's timer: waits for the timer's next tick or a posted event, and
+// wakes for nothing else.
+class HeadlessLoop : public EventLoop, public Timer {
+ public:
+  HeadlessLoop(EventSink& events, const MonotonicClock& clock) : events_(events), clock_(clock) {}
+  void Run() override;
+  void End() override { ended_ = true; }
+  void Post(const Event& event) override;
+  bool Start(int64_t period_ms) override;
+  void Stop() override;
+
+ private:
+  // The next event: a posted one, else the tick when it is due; waits until one comes.
+  Event Next();
+
+  EventSink& events_;
+  const MonotonicClock& clock_;
+  std::mutex mutex_;
+  std::condition_variable posted_signal_;
+  std::deque<Event> posted_;
+  std::optional<std::chrono::milliseconds> period_;
+  std::chrono::milliseconds due_{0};
+  bool ended_ = false;
+};
 
 // Where the headless program says things: one line each (standard error, for journald).
 using LineSink = std::function<void(const std::string& line)>;
 
-// The controls in memory: the settings live there as in the window. Status texts other than a
-// poll's line of values are said once each time they change.
-class HeadlessWindow : public WindowControls {
- public:
-  explicit HeadlessWindow(LineSink say) : say_(std::move(say)) {}
-  std::string GetControlText(int id) override { return texts_[id]; }
-  void SetControlText(int id, const std::string& text) override { texts_[id] = text; }
-  int GetControlState(int id) override;
-  void SetControlState(int id, int value) override;
-  void AddListItem(int id, int position, const std::string& text) override;
-  void SetStatusText(int field, const std::string& text, int appearance) override;
-  bool StatusTextFits(int, const std::string&) override { return true; }
-  std::string GetWindowTitle() override { return title_; }
-  void SetWindowTitle(const std::string& title) override { title_ = title; }
-  void HideWindow() override {}
-  void RestoreWindow() override {}
-  bool IsMinimised() override { return false; }
-
- private:
-  LineSink say_;
-  std::map<int, std::string> texts_;
-  std::map<int, int> states_;
-  std::map<int, std::vector<std::string>> items_;
-  std::string title_;
-  std::string last_said_;
-};
-
-// The event loop and the interval timers: waits for the next due timer or a posted event, and
-// wakes for nothing else.
-class HeadlessLoop : public WindowSystem, public IntervalTimer {
- public:
-  explicit HeadlessLoop(EventSink& events) : events_(events) {}
-  void BuildMainWindow(const InterfaceTexts&) override {}
-  void SetWhiteBackground() override {}
-  void ApplyBlackOnWhite(int) override {}
-  void RunEventLoop() override;
-  void EndEventLoop() override { ended_ = true; }
-  void PostEvent(const Event& event) override;
-  bool StartTimer(int identity, int64_t period_ms) override;
-  void StopTimer(int identity) override;
-
- private:
-  using Clock = std::chrono::steady_clock;
-  struct Timer {
-    std::chrono::milliseconds period;
-    Clock::time_point due;
-  };
-  // The next event: a posted one, else the first timer due; waits until one comes.
-  Event Next();
-
-  EventSink& events_;
-  std::mutex mutex_;
-  std::condition_variable posted_signal_;
-  std::deque<Event> posted_;
-  std::map<int, Timer> timers_;
-  bool ended_ = false;
-};
-
-// No notification area: notices and the menu go nowhere (events are said as lines instead).
-class HeadlessTray : public TrayArea {
- public:
-  bool TrayAvailable() override { return false; }
-  bool AddTrayIcon(int, const std::string&) override { return false; }
-  bool ShowTrayIcon(int) override { return false; }
-  void RemoveTrayIcon(int) override {}
-  bool ShowNotice(int, const std::string&, const std::string&) override { return false; }
-  bool CreatePopupMenu(int, const std::vector<MenuEntry>&) override { return false; }
-  void DisplayPopupMenu(int) override {}
-};
-
-// Message boxes become lines; there is nobody to choose a file.
-class HeadlessDialogs : public Dialogs {
- public:
-  explicit HeadlessDialogs(LineSink say) : say_(std::move(say)) {}
-  void ShowMessage(const std::string& title, const std::string& text, MessageIcon) override {
-    say_(title + ": " + text);
-  }
-  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return std::nullopt; }
-
- private:
-  LineSink say_;
-};
+// "--headless [--config DIR]": monitoring on from the start, events and problems said on
+// standard error, the metrics endpoint on 127.0.0.1:9469 unless the settings name another place,
+// the settings saved when a termination signal ends it. Returns the exit code.
+int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments);
 
 }  // namespace verdalin

@@ -4,11 +4,10 @@
 
 #include <iostream>
 
+#include "app/desktop_controller.h"
 #include "app/headless.h"
 #include "app/report_command.h"
-#include "app/settings.h"
 #include "base/scramble.h"
-#include "ui/control_table.h"
 
 namespace verdalin {
 
@@ -26,18 +25,12 @@ std::string NextParameter(std::string_view line, std::size_t& i) {
   return parameter;
 }
 
-// The report command's view of the platform: errors go to standard error.
-class CommandReportHost : public ReportHost {
- public:
-  explicit CommandReportHost(ProgramHost& host) : host_(host) {}
-  FileSystem& Files() override { return host_.Files(); }
-  const Clock& LocalClock() override { return host_.LocalClock(); }
-  bool OpenInBrowser(const std::string& path) override { return host_.Shell().OpenAddress(path); }
-  void ShowError(const std::string& line) override { host_.WriteError("verdalin: " + line); }
-
- private:
-  ProgramHost& host_;
-};
+int RunReport(ProgramHost& host, const std::vector<std::string>& arguments) {
+  HostReports reports(host,
+                      [&host](const std::string& line) { host.WriteError("verdalin: " + line); });
+  const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
+  return RunReportCommand(reports, StoredReportPlaces(host.Files(), host.Shell()), options);
+}
 
 }  // namespace
 
@@ -51,52 +44,6 @@ std::vector<std::string> CommandLineArguments(std::string_view command_line) {
     arguments.push_back(NextParameter(command_line, i));
   }
 }
-
-std::string FirstParameter(std::string_view command_line) {
-  const std::vector<std::string> arguments = CommandLineArguments(command_line);
-  return arguments.empty() ? std::string() : arguments.front();
-}
-
-Platform HostPlatform(ProgramHost& host, WindowControls& window, WindowSystem& windows,
-                      IntervalTimer& timer, TrayArea& tray, Dialogs& dialogs, EventRelay& events) {
-  return Platform{FrontEnd{window, windows, timer, tray, dialogs, host.Shell(), host.Process()},
-                  host.Files(),
-                  host.LocalClock(),
-                  host.Numbers(),
-                  host.Fetcher(),
-                  events};
-}
-
-namespace {
-
-// The program without a window: the same core on a front end in memory, monitoring on from the
-// start, events and problems said on standard error.
-int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
-  const bool config = arguments.size() == 3 && arguments[1] == kConfigOption;
-  if (arguments.size() != 1 && !config) {
-    host.WriteError("verdalin: usage: --headless [--config DIR]");
-    return 2;
-  }
-  EventRelay events;
-  HeadlessLoop loop(events);
-  const std::unique_ptr<Watch> termination = host.WatchTermination(loop);
-  if (!termination) {
-    host.WriteError("verdalin: --headless runs on Linux only");
-    return 2;
-  }
-  const LineSink say = [&host](const std::string& line) { host.WriteError("verdalin: " + line); };
-  HeadlessWindow window(say);
-  HeadlessTray tray;
-  HeadlessDialogs dialogs(say);
-  Platform platform = HostPlatform(host, window, loop, loop, tray, dialogs, events);
-  platform.headless = true;
-  platform.make_poster = [&host] { return host.MakePoster(); };
-  platform.say = say;
-  if (config) platform.settings_folder = arguments[2];
-  return RunProgram(platform, kStartupArgument);
-}
-
-}  // namespace
 
 int ScramblePassword(std::istream& in, std::ostream& out, ProgramHost& host) {
   std::string password;
@@ -114,16 +61,10 @@ int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
     return RunHeadless(host, arguments);
   if (arguments.size() == 1 && arguments.front() == kScrambleOption)
     return ScramblePassword(std::cin, std::cout, host);
-  if (!arguments.empty() && arguments.front() == kReportOption) {
-    CommandReportHost report_host(host);
-    const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
-    return RunReportCommand(report_host, StoredReportPlaces(host.Files(), host.Shell()), options);
-  }
+  if (!arguments.empty() && arguments.front() == kReportOption) return RunReport(host, arguments);
   const std::string first = arguments.empty() ? std::string() : arguments.front();
-  return host.RunDesktop([&first, &host](Platform& platform) {
-    platform.make_poster = [&host] { return host.MakePoster(); };
-    return RunProgram(platform, first);
-  });
+  return host.RunDesktop(
+      [&host, &first](Desktop& desktop) { return RunDesktopProgram(host, desktop, first); });
 }
 
 }  // namespace verdalin

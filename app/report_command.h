@@ -5,9 +5,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "app/front_end.h"
+#include <functional>
+
+#include "app/host.h"
 #include "base/clock.h"
 #include "base/file_system.h"
 #include "monitor/line_events.h"
@@ -27,6 +30,22 @@ class ReportHost {
   virtual bool OpenInBrowser(const std::string& path) = 0;
   // One line for the user: standard error for the command, a message box for the tray.
   virtual void ShowError(const std::string& line) = 0;
+};
+
+// The report on the program's host: its files, clock and browser, errors to `show_error` (standard
+// error for the command, a message box for the tray).
+class HostReports : public ReportHost {
+ public:
+  HostReports(ProgramHost& host, std::function<void(const std::string&)> show_error)
+      : host_(host), show_error_(std::move(show_error)) {}
+  FileSystem& Files() override { return host_.Files(); }
+  const Clock& LocalClock() override { return host_.LocalClock(); }
+  bool OpenInBrowser(const std::string& path) override { return host_.Shell().OpenAddress(path); }
+  void ShowError(const std::string& line) override { show_error_(line); }
+
+ private:
+  ProgramHost& host_;
+  std::function<void(const std::string&)> show_error_;
 };
 
 struct ReportPlaces {
@@ -53,4 +72,5 @@ int RunReportCommand(ReportHost& host, const ReportPlaces& places,
 // "Show history": the report of the configured log's last kShowHistoryDays days (today
 // included), written beside the log and opened. The same results as RunReportCommand.
 int ShowHistory(ReportHost& host, const ReportPlaces& places);
+
 }  // namespace verdalin

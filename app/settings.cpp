@@ -40,10 +40,6 @@ PresetTable ReadPresets(const IniFile& presets_file) {
   return presets;
 }
 
-PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file) {
-  return ReadPresets(IniFile(fs, presets_file));
-}
-
 const Preset& PresetAtPosition(const PresetTable& presets, int position) {
   const int64_t number = static_cast<int64_t>(position) + 1;
   if (number < 0 || number >= static_cast<int64_t>(presets.size())) return presets.front();
@@ -87,44 +83,84 @@ std::string DefaultOutputFile(std::string_view documents_folder, char separator)
   return path;
 }
 
-IniLoad LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
-                     std::string_view output_file_default) {
-  return ReadSettings(IniFile(fs, settings_file), window, output_file_default);
-}
-
-IniLoad ReadSettings(const IniFile& file, WindowControls& window,
-                     std::string_view output_file_default) {
+LineSettings ReadLineSettings(const IniFile& file, std::string_view output_file_default) {
   auto read = [&](std::string_view key, std::string_view default_value) {
     return file.Read(kSettingsGroup, key, default_value);
   };
-  window.SetControlText(kDownstreamMaxField, read("downstream", kDefaultDownstream));
-  window.SetControlText(kLoginField, read("login", kDefaultLogin));
-  window.SetControlText(kDelayField, read("delay", kDefaultDelay));
-  window.SetControlText(kAddressField, read("url", kDefaultUrl));
-  window.SetControlText(kOutputFileField, read("output_file", output_file_default));
-  window.SetControlState(kPresetList, ParseInteger(read("preset", kDefaultPreset)));
-  window.SetControlText(kPasswordField,
-                        LoadPassword(read("crypted_password", kDefaultCryptedPassword)));
-  return file.outcome();
+  LineSettings settings;
+  settings.downstream = read("downstream", kDefaultDownstream);
+  settings.login = read("login", kDefaultLogin);
+  settings.delay = read("delay", kDefaultDelay);
+  settings.url = read("url", kDefaultUrl);
+  settings.output_file = read("output_file", output_file_default);
+  settings.preset = ParseInteger(read("preset", kDefaultPreset));
+  settings.password = LoadPassword(read("crypted_password", kDefaultCryptedPassword));
+  return settings;
 }
 
-void StoreSettings(IniFile& settings_file, WindowControls& window) {
+void StoreLineSettings(IniFile& file, const LineSettings& settings) {
   auto write = [&](std::string_view key, const std::string& value) {
-    settings_file.Write(kSettingsGroup, key, value);
+    file.Write(kSettingsGroup, key, value);
   };
-  write("downstream", window.GetControlText(kDownstreamMaxField));
-  write("login", window.GetControlText(kLoginField));
-  write("delay", window.GetControlText(kDelayField));
-  write("url", window.GetControlText(kAddressField));
-  write("output_file", window.GetControlText(kOutputFileField));
-  write("preset", IntegerToText(window.GetControlState(kPresetList)));
-  write("crypted_password", StorePassword(window.GetControlText(kPasswordField)));
+  write("downstream", settings.downstream);
+  write("login", settings.login);
+  write("delay", settings.delay);
+  write("url", settings.url);
+  write("output_file", settings.output_file);
+  write("preset", IntegerToText(settings.preset));
+  write("crypted_password", StorePassword(settings.password));
 }
 
-bool SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file) {
+void ShowLineSettings(WindowControls& window, const LineSettings& settings) {
+  window.SetControlText(kDownstreamMaxField, settings.downstream);
+  window.SetControlText(kLoginField, settings.login);
+  window.SetControlText(kDelayField, settings.delay);
+  window.SetControlText(kAddressField, settings.url);
+  window.SetControlText(kOutputFileField, settings.output_file);
+  window.SetControlState(kPresetList, settings.preset);
+  window.SetControlText(kPasswordField, settings.password);
+}
+
+LineSettings LineSettingsOf(WindowControls& window) {
+  LineSettings settings;
+  settings.downstream = window.GetControlText(kDownstreamMaxField);
+  settings.login = window.GetControlText(kLoginField);
+  settings.delay = window.GetControlText(kDelayField);
+  settings.url = window.GetControlText(kAddressField);
+  settings.output_file = window.GetControlText(kOutputFileField);
+  settings.preset = window.GetControlState(kPresetList);
+  settings.password = window.GetControlText(kPasswordField);
+  return settings;
+}
+
+ProgramSettings ReadProgramSettings(const IniFile& file, std::string_view output_file_default) {
+  ProgramSettings settings;
+  settings.outcome = file.outcome();
+  settings.line = ReadLineSettings(file, output_file_default);
+  settings.alerts = ReadAlerts(file);
+  settings.exports = ReadExport(file);
+  return settings;
+}
+
+bool SaveProgramSettings(FileSystem& fs, std::string_view settings_file, const LineSettings& line,
+                         const ProgramSettings& stored) {
   IniFile file(fs, settings_file);
-  StoreSettings(file, window);
+  StoreLineSettings(file, line);
+  StoreAlerts(file, stored.alerts);
+  StoreExport(file, stored.exports);
   return file.Save();
+}
+
+MonitorConfig ConfigOf(const LineSettings& settings, const PresetTable& presets) {
+  MonitorConfig config;
+  config.address = settings.url;
+  config.login = settings.login;
+  config.password = settings.password;
+  config.period_ms = PollPeriod(settings.delay);
+  config.output_file = settings.output_file;
+  config.model = PresetAtPosition(presets, settings.preset).type;
+  config.subscribed_kbps = SubscribedRate(settings.downstream);
+  return config;
 }
 
 }  // namespace verdalin

@@ -1,14 +1,18 @@
-// Settings, presets and run statistics: the two INI files and the controls they fill.
+// Settings, presets and run statistics: the two INI files, the line's settings as they are stored,
+// and the window's fields they fill.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "app/front_end.h"
+#include "app/host.h"
 #include "base/clock.h"
 #include "base/file_system.h"
 #include "base/ini_store.h"
+#include "export/export_server.h"
+#include "monitor/alerts.h"
+#include "monitor/monitor_config.h"
 #include "monitor/preset.h"
 #include "ui/window_controls.h"
 
@@ -37,17 +41,53 @@ inline constexpr int32_t kMaxPresets = 1000;
 inline constexpr std::string_view kSettingsFileRefused = "SETTINGS FILE IGNORED: using defaults.";
 inline constexpr std::string_view kPresetsFileRefused = "PRESETS FILE IGNORED: no presets.";
 
-// Each operation below reads its file once and, when it writes, replaces it once.
+// The group [Settings]: the line's settings as texts, as the window's fields hold them, the
+// password in clear.
+struct LineSettings {
+  std::string downstream;
+  std::string login;
+  std::string delay;
+  std::string url;
+  std::string output_file;
+  int32_t preset = 0;  // the preset list's position; -1: none
+  std::string password;
+};
+
+// The stored settings, the defaults for what is missing; the password unscrambled.
+LineSettings ReadLineSettings(const IniFile& settings_file, std::string_view output_file_default);
+// Writes the group's keys into the save, the password scrambled last.
+void StoreLineSettings(IniFile& settings_file, const LineSettings& settings);
+
+// The window's fields: filled from the settings (the list's selection without copying the
+// preset), and read back.
+void ShowLineSettings(WindowControls& window, const LineSettings& settings);
+LineSettings LineSettingsOf(WindowControls& window);
+
+// What the settings file holds for a running program: the line's settings and the groups
+// [Alerts] and [Export] as read (their bad values fallen back, to be stored back so).
+struct ProgramSettings {
+  IniLoad outcome = IniLoad::kMissing;
+  LineSettings line;
+  AlertsLoaded alerts;
+  ExportLoaded exports;
+};
+ProgramSettings ReadProgramSettings(const IniFile& settings_file,
+                                    std::string_view output_file_default);
+// Every group in one replacement of the file; false when it was refused or failed.
+bool SaveProgramSettings(FileSystem& fs, std::string_view settings_file, const LineSettings& line,
+                         const ProgramSettings& stored);
 
 // Preset 0 (empty) followed by the presets of the file in the order of its "Index" keys.
 PresetTable ReadPresets(const IniFile& presets_file);
-PresetTable LoadPresets(FileSystem& fs, std::string_view presets_file);
 // The preset that list position `position` designates: p + 1, or preset 0 when out of range.
 const Preset& PresetAtPosition(const PresetTable& presets, int position);
 // Adds the labels of presets 1 to n to the preset list.
 void FillPresetList(WindowControls& window, const PresetTable& presets);
 // Copies the selected preset's URL, login, password and downmax into fields 1, 2, 3 and 13.
 void ApplyPreset(WindowControls& window, const PresetTable& presets);
+
+// The poll's snapshot of the settings, the model from the preset at the settings' position.
+MonitorConfig ConfigOf(const LineSettings& settings, const PresetTable& presets);
 
 // Stores LastRun and increases Runs. Gives what loading the file found (a refused file is left
 // as it is).
@@ -59,16 +99,5 @@ std::string ProgramFolder(ShellServices& shell);
 
 // The output file default: the documents folder, the separator and "Verdalin_Data.CsV".
 std::string DefaultOutputFile(std::string_view documents_folder, char separator);
-// Loads the stored settings into the controls (the list's selection without copying a preset);
-// the defaults when the file is missing or refused. Gives what loading the file found.
-IniLoad LoadSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file,
-                     std::string_view output_file_default);
-IniLoad ReadSettings(const IniFile& settings_file, WindowControls& window,
-                     std::string_view output_file_default);
-// Saves the controls into the settings group, the password scrambled last, in one replacement
-// of the file; false when it was refused or failed. Further groups join the same save by
-// writing their keys into the IniFile between StoreSettings and IniFile::Save.
-bool SaveSettings(FileSystem& fs, WindowControls& window, std::string_view settings_file);
-void StoreSettings(IniFile& settings_file, WindowControls& window);
 
 }  // namespace verdalin

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/front_end.h"
+#include "app/host.h"
 #include "base/file_system.h"
 
 namespace verdalin {

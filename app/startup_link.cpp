@@ -25,26 +25,23 @@ StartupEntrySpec EntryFor(const std::string& executable) {
   entry.target = executable;
   entry.arguments = kStartupArgument;
   entry.description = kShortcutDescription;
-  entry.show_command = kShortcutShowMinimised;
-  entry.hot_key = 0;
-  entry.icon_file = executable;
-  entry.icon_index = 0;
   return entry;
 }
 
 }  // namespace
 
-void OnRunAtStartupBox(FrontEnd& front, FileSystem& fs) {
-  const std::string path = StartupEntryPath(front.shell);
-  if (front.window.GetControlState(kRunAtStartupBox) == 0) {
+void OnRunAtStartupBox(WindowControls& window, ShellServices& shell, Dialogs& dialogs,
+                       FileSystem& fs) {
+  const std::string path = StartupEntryPath(shell);
+  if (window.GetControlState(kRunAtStartupBox) == 0) {
     RemoveFile(fs, path);  // a failed or needless deletion is silent
     return;
   }
-  const std::string executable = front.shell.ExecutablePath();
+  const std::string executable = shell.ExecutablePath();
   if (StartupEntryPresent(fs, path)) return;
-  if (!front.shell.CreateStartupEntry(path, EntryFor(executable))) {
-    front.dialogs.ShowMessage(std::string(kStartupErrorTitle), std::string(kStartupErrorText),
-                              MessageIcon::kWarning);
+  if (!shell.CreateStartupEntry(path, EntryFor(executable))) {
+    dialogs.ShowMessage(std::string(kStartupErrorTitle), std::string(kStartupErrorText),
+                        MessageIcon::kWarning);
   }
 }
 

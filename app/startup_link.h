@@ -4,8 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/front_end.h"
+#include "app/dialogs.h"
+#include "app/host.h"
 #include "base/file_system.h"
+#include "ui/window_controls.h"
 
 namespace verdalin {
 
@@ -15,7 +17,8 @@ std::string StartupEntryPath(ShellServices& shell);
 // An entry of a size above zero ticks the box; a missing or empty file or a folder does not.
 bool StartupEntryPresent(FileSystem& fs, std::string_view path);
 // The box was clicked: creates the entry when ticked (unless present), removes it when clear.
-void OnRunAtStartupBox(FrontEnd& front, FileSystem& fs);
+void OnRunAtStartupBox(WindowControls& window, ShellServices& shell, Dialogs& dialogs,
+                       FileSystem& fs);
 void OpenProgramHomePage(ShellServices& shell);
 
 }  // namespace verdalin

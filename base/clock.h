@@ -1,5 +1,9 @@
-// The local wall clock as a platform service: the six fields the system clock shows now.
+// The clocks as services: the local wall clock (what the logs stamp) and a monotonic clock (what
+// durations and time limits are measured with).
 #pragma once
+
+#include <chrono>
+#include <cstdint>
 
 namespace verdalin {
 
@@ -15,10 +19,23 @@ struct WallClockFields {
 class Clock {
  public:
   virtual ~Clock() = default;
+  // The six fields the system clock shows now, in local time.
   virtual WallClockFields LocalTime() const = 0;
+  // Seconds since 1970-01-01 00:00:00 UTC, as the world counts them (for outside tools).
+  virtual int64_t UnixTime() const = 0;
 };
 
 // The platform's clock (localtime_r on Linux, GetLocalTime on Windows).
 Clock& SystemClock();
+
+// A clock that only goes forward, whatever the wall clock does.
+class MonotonicClock {
+ public:
+  virtual ~MonotonicClock() = default;
+  virtual std::chrono::milliseconds Now() const = 0;
+};
+
+// std::chrono::steady_clock.
+MonotonicClock& SteadyClock();
 
 }  // namespace verdalin

@@ -3,6 +3,7 @@
 
 #include "base/date_format.h"
 #include "base/encoding.h"
+#include "monitor/quality.h"
 #include "report/report_text.h"
 
 namespace verdalin {
@@ -157,6 +158,28 @@ void LineSnapshot::Count(const LineEvent& event, int64_t unix_time) {
                            event.kind == LineEventKind::kSyncBack ||
                            event.kind == LineEventKind::kRetrain;
   if (sync_change) last_sync_change_unix_time = unix_time;
+}
+
+void RecordPoll(LineSnapshot& s, const PollResult& result, int64_t unix_time,
+                const LineEventDetector& detector) {
+  s.polled = true;
+  s.last_outcome = result.outcome;
+  s.last_poll_unix_time = unix_time;
+  s.last_poll_seconds = result.seconds;
+  ++s.polls[OutcomeIndex(result.outcome)];
+  s.subscribed_kbps = result.config.subscribed_kbps;
+  if (result.outcome == PollOutcome::kSample) {
+    const LineSample& sample = result.sample;
+    s.have_sample = true;
+    s.sample = sample;
+    s.quality_percent =
+        sample.Connected != 0
+            ? QualityIndex(sample.Downstream_kbps, sample.SNR_local, result.config.subscribed_kbps)
+            : 0;
+  }
+  s.resyncs_total = detector.ResyncsTotal();
+  s.resyncs_today = detector.ResyncsToday();
+  s.data_log = result.config.output_file;
 }
 
 std::string PrometheusLabel(std::string_view text) {

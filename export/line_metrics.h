@@ -11,6 +11,7 @@
 
 #include "monitor/line_events.h"
 #include "monitor/line_sample.h"
+#include "monitor/monitor_session.h"
 
 namespace verdalin {
 
@@ -22,15 +23,15 @@ struct StampedEvent {
 };
 
 struct LineSnapshot {
-  bool polled = false;               // a poll has ended
+  bool polled = false;  // a poll has ended
   PollOutcome last_outcome = PollOutcome::kUnreachable;
   int64_t last_poll_unix_time = 0;
   double last_poll_seconds = 0;
-  bool have_sample = false;          // a poll found values
-  LineSample sample;                 // the last values found
+  bool have_sample = false;  // a poll found values
+  LineSample sample;         // the last values found
   double subscribed_kbps = 0;
   double quality_percent = 0;
-  std::array<int64_t, 3> polls{};    // by outcome: ok, unreachable, unrecognised
+  std::array<int64_t, 3> polls{};  // by outcome: ok, unreachable, unrecognised
   int64_t resyncs_total = 0;
   int64_t resyncs_today = 0;
   int64_t last_sync_change_unix_time = 0;  // 0: none yet
@@ -43,6 +44,12 @@ struct LineSnapshot {
   static constexpr std::size_t kRecentEvents = 50;
   void Count(const LineEvent& event, int64_t unix_time);
 };
+
+// What a poll changes in the snapshot: its outcome, time and duration, the sample and its quality
+// index, the data log and subscribed rate it was made with, and the resync counts. Its events are
+// counted one by one with LineSnapshot::Count.
+void RecordPoll(LineSnapshot& snapshot, const PollResult& result, int64_t unix_time,
+                const LineEventDetector& detector);
 
 // Hands snapshots from the loop to the threads that serve them.
 class MetricsBoard {

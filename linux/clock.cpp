@@ -1,4 +1,4 @@
-// The local wall clock on Linux, from localtime_r.
+// The local wall clock on Linux, from localtime_r, and the time since 1970.
 #include <ctime>
 
 #include "base/clock.h"
@@ -15,6 +15,7 @@ class LocalClock : public Clock {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
             local.tm_hour,        local.tm_min,     local.tm_sec};
   }
+  int64_t UnixTime() const override { return static_cast<int64_t>(std::time(nullptr)); }
 };
 }  // namespace
 

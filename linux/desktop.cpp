@@ -2,7 +2,6 @@
 #include "linux/desktop.h"
 
 #include <QApplication>
-#include <memory>
 
 #include "linux/dialogs.h"
 #include "linux/interval_timer.h"
@@ -13,8 +12,7 @@
 
 namespace verdalin {
 
-int RunQtDesktop(int& argc, char** argv, ProgramHost& host,
-                 const std::function<int(Platform&)>& program) {
+int RunQtDesktop(int& argc, char** argv, const std::function<int(Desktop&)>& program) {
   QApplication application(argc, argv);
   EventRelay events;
   const FrontEndResources resources = LoadFrontEndResources();
@@ -24,8 +22,8 @@ int RunQtDesktop(int& argc, char** argv, ProgramHost& host,
   QtTrayArea tray(resources.icon, events);
   QtDialogs dialogs(&window);
   SessionEnd session_end(events);
-  Platform platform = HostPlatform(host, window, window, timer, tray, dialogs, events);
-  return program(platform);
+  Desktop desktop{events, window, window, timer, tray, dialogs};
+  return program(desktop);
 }
 
 }  // namespace verdalin

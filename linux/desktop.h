@@ -4,13 +4,12 @@
 
 #include <functional>
 
-#include "app/program.h"
+#include "app/desktop.h"
 
 namespace verdalin {
 
 // Builds the window, tray, timer and dialogs on a QApplication and runs `program` on them; Qt
 // takes its own options out of the command line. Returns the exit code.
-int RunQtDesktop(int& argc, char** argv, ProgramHost& host,
-                 const std::function<int(Platform&)>& program);
+int RunQtDesktop(int& argc, char** argv, const std::function<int(Desktop&)>& program);
 
 }  // namespace verdalin

@@ -4,7 +4,7 @@
 #include <QString>
 #include <string_view>
 
-#include "app/front_end.h"
+#include "app/dialogs.h"
 
 class QWidget;
 

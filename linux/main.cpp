@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/debug_output.h"
 #include "linux/program_host.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string_view(argv[1]) == verdalin::kHeadlessOption)
     verdalin::ExecHeadlessProgram(argv);
 #endif
+  verdalin::SetDebugOutput(&verdalin::PlatformDebugOutput());
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   verdalin::LinuxProgramHost host(argc, argv);
   return verdalin::Main(host, arguments);

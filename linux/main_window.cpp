@@ -137,7 +137,7 @@ MainWindow::~MainWindow() {
   events_ = nullptr;
 }
 
-void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
+void MainWindow::Build(const InterfaceTexts& texts) {
   setWindowTitle(QString::fromUtf8(kWindowTitle.data(), kWindowTitle.size()));
   setWindowIcon(resources_.icon);
   setFixedSize(kClientWidth, kClientHeight);
@@ -162,6 +162,9 @@ void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
   for (const ControlSpec& control_row : ControlTable())
     if (LiesUnder(control_row.kind)) controls_[control_row.id]->lower();
   SetTabOrder();
+  SetWhiteBackground();
+  for (const ControlSpec& control_row : ControlTable())
+    if (control_row.black_on_white) ApplyBlackOnWhite(control_row.id);
   show();
   activateWindow();
 }
@@ -262,17 +265,17 @@ void MainWindow::ApplyBlackOnWhite(int id) {
   if (auto* link = qobject_cast<LinkLabel*>(control)) link->SetNormalColour(Qt::black);
 }
 
-void MainWindow::RunEventLoop() {
+void MainWindow::Run() {
   QCoreApplication::exec();
 }
 
 // exit() rather than quit(): in Qt 6.4 on X11 a quit can be cancelled while the tray icon's
 // window exists, and the program would hang hidden.
-void MainWindow::EndEventLoop() {
+void MainWindow::End() {
   QCoreApplication::exit(0);
 }
 
-void MainWindow::PostEvent(const Event& event) {
+void MainWindow::Post(const Event& event) {
   QMetaObject::invokeMethod(
       this, [this, event] { Report(event); }, Qt::QueuedConnection);
 }
@@ -398,7 +401,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange && isMinimized())
-    PostEvent({EventKind::kWindowMinimised});
+    Post({EventKind::kWindowMinimised});
 }
 
 }  // namespace verdalin

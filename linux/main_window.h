@@ -5,7 +5,7 @@
 #include <array>
 #include <map>
 
-#include "app/front_end.h"
+#include "app/events.h"
 #include "linux/pictures.h"
 #include "ui/control_ids.h"
 #include "ui/window_controls.h"
@@ -16,7 +16,7 @@ namespace verdalin {
 
 class BalloonTip;
 
-class MainWindow : public QWidget, public WindowControls, public WindowSystem {
+class MainWindow : public QWidget, public WindowControls, public EventLoop {
   Q_OBJECT
  public:
   static constexpr int kStatusBarHeight = 22;
@@ -25,15 +25,13 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   MainWindow(const FrontEndResources& resources, EventSink& events);
   ~MainWindow() override;
 
-  // WindowSystem
-  void BuildMainWindow(const InterfaceTexts& texts) override;
-  void SetWhiteBackground() override;
-  void ApplyBlackOnWhite(int id) override;
-  void RunEventLoop() override;
-  void EndEventLoop() override;
-  void PostEvent(const Event& event) override;
+  // EventLoop
+  void Run() override;
+  void End() override;
+  void Post(const Event& event) override;
 
   // WindowControls; texts are UTF-8.
+  void Build(const InterfaceTexts& texts) override;
   std::string GetControlText(int id) override;
   void SetControlText(int id, const std::string& text) override;
   int GetControlState(int id) override;
@@ -61,6 +59,8 @@ class MainWindow : public QWidget, public WindowControls, public WindowSystem {
   void ConnectEvents(int id, QWidget* control);
   void BuildStatusBar(const InterfaceTexts& texts);
   void SetTabOrder();
+  void SetWhiteBackground();
+  void ApplyBlackOnWhite(int id);
   void Report(const Event& event);
   std::string ShownText(int id) const;
   void SetShownText(int id, const std::string& text);

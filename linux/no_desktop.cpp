@@ -5,7 +5,7 @@
 
 namespace verdalin {
 
-int RunQtDesktop(int&, char** argv, ProgramHost&, const std::function<int(Platform&)>&) {
+int RunQtDesktop(int&, char** argv, const std::function<int(Desktop&)>&) {
   std::fprintf(stderr, "%s: runs only as \"verdalin --headless [--config DIR]\"\n", argv[0]);
   return 2;
 }

@@ -1,5 +1,5 @@
-// The Linux platform for the core's entry point: the Qt front end is built only for the desktop;
-// without a window, a thread takes the termination signals.
+// The Linux platform for the core's entry point: one thread takes the termination signals for
+// every program; the Qt front end is built only for the desktop.
 #include "linux/program_host.h"
 
 #include <pthread.h>
@@ -8,6 +8,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 
 #include "linux/desktop.h"
@@ -23,41 +24,68 @@ sigset_t TerminationSignals() {
   return set;
 }
 
-// The signals are blocked in the calling thread before any other exists, so that every thread
-// started later leaves them to this one.
-class SignalWatch : public Watch {
+}  // namespace
+
+// Waits for the signals with sigwait: no handler, no pipe. A signal that comes while no loop
+// watches ends the process with the signal's default action.
+class LinuxProgramHost::Signals {
  public:
-  explicit SignalWatch(WindowSystem& loop) {
-    const sigset_t set = TerminationSignals();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    thread_ = std::thread([this, &loop, set] {
-      for (int number = 0; sigwait(&set, &number) == 0 && !stopping_;)
-        loop.PostEvent({EventKind::kTerminationRequested});
-    });
+  Signals() : set_(TerminationSignals()) {
+    pthread_sigmask(SIG_BLOCK, &set_, nullptr);
+    thread_ = std::thread([this] { Wait(); });
   }
-  ~SignalWatch() override {
+  ~Signals() {
     stopping_ = true;
     pthread_kill(thread_.native_handle(), SIGTERM);
     thread_.join();
   }
+  void Watch(EventLoop* loop) {
+    std::lock_guard lock(mutex_);
+    loop_ = loop;
+  }
 
  private:
+  void Wait() {
+    for (int number = 0; sigwait(&set_, &number) == 0 && !stopping_;) {
+      std::lock_guard lock(mutex_);
+      if (loop_ != nullptr) {
+        loop_->Post({EventKind::kTerminationRequested});
+        continue;
+      }
+      std::signal(number, SIG_DFL);
+      pthread_sigmask(SIG_UNBLOCK, &set_, nullptr);
+      raise(number);
+    }
+  }
+
+  sigset_t set_;
   std::atomic<bool> stopping_{false};
+  std::mutex mutex_;
+  EventLoop* loop_ = nullptr;
   std::thread thread_;
 };
 
-}  // namespace
+LinuxProgramHost::LinuxProgramHost(int& argc, char** argv)
+    : argc_(argc), argv_(argv), signals_(std::make_unique<Signals>()) {}
 
-std::unique_ptr<Watch> LinuxProgramHost::WatchTermination(WindowSystem& loop) {
-  return std::make_unique<SignalWatch>(loop);
+LinuxProgramHost::~LinuxProgramHost() = default;
+
+std::unique_ptr<Watch> LinuxProgramHost::WatchTermination(EventLoop& loop) {
+  struct Watching : Watch {
+    explicit Watching(Signals& watched) : signals(watched) {}
+    ~Watching() override { signals.Watch(nullptr); }
+    Signals& signals;
+  };
+  signals_->Watch(&loop);
+  return std::make_unique<Watching>(*signals_);
 }
 
 void LinuxProgramHost::WriteError(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-int LinuxProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
-  return RunQtDesktop(argc_, argv_, *this, program);
+int LinuxProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {
+  return RunQtDesktop(argc_, argv_, program);
 }
 
 void ExecHeadlessProgram(char** argv) {

@@ -1,24 +1,32 @@
-// The Linux platform as the core's entry point sees it: services, standard error, and the Qt
-// desktop front end built on demand.
+// The Linux platform as the core's entry point sees it: services, standard error, the
+// termination signals, and the Qt desktop front end built on demand.
 #pragma once
 
-#include "app/platform.h"
+#include <memory>
+
+#include "app/native_host.h"
 #include "app/program.h"
 
 namespace verdalin {
 
-class LinuxProgramHost : public PlatformHost {
+class LinuxProgramHost : public NativeHost {
  public:
-  // Qt takes its own options out of the command line when the desktop starts.
-  LinuxProgramHost(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+  // Qt takes its own options out of the command line when the desktop starts. Made before any
+  // other thread: SIGTERM, SIGINT and SIGHUP are blocked here, so that every thread started
+  // later leaves them to the host's own.
+  LinuxProgramHost(int& argc, char** argv);
+  ~LinuxProgramHost() override;
   void WriteError(const std::string& line) override;
-  int RunDesktop(const std::function<int(Platform&)>& program) override;
-  // SIGTERM, SIGINT and SIGHUP taken by a thread of their own (sigwait): no handler, no pipe.
-  std::unique_ptr<Watch> WatchTermination(WindowSystem& loop) override;
+  int RunDesktop(const std::function<int(Desktop&)>& program) override;
+  // The signals become Event{kTerminationRequested} on `loop` while the watch lasts; outside one
+  // they end the process as they would by default.
+  std::unique_ptr<Watch> WatchTermination(EventLoop& loop) override;
 
  private:
+  class Signals;
   int& argc_;
   char** argv_;
+  std::unique_ptr<Signals> signals_;
 };
 
 // The program without a window, built without Qt so that it never loads the GUI libraries.

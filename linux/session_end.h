@@ -1,31 +1,18 @@
-// The end of the session: SIGTERM, SIGINT and SIGHUP, and the session manager's save request.
+// The end of the session as the session manager announces it: its request to save.
 #pragma once
 
 #include <QObject>
 
 #include "app/events.h"
 
-class QSocketNotifier;
-
 namespace verdalin {
 
-// Turns the termination signals into Event{kTerminationRequested} on the event loop's thread
-// (through a self-pipe), and the session manager's request to save into kSessionSaveRequest.
+// Turns the session manager's request to save (the logout may still be cancelled) into
+// Event{kSessionSaveRequest}. The termination signals take the host's one path (program_host).
 class SessionEnd : public QObject {
   Q_OBJECT
  public:
   explicit SessionEnd(EventSink& events);
-  ~SessionEnd() override;
-  SessionEnd(const SessionEnd&) = delete;
-  SessionEnd& operator=(const SessionEnd&) = delete;
-
-  bool Installed() const { return notifier_ != nullptr; }
-
- private:
-  void ReadSignals();
-
-  EventSink& events_;
-  QSocketNotifier* notifier_ = nullptr;
 };
 
 }  // namespace verdalin

@@ -1,11 +1,11 @@
 // Linux shell and process services: XDG folders, the autostart entry, the browser, priority;
-// what only the Linux realisation needs beside the functions of app/platform.h.
+// what only the Linux realisation needs beside the functions of app/native_host.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
+#include "app/native_host.h"
 
 namespace verdalin {
 

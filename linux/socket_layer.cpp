@@ -1,4 +1,4 @@
-// The start-up check of the socket layer on Linux: the process can open an IPv4 stream socket.
+// The start-up check of the network layer on Linux: the process can open an IPv4 stream socket.
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 
 namespace verdalin {
 
-bool StartSocketLayer() {
+bool StartNetwork() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   close(fd);

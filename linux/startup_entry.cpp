@@ -58,16 +58,14 @@ std::string QuoteExecArgument(std::string_view argument) {
   return out + "\"";
 }
 
-// Linux has no show command, hot key or icon index: the "-startup" argument already starts the
-// program in the tray, and the icon is the "verdalin" icon that resources/verdalin.desktop names.
+// The "-startup" argument starts the program in the tray; the icon is the "verdalin" icon that
+// resources/verdalin.desktop names.
 std::string DesktopEntryText(const StartupEntrySpec& entry) {
   std::string exec = QuoteExecArgument(entry.target);
   if (!entry.arguments.empty()) exec += " " + entry.arguments;
   std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\nName=Verdalin\n";
   text += "Comment=" + EscapeValue(entry.description) + "\n";
   text += "Exec=" + EscapeValue(exec) + "\n";
-  if (!entry.working_directory.empty())
-    text += "Path=" + EscapeValue(entry.working_directory) + "\n";
   text += "Icon=verdalin\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
   return text;
 }

@@ -26,13 +26,13 @@ QtTrayArea::QtTrayArea(const QIcon& icon, EventSink& events)
 
 QtTrayArea::~QtTrayArea() = default;
 
-bool QtTrayArea::TrayAvailable() {
+bool QtTrayArea::Available() {
   return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 // Adding again when the area came back leaves a shown icon to Qt, which docks it in the new area
 // itself (hiding and showing it then would race with that docking).
-bool QtTrayArea::AddTrayIcon(int /*identity*/, const std::string& tooltip) {
+bool QtTrayArea::AddIcon(const std::string& tooltip) {
   if (!icon_) {
     icon_ = std::make_unique<QSystemTrayIcon>(image_);
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
@@ -45,32 +45,26 @@ bool QtTrayArea::AddTrayIcon(int /*identity*/, const std::string& tooltip) {
   }
   icon_->setToolTip(TooltipText(tooltip));
   icon_->show();
-  area_present_ = TrayAvailable();
+  area_present_ = Available();
   watch_.Start(area_present_);
   return area_present_;
 }
 
-bool QtTrayArea::ShowTrayIcon(int /*identity*/) {
-  if (!icon_) return false;
-  icon_->show();
-  return TrayAvailable();
-}
-
-void QtTrayArea::RemoveTrayIcon(int /*identity*/) {
+void QtTrayArea::RemoveIcon() {
   watch_.Stop();
   if (icon_) icon_->hide();
 }
 
 // Qt hands the notice to the desktop's notification service where there is one, and otherwise
 // shows a balloon by the icon.
-bool QtTrayArea::ShowNotice(int /*identity*/, const std::string& title, const std::string& text) {
-  if (!icon_ || !icon_->isVisible() || !TrayAvailable()) return false;
+bool QtTrayArea::ShowNotice(const std::string& title, const std::string& text) {
+  if (!icon_ || !icon_->isVisible() || !Available()) return false;
   icon_->showMessage(QString::fromUtf8(title), QString::fromUtf8(text),
                      QSystemTrayIcon::Information, kNoticeMilliseconds);
   return true;
 }
 
-bool QtTrayArea::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) {
+bool QtTrayArea::SetMenu(const std::vector<MenuEntry>& entries) {
   auto popup = std::make_unique<QMenu>();
   for (const MenuEntry& entry : entries) {
     if (entry.item == kMenuSeparator)
@@ -78,21 +72,15 @@ bool QtTrayArea::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries
     else
       popup->addAction(QString::fromUtf8(entry.text))->setData(entry.item);
   }
-  menus_[menu] = std::move(popup);
+  menu_ = std::move(popup);
   return true;
-}
-
-QMenu* QtTrayArea::Menu(int menu) const {
-  const auto found = menus_.find(menu);
-  return found == menus_.end() ? nullptr : found->second.get();
 }
 
 // The menu opens one pixel left of and above the pointer and returns once it is closed; the
 // chosen item then comes back like any other event.
-void QtTrayArea::DisplayPopupMenu(int menu) {
-  QMenu* popup = Menu(menu);
-  if (popup == nullptr || popup->isEmpty()) return;
-  const QAction* chosen = popup->exec(QCursor::pos() - QPoint(1, 1));
+void QtTrayArea::OpenMenu() {
+  if (!menu_ || menu_->isEmpty()) return;
+  const QAction* chosen = menu_->exec(QCursor::pos() - QPoint(1, 1));
   if (chosen == nullptr) return;
   const int item = chosen->data().toInt();
   QTimer::singleShot(0, this, [this, item] { events_.Dispatch({EventKind::kTrayMenuItem, item}); });

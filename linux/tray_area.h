@@ -4,10 +4,10 @@
 
 #include <QIcon>
 #include <QObject>
-#include <map>
 #include <memory>
 
-#include "app/front_end.h"
+#include "app/events.h"
+#include "app/tray.h"
 #include "linux/tray_watch.h"
 
 class QMenu;
@@ -15,7 +15,7 @@ class QSystemTrayIcon;
 
 namespace verdalin {
 
-class QtTrayArea : public QObject, public TrayArea {
+class QtTrayArea : public QObject, public Tray {
   Q_OBJECT
  public:
   static constexpr int kNoticeMilliseconds = 10000;
@@ -24,16 +24,15 @@ class QtTrayArea : public QObject, public TrayArea {
   QtTrayArea(const QIcon& icon, EventSink& events);
   ~QtTrayArea() override;
 
-  bool TrayAvailable() override;
-  bool AddTrayIcon(int identity, const std::string& tooltip) override;
-  bool ShowTrayIcon(int identity) override;
-  void RemoveTrayIcon(int identity) override;
-  bool ShowNotice(int identity, const std::string& title, const std::string& text) override;
-  bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override;
-  void DisplayPopupMenu(int menu) override;
+  bool Available() override;
+  bool AddIcon(const std::string& tooltip) override;
+  void RemoveIcon() override;
+  bool ShowNotice(const std::string& title, const std::string& text) override;
+  bool SetMenu(const std::vector<MenuEntry>& entries) override;
+  void OpenMenu() override;
 
   QSystemTrayIcon* Icon() const { return icon_.get(); }
-  QMenu* Menu(int menu) const;
+  QMenu* Menu() const { return menu_.get(); }
 
  private:
   void AreaChanged(bool present);
@@ -41,7 +40,7 @@ class QtTrayArea : public QObject, public TrayArea {
   QIcon image_;
   EventSink& events_;
   std::unique_ptr<QSystemTrayIcon> icon_;
-  std::map<int, std::unique_ptr<QMenu>> menus_;
+  std::unique_ptr<QMenu> menu_;
   TrayWatch watch_;
   bool area_present_ = false;
 };

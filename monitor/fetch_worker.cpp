@@ -1,24 +1,23 @@
-// The fetch thread of the poll: start, cancel, the page handed back to the loop, and a fetch
-// that does not stop when asked left behind.
+// The reading's thread: start, cancel, the reading handed back to the loop, and a reading that
+// does not stop when asked left behind.
 #include "monitor/fetch_worker.h"
 
 namespace verdalin {
 
 FetchWorker::~FetchWorker() {
   Cancel();
-  TakePage();
+  TakeReading();
 }
 
-void FetchWorker::Start(FetchRequest request, std::function<void()> done) {
+void FetchWorker::Start(Job job, std::function<void()> done) {
   Cancel();
-  TakePage();
+  TakeReading();
   auto fetch = std::make_shared<Fetch>();
   fetch_ = fetch;
-  PageFetcher& fetcher = fetcher_;
-  thread_ = std::thread([fetch, &fetcher, request = std::move(request), done = std::move(done)] {
-    std::string page = fetcher.FetchPage(request, fetch->cancel);
+  thread_ = std::thread([fetch, job = std::move(job), done = std::move(done)] {
+    LineReading reading = job(fetch->cancel);
     std::lock_guard lock(fetch->mutex);
-    fetch->page = fetch->cancel.Cancelled() ? std::string() : std::move(page);
+    fetch->reading = fetch->cancel.Cancelled() ? LineReading{} : std::move(reading);
     fetch->ended = true;
     fetch->ended_signal.notify_all();
     if (!fetch->left_behind && done) done();
@@ -29,12 +28,12 @@ void FetchWorker::Cancel() {
   if (fetch_) fetch_->cancel.Cancel();
 }
 
-std::string FetchWorker::TakePage() {
+LineReading FetchWorker::TakeReading() {
   if (!thread_.joinable()) return {};
   thread_.join();
-  std::string page = std::move(fetch_->page);
+  LineReading reading = std::move(fetch_->reading);
   fetch_.reset();
-  return page;
+  return reading;
 }
 
 bool FetchWorker::FinishOrLeave(std::chrono::milliseconds wait) {
@@ -48,7 +47,7 @@ bool FetchWorker::FinishOrLeave(std::chrono::milliseconds wait) {
       return false;
     }
   }
-  TakePage();
+  TakeReading();
   return true;
 }
 

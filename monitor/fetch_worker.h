@@ -1,4 +1,4 @@
-// Runs the page fetch of a poll on a thread of its own, so that the event loop never waits on it.
+// Runs the reading of the line on a thread of its own, so that the event loop never waits on it.
 #pragma once
 
 #include <chrono>
@@ -6,46 +6,46 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 
-#include "monitor/page_fetcher.h"
+#include "monitor/line_source.h"
 
 namespace verdalin {
 
-// One fetch at a time. The loop starts a fetch and learns of its end through `done`, which runs
-// on the fetch thread (it posts an event to the loop); the loop then takes the page.
+// One reading at a time. The loop starts a reading and learns of its end through `done`, which
+// runs on the reading's thread (it posts an event to the loop); the loop then takes the reading.
 class FetchWorker {
  public:
-  explicit FetchWorker(PageFetcher& fetcher) : fetcher_(fetcher) {}
+  using Job = std::function<LineReading(CancelToken& cancel)>;
+
+  FetchWorker() = default;
   ~FetchWorker();
   FetchWorker(const FetchWorker&) = delete;
   FetchWorker& operator=(const FetchWorker&) = delete;
 
-  // Starts fetching `request`; a fetch still running is cancelled and waited for first.
-  void Start(FetchRequest request, std::function<void()> done);
-  // Asks the running fetch to stop (it then ends with an empty page).
+  // Starts `job`; a reading still running is cancelled and waited for first.
+  void Start(Job job, std::function<void()> done);
+  // Asks the running reading to stop (it then ends as unreachable).
   void Cancel();
-  // Waits for the fetch to end and gives its page; empty when none was started or it was
+  // Waits for the reading to end and gives it; unreachable when none was started or it was
   // cancelled.
-  std::string TakePage();
-  // Waits at most `wait` for a cancelled fetch to end. When it has not, it is left behind: its
-  // thread goes on alone and reports nothing, and the process must end soon (the fetcher has to
-  // outlive it). False then.
+  LineReading TakeReading();
+  // Waits at most `wait` for a cancelled reading to end. When it has not, it is left behind: its
+  // thread goes on alone and reports nothing, and the process must end soon (what the job uses
+  // has to outlive it). False then.
   bool FinishOrLeave(std::chrono::milliseconds wait);
 
  private:
-  // What the fetch thread shares with the loop; it outlives the worker when left behind.
+  // What the reading's thread shares with the loop; it outlives the worker when left behind.
   struct Fetch {
     std::mutex mutex;
     std::condition_variable ended_signal;
     bool ended = false;
     bool left_behind = false;
-    std::string page;
+    LineReading reading;
     CancelToken cancel;
   };
 
-  PageFetcher& fetcher_;
   std::thread thread_;
   std::shared_ptr<Fetch> fetch_;
 };

@@ -39,7 +39,7 @@ struct ControlSpec {
   bool digits_only = false;
   bool masked = false;  // password characters
   bool read_only = false;
-  bool black_on_white = false;
+  bool black_on_white = false;  // black text on the white window, no background of its own
   int tooltip_body = kNoText;   // balloon body slot
   int tooltip_title = kNoText;  // balloon title slot
   bool tab_stop = false;
@@ -51,9 +51,6 @@ const std::array<ControlSpec, kControlCount>& ControlTable();
 // The control with that identifier; null outside 0..23.
 const ControlSpec* FindControlSpec(int id);
 
-// The order in which the black-on-white colours are applied after building.
-inline constexpr std::array<int, 11> kBlackOnWhiteOrder = {4, 5, 6, 8, 10, 14, 16, 12, 20, 23, 22};
-
 struct StatusFieldSpec {
   int width;
   int right_edge;
@@ -63,20 +60,6 @@ struct StatusFieldSpec {
 inline constexpr std::array<StatusFieldSpec, 2> kStatusFields = {{
     {380, 380, 0, kCentred},
     {122, 502, 1, kCentred},
-}};
-
-struct TooltipSpec {
-  int control;
-  int body_slot;
-  int title_slot;
-  int icon;  // 1: the information icon
-};
-inline constexpr std::array<TooltipSpec, 5> kBalloonTooltips = {{
-    {kBrowseButton, 14, 15, 1},
-    {kPresetList, 19, 20, 1},
-    {kQualityGauge, 24, 25, 1},
-    {kHomePageLink, 27, 28, 1},
-    {kRunAtStartupBox, 30, 31, 1},
 }};
 
 // The window.
@@ -92,11 +75,8 @@ inline constexpr std::string_view kLinkFontFace = "Arial Narrow";
 inline constexpr int kLinkFontPoints = 10;
 
 // Tray icon and its popup menu.
-inline constexpr int kTrayIconId = 0;
-inline constexpr int kTrayCallbackMessage = 0x7658;
 inline constexpr std::string_view kTrayTooltip =
     "Verdalin is monitoring for your ADSL status...\rDouble click to open main window.";
-inline constexpr int kTrayMenu = 9;
 inline constexpr int kRestoreItem = 1;
 inline constexpr int kQuitItem = 2;
 inline constexpr int kShowHistoryItem = 3;
@@ -129,7 +109,6 @@ inline constexpr std::string_view kStartupErrorText =
 // The run-at-startup entry.
 inline constexpr std::string_view kStartupArgument = "-startup";
 inline constexpr std::string_view kShortcutDescription = "Verdalin : the truth about your ADSL";
-inline constexpr int kShortcutShowMinimised = 2;
 
 // The title of the messages that "Show history" may show.
 inline constexpr std::string_view kHistoryMessageTitle = "Verdalin history";

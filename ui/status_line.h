@@ -1,10 +1,10 @@
-// The end of a poll: the status line, the quality index in status field 1 and the quality gauge.
+// What the window shows of a poll: the status line in field 0, the quality index in field 1 and
+// the quality gauge.
 #pragma once
 
 #include <string>
 
-#include "base/clock.h"
-#include "monitor/line_sample.h"
+#include "monitor/monitor_session.h"
 #include "ui/control_ids.h"
 #include "ui/window_controls.h"
 
@@ -13,20 +13,17 @@ namespace verdalin {
 // Every text a poll puts into the status bar is raised and centred.
 inline constexpr int kPollStatusAppearance = kRaised | kCentred;
 
-// Downstream rate times SNR margin over (maximum rate times 20), times 100, in double and kept
-// as a float. A maximum rate that is not a positive number (0, empty or not a number, or
-// negative) leaves nothing to compare with: the index is then 0, as for a line out of sync,
-// rather than an infinite or undefined value; so is an index beyond the float range.
-float QualityIndex(float downstream_kbps, float snr_local, float maximum_kbps);
+inline constexpr std::string_view kConnectionError = "CONNECTION ERROR: check URL.";
+inline constexpr std::string_view kOutputFileError = "ERROR WRITING OUTPUT FILE !";
 
 // "Quality Index: 7.5%".
 std::string QualityText(float quality);
 
-// The status line of a poll in field 0; when values were found also the gauge (control 21) and
-// field 1. Reads the maximum downstream rate (control 13) when the line is connected. `note`
-// follows the line of a connected line when the whole shows in the field, and is left out
-// otherwise.
-void ShowPollResult(WindowControls& window, const Clock& clock, const LineSample& sample,
-                    bool values_found, const std::string& note = "");
+// The end of a poll in the window. An unreachable gateway: the connection error, and the gauge
+// and field 1 keep what they showed. Otherwise the status line of the poll's end time (after
+// the output file's error when its row could not be written); when values were found also the
+// gauge and field 1, the index made with the poll's subscribed rate. `note` follows the line of
+// a connected line when the whole shows in the field, and is left out otherwise.
+void ShowPollResult(WindowControls& window, const PollResult& result, const std::string& note);
 
 }  // namespace verdalin

@@ -1,5 +1,7 @@
-// The local wall clock on Windows, from GetLocalTime.
+// The local wall clock on Windows, from GetLocalTime, and the time since 1970.
 #include <windows.h>
+
+#include <ctime>
 
 #include "base/clock.h"
 
@@ -13,6 +15,7 @@ class LocalClock : public Clock {
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   }
+  int64_t UnixTime() const override { return static_cast<int64_t>(std::time(nullptr)); }
 };
 }  // namespace
 

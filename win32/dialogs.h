@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/front_end.h"
+#include "app/dialogs.h"
 #include "win32/main_window.h"
 
 namespace verdalin {

@@ -1,10 +1,10 @@
 // Windows shell services: what only the Windows realisation needs beside the functions of
-// app/platform.h (CSIDL folders, the shell link).
+// app/native_host.h (CSIDL folders, the shell link).
 #pragma once
 
 #include <string>
 
-#include "app/platform.h"
+#include "app/native_host.h"
 
 namespace verdalin {
 

@@ -1,13 +1,14 @@
-// The start-up check of the socket layer: WSAStartup asking for Windows Sockets 1.1.
+// The start of the network layer: Windows Sockets 2.2, which every network client of the program
+// uses.
 #include <winsock2.h>
 
 #include "win32/shell_services.h"
 
 namespace verdalin {
 
-bool StartSocketLayer() {
+bool StartNetwork() {
   WSADATA data;
-  return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  return WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
 }  // namespace verdalin

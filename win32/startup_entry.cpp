@@ -68,10 +68,11 @@ std::string StartupEntryName() {
   return "Verdalin.lnk";
 }
 
+// The link starts the program minimised, with no working folder or hot key, under the
+// executable's first icon.
 bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry) {
-  return CreateShellLink(entry.target, path, entry.arguments, entry.description,
-                         entry.working_directory, entry.show_command, entry.hot_key,
-                         entry.icon_file, entry.icon_index);
+  return CreateShellLink(entry.target, path, entry.arguments, entry.description, "",
+                         SW_SHOWMINIMIZED, 0, entry.target, 0);
 }
 
 }  // namespace verdalin

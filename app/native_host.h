@@ -1,16 +1,11 @@
-// The shell and process services as each platform realises them: free functions, one file per
-// concern with the same name in linux/ and win32/, wrapped here once for the core.
+// The host services as each platform realises them: free functions, one file per concern with the
+// same name in linux/ and win32/, gathered here once into the host both programs share.
 #pragma once
 
+#include <memory>
 #include <string>
 
-#include "app/front_end.h"
-#include "app/program.h"
-#include "base/clock.h"
-#include "base/file_system.h"
-#include "base/locale_number.h"
-#include "export/webhook.h"
-#include "monitor/page_fetcher.h"
+#include "app/host.h"
 
 namespace verdalin {
 
@@ -28,22 +23,36 @@ std::string StartupEntryName();
 bool CreateStartupEntry(const std::string& path, const StartupEntrySpec& entry);
 // home_link.cpp: opens the address in the user's browser; false when it could not be started.
 bool OpenAddress(const std::string& address);
-// priority.cpp: the process's priority class; false when refused.
+// priority.cpp: the process's priority class; false when refused. Ends the process at once.
 bool SetProcessPriority(PriorityClass priority);
-// socket_layer.cpp: whether the socket layer starts.
-bool StartSocketLayer();
-// priority.cpp: ends the process at once.
 [[noreturn]] void EndProcessNow(int code);
+// socket_layer.cpp: whether the network layer starts.
+bool StartNetwork();
 
-// '/' or '\\'.
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
 
-class PlatformShell : public ShellServices {
+// The services both platforms' hosts offer alike; a platform's host adds standard error, its
+// desktop front end and its termination watch.
+class NativeHost : public ProgramHost, public ShellServices, public ProcessServices {
  public:
+  FileSystem& Files() override { return PlatformFileSystem(); }
+  const Clock& LocalClock() override { return SystemClock(); }
+  const MonotonicClock& Monotonic() override { return SteadyClock(); }
+  ShellServices& Shell() override { return *this; }
+  ProcessServices& Process() override { return *this; }
+  NumberFormatService& Numbers() override { return PlatformNumberFormat(); }
+  PageFetcher& Fetcher() override {
+    if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
+    return *fetcher_;
+  }
+  std::shared_ptr<HttpPoster> MakePoster() override {
+    return MakePlatformHttpPoster(FetchLimits{});
+  }
+
   std::string SpecialFolderPath(SpecialFolder folder) override {
     return verdalin::SpecialFolderPath(folder);
   }
@@ -58,35 +67,10 @@ class PlatformShell : public ShellServices {
     return verdalin::CanCreateFilesIn(folder);
   }
   bool CreateFolder(const std::string& folder) override { return verdalin::CreateFolder(folder); }
-};
 
-class PlatformProcess : public ProcessServices {
- public:
   void SetPriority(PriorityClass priority) override { SetProcessPriority(priority); }
-  bool StartSocketLayer() override { return verdalin::StartSocketLayer(); }
+  bool StartNetwork() override { return verdalin::StartNetwork(); }
   void EndProcessNow(int code) override { verdalin::EndProcessNow(code); }
-};
-
-// What both platforms' entry points offer alike, from the functions each platform realises; a
-// host adds its standard error, its desktop front end and its termination watch.
-class PlatformHost : public ProgramHost {
- public:
-  FileSystem& Files() override { return PlatformFileSystem(); }
-  const Clock& LocalClock() override { return SystemClock(); }
-  ShellServices& Shell() override { return shell_; }
-  ProcessServices& Process() override { return process_; }
-  NumberFormatService& Numbers() override { return PlatformNumberFormat(); }
-  PageFetcher& Fetcher() override {
-    if (!fetcher_) fetcher_ = MakePlatformPageFetcher();
-    return *fetcher_;
-  }
-  std::shared_ptr<HttpPoster> MakePoster() override {
-    return MakePlatformHttpPoster(FetchLimits{});
-  }
-
- protected:
-  PlatformShell shell_;
-  PlatformProcess process_;
 
  private:
   std::unique_ptr<PageFetcher> fetcher_;

@@ -1,0 +1,75 @@
+// The monitor as both programs run it, without any window: the session with the sources of the
+// host, and what each poll feeds beyond the logs (the webhook, the metrics endpoint's snapshot).
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/events.h"
+#include "app/host.h"
+#include "export/export_server.h"
+#include "export/line_metrics.h"
+#include "export/webhook.h"
+#include "monitor/alerts.h"
+#include "monitor/line_sources.h"
+#include "monitor/monitor_session.h"
+
+namespace verdalin {
+
+// How long the end of the program waits for a cancelled reading.
+inline constexpr std::chrono::milliseconds kFetchEndWait{1000};
+
+// A WEBHOOK_FAILED event recorded after failed sends.
+struct WebhookReport {
+  LineEvent event;
+  bool event_log_failed = false;
+};
+
+class MonitorService {
+ public:
+  // The poll's timer and the loop its reading's end and the webhook's failures are posted to.
+  MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop, const LocaleSnapshot& locale,
+                 const AlertSettings& alerts);
+  ~MonitorService();
+  MonitorService(const MonitorService&) = delete;
+  MonitorService& operator=(const MonitorService&) = delete;
+
+  MonitorSession& Session() { return session_; }
+
+  // The endpoint at [Export] listen= (or `default_listen` when that is empty; nothing when both
+  // are); the line that says why it does not listen.
+  std::optional<std::string> StartEndpoint(const ExportSettings& settings,
+                                           std::string_view default_listen);
+
+  // The end of the poll's reading: the session's result, sent on to the webhook and published
+  // to the endpoint. Nothing when no poll was reading.
+  std::optional<PollResult> Finish();
+
+  // Failed sends become one WEBHOOK_FAILED row beside `data_log` at most once per cooldown;
+  // those that fail in the meantime are counted and told with the next row.
+  std::optional<WebhookReport> ReportWebhookFailures(const std::string& data_log);
+
+  // The end: no request answered any more, the reading and the webhook's thread stopped. False
+  // when one of them had to be left behind (the process must then end soon).
+  bool End();
+
+ private:
+  void Count(const LineEvent& event);
+
+  ProgramHost& host_;
+  AlertSettings alerts_;
+  LineSources sources_;
+  MonitorSession session_;
+  std::unique_ptr<WebhookSender> webhook_;
+  std::optional<std::chrono::milliseconds> webhook_reported_;
+  std::string last_device_;  // the device of the last sample, for the webhook's messages
+  LineSnapshot snapshot_;
+  MetricsBoard board_;
+  std::unique_ptr<ExportSite> site_;
+  std::unique_ptr<ExportServer> server_;
+};
+
+}  // namespace verdalin
