@@ -5,12 +5,17 @@
 #include <filesystem>
 #include <string>
 
-#include "app/poll.h"
+#include <condition_variable>
+#include <mutex>
+
+#include "app/settings.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_page_fetcher.h"
 #include "fakes/fake_window.h"
 #include "fakes/gateway_pages.h"
+#include "monitor/monitor_session.h"
 #include "monitor/parsers.h"
+#include "ui/status_line.h"
 
 namespace verdalin {
 namespace {
@@ -30,8 +35,32 @@ std::string Page(Model model, std::size_t bytes) {
   return "";
 }
 
-// A whole poll: the fetcher hands back the page at once, the row goes to a file in the
-// temporary folder, the status texts to a window in memory.
+class NoTimer : public Timer {
+ public:
+  bool Start(int64_t) override { return true; }
+  void Stop() override {}
+};
+
+// Ends of readings, handed from the reading's thread to the loop.
+struct Fetched {
+  void Signal() {
+    std::lock_guard lock(mutex);
+    done = true;
+    ended.notify_all();
+  }
+  void Wait() {
+    std::unique_lock lock(mutex);
+    ended.wait(lock, [this] { return done; });
+    done = false;
+  }
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+};
+
+// A whole poll: the snapshot of the window's fields, the reading on its thread (the fetcher
+// hands back the page at once), the row to a file in the temporary folder, the status texts to a
+// window in memory.
 void WholePoll(benchmark::State& state) {
   Model model = static_cast<Model>(state.range(0));
   FakePageFetcher fetcher;
@@ -47,12 +76,24 @@ void WholePoll(benchmark::State& state) {
   window.states[kPresetList] = static_cast<int>(model);
   PresetTable presets = {{}, {"INVENTEL"}, {"SAGEM"}, {"AH4222"}};
   FakeClock clock;
-  DataFiles files(PlatformFileSystem());
+  FakeMonotonicClock steady;
   PortableNumberFormat format;
-  LocaleSnapshot locale;
-  Poller poller(PollServices{window, clock, PlatformFileSystem(), files, format, locale, presets});
+  NoTimer timer;
+  LineSources sources(fetcher);
+  Fetched fetched;
+  MonitorSession session(SessionServices{clock,
+                                         steady,
+                                         PlatformFileSystem(),
+                                         format,
+                                         {},
+                                         timer,
+                                         sources,
+                                         [&fetched] { fetched.Signal(); }},
+                         AlertSettings{});
   for (auto _ : state) {
-    poller.PollWith(fetcher);
+    session.Tick(ConfigOf(LineSettingsOf(window), presets));
+    fetched.Wait();
+    if (const auto result = session.Finish()) ShowPollResult(window, *result, "");
     window.status_log.clear();
     window.state_calls.clear();
   }

@@ -66,10 +66,11 @@ void StartUp(benchmark::State& state, std::string settings, std::string presets)
     Write(settings_path, settings);
     state.ResumeTiming();
     FakeWindow window;
-    PresetTable table = LoadPresets(fs, presets_path);
+    PresetTable table = ReadPresets(IniFile(fs, presets_path));
     UpdateRunStatistics(fs, clock, settings_path);
-    LoadSettings(fs, window, settings_path, "");
-    SaveSettings(fs, window, settings_path);
+    const ProgramSettings stored = ReadProgramSettings(IniFile(fs, settings_path), "");
+    ShowLineSettings(window, stored.line);
+    SaveProgramSettings(fs, settings_path, LineSettingsOf(window), stored);
     benchmark::DoNotOptimize(table);
   }
   state.counters["settings_MB"] = static_cast<double>(settings.size()) / kMegabyte;

@@ -1,4 +1,4 @@
-// The main window's interval timers over SetTimer and KillTimer.
+// The poll's timer over SetTimer and KillTimer.
 #include "win32/interval_timer.h"
 
 #include <algorithm>
@@ -6,26 +6,17 @@
 namespace verdalin {
 
 // SetTimer takes every period the core asks for (USER_TIMER_MAXIMUM is the core's longest); the
-// clamp only guards against a caller outside that contract.
-bool Win32IntervalTimer::StartTimer(int identity, int64_t period_ms) {
+// clamp only guards against a caller outside that contract. Starting it again replaces the period.
+bool Win32IntervalTimer::Start(int64_t period_ms) {
   const HWND window = window_.Handle();
   if (window == nullptr) return false;
   const auto period = static_cast<UINT>(std::clamp<int64_t>(
-      period_ms, std::max<int64_t>(kShortestTimerPeriod, USER_TIMER_MINIMUM),
-      std::min<int64_t>(kLongestTimerPeriod, USER_TIMER_MAXIMUM)));
-  if (SetTimer(window, static_cast<UINT_PTR>(identity), period, nullptr) == 0) return false;
-  periods_[identity] = period;
-  return true;
+      period_ms, USER_TIMER_MINIMUM, std::min<int64_t>(INT32_MAX, USER_TIMER_MAXIMUM)));
+  return SetTimer(window, kPollTimerId, period, nullptr) != 0;
 }
 
-void Win32IntervalTimer::StopTimer(int identity) {
-  if (const HWND window = window_.Handle()) KillTimer(window, static_cast<UINT_PTR>(identity));
-  periods_.erase(identity);
-}
-
-int64_t Win32IntervalTimer::Period(int identity) const {
-  const auto found = periods_.find(identity);
-  return found == periods_.end() ? 0 : found->second;
+void Win32IntervalTimer::Stop() {
+  if (const HWND window = window_.Handle()) KillTimer(window, kPollTimerId);
 }
 
 }  // namespace verdalin

@@ -1,26 +1,24 @@
-// The main window's interval timers over SetTimer; their ticks reach the window as WM_TIMER.
+// The poll's timer over SetTimer; its ticks reach the window as WM_TIMER.
 #pragma once
 
-#include <map>
-
-#include "app/front_end.h"
+#include "base/timer.h"
 #include "win32/main_window.h"
 
 namespace verdalin {
 
-class Win32IntervalTimer : public IntervalTimer {
+// The timer's identity on the window.
+inline constexpr UINT_PTR kPollTimerId = 1;
+
+class Win32IntervalTimer : public Timer {
  public:
-  // The timers belong to `window`, which is built later; its events carry the ticks.
+  // The timer belongs to `window`, which is built later; its events carry the ticks.
   explicit Win32IntervalTimer(const MainWindow& window) : window_(window) {}
 
-  bool StartTimer(int identity, int64_t period_ms) override;
-  void StopTimer(int identity) override;
-  // The period a running timer was given; 0 when it does not run. Windows keeps no record.
-  int64_t Period(int identity) const;
+  bool Start(int64_t period_ms) override;
+  void Stop() override;
 
  private:
   const MainWindow& window_;
-  std::map<int, int64_t> periods_;
 };
 
 }  // namespace verdalin

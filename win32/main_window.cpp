@@ -8,6 +8,7 @@
 #include "ui/control_table.h"
 #include "win32/link_label.h"
 #include "win32/tooltips.h"
+#include "win32/tray_area.h"
 
 namespace verdalin {
 
@@ -118,7 +119,7 @@ bool MainWindow::RegisterWindowClass() {
   return RegisterClassExA(&window_class) != 0;
 }
 
-void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
+void MainWindow::Build(const InterfaceTexts& texts) {
   taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
   RegisterWindowClass();
   RECT frame = {0, 0, kClientWidth, kClientHeight};
@@ -129,6 +130,7 @@ void MainWindow::BuildMainWindow(const InterfaceTexts& texts) {
   if (window_ == nullptr) return;
   CreateStatusBar(texts);
   CreateControls(texts);
+  SetWhiteBackground();
   SetForegroundWindow(window_);
 }
 
@@ -179,16 +181,10 @@ void MainWindow::SetWhiteBackground() {
   InvalidateRect(window_, nullptr, TRUE);
 }
 
-void MainWindow::ApplyBlackOnWhite(int id) {
-  if (id < 0 || id >= kControlCount) return;
-  if (white_brush_ == nullptr) white_brush_ = CreateSolidBrush(RGB(255, 255, 255));
-  black_on_white_[static_cast<std::size_t>(id)] = true;
-  if (const HWND control = Control(id)) InvalidateRect(control, nullptr, TRUE);
-}
-
 LRESULT MainWindow::ControlColour(UINT message, WPARAM wparam, LPARAM lparam) {
   const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
-  if (id >= 0 && id < kControlCount && black_on_white_[static_cast<std::size_t>(id)]) {
+  const ControlSpec* control_row = FindControlSpec(id);
+  if (control_row != nullptr && control_row->black_on_white && white_brush_ != nullptr) {
     const HDC dc = reinterpret_cast<HDC>(wparam);
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkMode(dc, TRANSPARENT);
@@ -258,7 +254,8 @@ void MainWindow::SetStatusText(int field, const std::string& text, int appearanc
 bool MainWindow::StatusTextFits(int field, const std::string& text) {
   if (status_bar_ == nullptr) return false;
   RECT part = {};
-  SendMessageA(status_bar_, SB_GETRECT, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(&part));
+  SendMessageA(status_bar_, SB_GETRECT, static_cast<WPARAM>(field),
+               reinterpret_cast<LPARAM>(&part));
   const HDC dc = GetDC(status_bar_);
   const auto font = reinterpret_cast<HFONT>(SendMessageA(status_bar_, WM_GETFONT, 0, 0));
   const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
@@ -292,7 +289,7 @@ bool MainWindow::IsMinimised() {
   return window_ != nullptr && IsIconic(window_);
 }
 
-void MainWindow::RunEventLoop() {
+void MainWindow::Run() {
   loop_ended_ = false;
   MSG message;
   while (!loop_ended_ && GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -304,7 +301,7 @@ void MainWindow::RunEventLoop() {
 }
 
 // PostMessage is safe from any thread; the event comes back through the window procedure.
-void MainWindow::PostEvent(const Event& event) {
+void MainWindow::Post(const Event& event) {
   if (window_ != nullptr)
     PostMessageA(window_, kPostedEventMessage, static_cast<WPARAM>(event.kind),
                  static_cast<LPARAM>(event.value));
@@ -348,7 +345,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnCommand(wparam, lparam);
       return 0;
     case WM_TIMER:
-      Report({EventKind::kTimerTick, static_cast<int>(wparam)});
+      Report({EventKind::kTimerTick});
       return 0;
     case kPostedEventMessage:
       Report({static_cast<EventKind>(wparam), static_cast<int>(lparam)});
@@ -358,7 +355,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORLISTBOX:
       return ControlColour(message, wparam, lparam);
     case WM_SIZE:  // reported once the size change is over, so that hiding does not cut into it
-      if (wparam == SIZE_MINIMIZED) PostEvent({EventKind::kWindowMinimised});
+      if (wparam == SIZE_MINIMIZED) Post({EventKind::kWindowMinimised});
       break;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -368,8 +365,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  if (message == static_cast<UINT>(kTrayCallbackMessage))
-    OnTrayCallback(lparam);  // and the default handling goes on
+  if (message == kTrayCallbackMessage) OnTrayCallback(lparam);  // and the default handling goes on
   if (message == taskbar_created_ && taskbar_created_ != 0) Report({EventKind::kTrayAreaBack});
   return DefWindowProcA(window_, message, wparam, lparam);
 }

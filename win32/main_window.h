@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/front_end.h"
+#include "app/events.h"
 #include "ui/control_ids.h"
+#include "ui/window_controls.h"
 #include "win32/pictures.h"
 
 namespace verdalin {
@@ -19,7 +20,7 @@ inline constexpr int kStatusBarId = 100;
 // the second.
 inline constexpr UINT kPostedEventMessage = WM_APP + 1;
 
-class MainWindow : public WindowControls, public WindowSystem {
+class MainWindow : public WindowControls, public EventLoop {
  public:
   // The window's messages become events for `events`: close, controls, menu items, timer ticks,
   // tray icon actions, a minimised window, the taskbar's return and the session's end.
@@ -31,16 +32,13 @@ class MainWindow : public WindowControls, public WindowSystem {
   HWND Handle() const { return window_; }
   HWND Control(int id) const;
 
-  // WindowSystem
-  void BuildMainWindow(const InterfaceTexts& texts) override;
-  void SetWhiteBackground() override;
-  void ApplyBlackOnWhite(int id) override;
-  // Waits for messages and dispatches them until EndEventLoop or WM_QUIT.
-  void RunEventLoop() override;
-  void EndEventLoop() override { loop_ended_ = true; }
-  void PostEvent(const Event& event) override;
+  // EventLoop: waits for messages and dispatches them until End or WM_QUIT.
+  void Run() override;
+  void End() override { loop_ended_ = true; }
+  void Post(const Event& event) override;
 
   // WindowControls
+  void Build(const InterfaceTexts& texts) override;
   std::string GetControlText(int id) override;
   void SetControlText(int id, const std::string& text) override;
   int GetControlState(int id) override;
@@ -64,6 +62,7 @@ class MainWindow : public WindowControls, public WindowSystem {
   bool RegisterWindowClass();
   void CreateStatusBar(const InterfaceTexts& texts);
   void CreateControls(const InterfaceTexts& texts);
+  void SetWhiteBackground();
 
   HINSTANCE instance_;
   WindowResources resources_;
@@ -71,7 +70,6 @@ class MainWindow : public WindowControls, public WindowSystem {
   HWND window_ = nullptr;
   HWND status_bar_ = nullptr;
   std::array<HWND, kControlCount> controls_{};
-  std::array<bool, kControlCount> black_on_white_{};
   HBRUSH white_brush_ = nullptr;
   UINT taskbar_created_ = 0;
   bool loop_ended_ = false;

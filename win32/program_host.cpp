@@ -36,7 +36,7 @@ void Win32ProgramHost::WriteError(const std::string& line) {
   WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-int Win32ProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
+int Win32ProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {
   InitCommonControls();
   const WindowResources resources = LoadWindowResources(instance_);
   int exit_code = 0;
@@ -46,8 +46,8 @@ int Win32ProgramHost::RunDesktop(const std::function<int(Platform&)>& program) {
     Win32IntervalTimer timer(window);
     Win32Tray tray(window);
     Win32Dialogs dialogs(window);
-    Platform platform = HostPlatform(*this, window, window, timer, tray, dialogs, events);
-    exit_code = program(platform);
+    Desktop desktop{events, window, window, timer, tray, dialogs};
+    exit_code = program(desktop);
   }
   WSACleanup();
   ReleaseWindowResources(resources);

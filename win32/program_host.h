@@ -4,19 +4,19 @@
 
 #include <windows.h>
 
-#include "app/platform.h"
+#include "app/native_host.h"
 #include "app/program.h"
 
 namespace verdalin {
 
-class Win32ProgramHost : public PlatformHost {
+class Win32ProgramHost : public NativeHost {
  public:
   explicit Win32ProgramHost(HINSTANCE instance) : instance_(instance) {}
   // Standard error when the program has one, else the console of the process that started it.
   void WriteError(const std::string& line) override;
-  int RunDesktop(const std::function<int(Platform&)>& program) override;
+  int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The Windows program always has its window: nothing to watch.
-  std::unique_ptr<Watch> WatchTermination(WindowSystem&) override { return nullptr; }
+  std::unique_ptr<Watch> WatchTermination(EventLoop&) override { return nullptr; }
 
  private:
   HINSTANCE instance_;

@@ -1,21 +1,19 @@
-// The notification-area icon (Shell_NotifyIconA) and popup menu 9 of the main window.
+// The notification-area icon (Shell_NotifyIconA) and the popup menu of the main window.
 #include "win32/tray_area.h"
 
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "ui/control_table.h"
-
 namespace verdalin {
 
 namespace {
 
-NOTIFYICONDATAA IconData(HWND owner, int identity) {
+NOTIFYICONDATAA IconData(HWND owner) {
   NOTIFYICONDATAA data = {};
   data.cbSize = sizeof(data);
   data.hWnd = owner;
-  data.uID = static_cast<UINT>(identity);
+  data.uID = kTrayIconId;
   return data;
 }
 
@@ -32,39 +30,40 @@ HICON ExecutableIcon() {
 
 Win32Tray::~Win32Tray() {
   if (icon_ != nullptr) DestroyIcon(icon_);
+  if (menu_ != nullptr) DestroyMenu(menu_);
 }
 
 // The shell's taskbar window holds the notification area (Wine's desktop has one too).
-bool Win32Tray::TrayAvailable() {
+bool Win32Tray::Available() {
   return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
 }
 
-bool Win32Tray::AddTrayIcon(int identity, const std::string& tooltip) {
+// The icon is added, then its hidden state cleared, so that it shows whatever the shell made of
+// an earlier icon of the same identity.
+bool Win32Tray::AddIcon(const std::string& tooltip) {
   if (icon_ == nullptr) icon_ = ExecutableIcon();
-  NOTIFYICONDATAA data = IconData(Owner(), identity);
+  NOTIFYICONDATAA data = IconData(Owner());
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = static_cast<UINT>(kTrayCallbackMessage);
+  data.uCallbackMessage = kTrayCallbackMessage;
   data.hIcon = icon_;
   std::strncpy(data.szTip, tooltip.c_str(), sizeof(data.szTip) - 1);
-  return Shell_NotifyIconA(NIM_ADD, &data) != 0;
+  const bool added = Shell_NotifyIconA(NIM_ADD, &data) != 0;
+  NOTIFYICONDATAA shown = IconData(Owner());
+  shown.uFlags = NIF_STATE;
+  shown.dwState = 0;
+  shown.dwStateMask = NIS_HIDDEN;
+  Shell_NotifyIconA(NIM_MODIFY, &shown);
+  return added;
 }
 
-bool Win32Tray::ShowTrayIcon(int identity) {
-  NOTIFYICONDATAA data = IconData(Owner(), identity);
-  data.uFlags = NIF_STATE;
-  data.dwState = 0;
-  data.dwStateMask = NIS_HIDDEN;
-  return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
-}
-
-void Win32Tray::RemoveTrayIcon(int identity) {
-  NOTIFYICONDATAA data = IconData(Owner(), identity);
+void Win32Tray::RemoveIcon() {
+  NOTIFYICONDATAA data = IconData(Owner());
   Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
 // The icon's balloon: the information icon, the title in bold, the text under it.
-bool Win32Tray::ShowNotice(int identity, const std::string& title, const std::string& text) {
-  NOTIFYICONDATAA data = IconData(Owner(), identity);
+bool Win32Tray::ShowNotice(const std::string& title, const std::string& text) {
+  NOTIFYICONDATAA data = IconData(Owner());
   data.uFlags = NIF_INFO;
   std::strncpy(data.szInfoTitle, title.c_str(), sizeof(data.szInfoTitle) - 1);
   std::strncpy(data.szInfo, text.c_str(), sizeof(data.szInfo) - 1);
@@ -73,15 +72,11 @@ bool Win32Tray::ShowNotice(int identity, const std::string& title, const std::st
   return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
 }
 
-HMENU Win32Tray::Menu(int menu) const {
-  const auto found = menus_.find(menu);
-  return found == menus_.end() ? nullptr : found->second;
-}
-
-bool Win32Tray::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) {
+bool Win32Tray::SetMenu(const std::vector<MenuEntry>& entries) {
   const HMENU created = ::CreatePopupMenu();
   if (created == nullptr) return false;
-  menus_[menu] = created;
+  if (menu_ != nullptr) DestroyMenu(menu_);
+  menu_ = created;
   for (const MenuEntry& entry : entries) {
     if (entry.item == kMenuSeparator)
       AppendMenuA(created, MF_SEPARATOR, 0, nullptr);
@@ -91,8 +86,8 @@ bool Win32Tray::CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries)
   return true;
 }
 
-void Win32Tray::DisplayPopupMenu(int menu) {
-  const HMENU popup = Menu(menu);
+void Win32Tray::OpenMenu() {
+  const HMENU popup = menu_;
   const HWND owner = Owner();
   if (popup == nullptr || owner == nullptr) return;
   SetForegroundWindow(owner);  // so that a click elsewhere dismisses the menu

@@ -3,15 +3,18 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 
-#include "app/front_end.h"
+#include "app/tray.h"
 #include "win32/main_window.h"
 
 namespace verdalin {
 
-class Win32Tray : public TrayArea {
+// The icon's messages to its window, and its identity there.
+inline constexpr UINT kTrayCallbackMessage = 0x7658;
+inline constexpr UINT kTrayIconId = 0;
+
+class Win32Tray : public Tray {
  public:
   static constexpr UINT kNoticeMilliseconds = 10000;
 
@@ -21,23 +24,22 @@ class Win32Tray : public TrayArea {
   Win32Tray(const Win32Tray&) = delete;
   Win32Tray& operator=(const Win32Tray&) = delete;
 
-  bool TrayAvailable() override;
-  bool AddTrayIcon(int identity, const std::string& tooltip) override;
-  bool ShowTrayIcon(int identity) override;
-  void RemoveTrayIcon(int identity) override;
-  bool ShowNotice(int identity, const std::string& title, const std::string& text) override;
-  bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override;
-  void DisplayPopupMenu(int menu) override;
+  bool Available() override;
+  bool AddIcon(const std::string& tooltip) override;
+  void RemoveIcon() override;
+  bool ShowNotice(const std::string& title, const std::string& text) override;
+  bool SetMenu(const std::vector<MenuEntry>& entries) override;
+  void OpenMenu() override;
 
-  // The menu made under that number; null when none was.
-  HMENU Menu(int menu) const;
+  // The menu made; null when none was.
+  HMENU Menu() const { return menu_; }
 
  private:
   HWND Owner() const { return window_.Handle(); }
 
   const MainWindow& window_;
   HICON icon_ = nullptr;
-  std::map<int, HMENU> menus_;
+  HMENU menu_ = nullptr;
 };
 
 // The first icon of the running executable; null when there is none.

@@ -2,13 +2,12 @@
 // to run its loop, and to act and look as a user or the system would.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/front_end.h"
+#include "app/desktop.h"
 
 namespace verdalin {
 
@@ -16,7 +15,7 @@ class ContractHost {
  public:
   virtual ~ContractHost() = default;
   // The front end, reporting to the sink the host was made with.
-  virtual FrontEnd& Front() = 0;
+  virtual Desktop& Front() = 0;
   // Runs the event loop until `done` or `milliseconds` have passed; whether `done` came true.
   virtual bool RunUntil(const std::function<bool()>& done, int milliseconds) = 0;
   virtual bool WindowShown() = 0;
@@ -25,12 +24,10 @@ class ContractHost {
   virtual void Close() = 0;
   virtual void Click(int control) = 0;
   // The menu as the toolkit holds it, and a choice in it as the user makes one.
-  virtual std::vector<MenuEntry> MenuShown(int menu) = 0;
-  virtual void Choose(int menu, int item) = 0;
-  // The period a running timer has in the toolkit; 0 when it does not run.
-  virtual int64_t TimerPeriod(int identity) = 0;
-  // As the system when the user logs out.
-  virtual void EndSession() = 0;
+  virtual std::vector<MenuEntry> MenuShown() = 0;
+  virtual void Choose(int item) = 0;
+  // As the system when the user logs out; false where the host cannot.
+  virtual bool EndSession() = 0;
 };
 
 // The platform's host (Qt offscreen, or Win32 under Wine).

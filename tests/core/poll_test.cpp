@@ -1,7 +1,16 @@
-// The poll from the tick to the status line, with a window, a gateway and a clock in memory.
-#include "app/poll.h"
-
+// The poll from the tick to the status line: the session over a window, a gateway and a clock in
+// memory, the data log on disk.
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "app/settings.h"
+#include "base/timer.h"
+#include "monitor/html_source.h"
+#include "monitor/monitor_session.h"
+#include "ui/status_line.h"
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_page_fetcher.h"
@@ -18,6 +27,14 @@ const char kConnectedLine[] =
     "Time: 21:05:09 | Down: 8192 Kbps | Up: 1024 Kbps | SNR Margin: 12 dB";
 const char kWarning[] = "Time: 21:05:09 | Warning : Bad/Empty values ! Please check password.";
 
+class NoTimer : public Timer {
+ public:
+  bool Start(int64_t) override { return true; }
+  void Stop() override {}
+};
+
+// The session over the window's fields: each poll takes their snapshot, as the desktop does, and
+// ends in the window.
 class PollTest : public ::testing::Test {
  protected:
   PollTest() {
@@ -33,6 +50,20 @@ class PollTest : public ::testing::Test {
   }
 
   void Select(int position) { window_.SetControlState(kPresetList, position); }
+  MonitorConfig Config() { return ConfigOf(LineSettingsOf(window_), presets_); }
+  // Waits for the reading to end, then finishes the poll in the window.
+  void FinishPoll() {
+    std::unique_lock lock(mutex_);
+    fetched_signal_.wait(lock, [this] { return fetched_; });
+    fetched_ = false;
+    lock.unlock();
+    if (const std::optional<PollResult> result = session_.Finish())
+      ShowPollResult(window_, *result, "");
+  }
+  void Poll() {
+    session_.Tick(Config());
+    FinishPoll();
+  }
   std::string Log() {
     std::string contents;
     PlatformFileSystem().ReadAll(log_path_, contents);
@@ -47,14 +78,24 @@ class PollTest : public ::testing::Test {
   FakeWindow window_;
   FakePageFetcher fetcher_;
   FakeClock clock_;
-  DataFiles files_{PlatformFileSystem()};
+  FakeMonotonicClock steady_;
+  NoTimer timer_;
   PortableNumberFormat number_format_;
   LocaleSnapshot locale_{".", ","};
   LocaleNumbers numbers_{number_format_, locale_};
   PresetTable presets_;
-  Poller poller_{PollServices{window_, clock_, PlatformFileSystem(), files_, number_format_,
-                              locale_, presets_}};
-  void Poll() { poller_.PollWith(fetcher_); }
+  LineSources sources_{fetcher_};
+  std::mutex mutex_;
+  std::condition_variable fetched_signal_;
+  bool fetched_ = false;
+  MonitorSession session_{SessionServices{clock_, steady_, PlatformFileSystem(), number_format_,
+                                          locale_, timer_, sources_,
+                                          [this] {
+                                            std::lock_guard lock(mutex_);
+                                            fetched_ = true;
+                                            fetched_signal_.notify_all();
+                                          }},
+                          AlertSettings{}};
 };
 
 LineSample InventelSample() {
@@ -84,13 +125,11 @@ TEST_F(PollTest, CredentialsGoBesideAnHttpAddressOnly) {
   window_.texts[kPasswordField] = "p/ #%q";
   for (const Case& c : cases) {
     window_.texts[kAddressField] = c.address;
-    const std::optional<FetchRequest> request = poller_.Begin();
-    ASSERT_TRUE(request.has_value());
-    poller_.Abandon();
-    EXPECT_EQ(request->url, c.url);
-    EXPECT_EQ(request->send_credentials, c.credentials) << c.address;
-    EXPECT_EQ(request->login, c.credentials ? "a:b@c" : "") << c.address;
-    EXPECT_EQ(request->password, c.credentials ? "p/ #%q" : "") << c.address;
+    const FetchRequest request = StatusPageRequest(Config());
+    EXPECT_EQ(request.url, c.url);
+    EXPECT_EQ(request.send_credentials, c.credentials) << c.address;
+    EXPECT_EQ(request.login, c.credentials ? "a:b@c" : "") << c.address;
+    EXPECT_EQ(request.password, c.credentials ? "p/ #%q" : "") << c.address;
   }
 }
 
@@ -103,7 +142,7 @@ TEST_F(PollTest, ConnectedLineWritesTheRowAndTheStatus) {
   EXPECT_EQ(window_.StatusHistory(kStatusLineField), std::vector<std::string>{kConnectedLine});
   EXPECT_EQ(window_.status[kQualityField].text, "Quality Index: 62.5%");
   EXPECT_EQ(window_.LastStateSet(kQualityGauge), 62);
-  EXPECT_FALSE(poller_.PollBusy());
+  EXPECT_FALSE(session_.Busy());
 }
 
 TEST_F(PollTest, AddressWithoutSchemeIsRequestedUnchanged) {
@@ -129,7 +168,7 @@ TEST_F(PollTest, EmptyPageIsAConnectionErrorWithoutRow) {
   EXPECT_EQ(window_.status[kQualityField].text, "Quality Index: 62.5%");
   EXPECT_EQ(window_.state_calls.back(), std::make_pair(int{kQualityGauge}, 62));
   EXPECT_EQ(Log(), std::string(kLogHeader) + Row(InventelSample()));
-  EXPECT_FALSE(poller_.PollBusy());
+  EXPECT_FALSE(session_.Busy());
 }
 
 TEST_F(PollTest, FirstPollThatFailsCreatesNoFile) {
@@ -195,16 +234,18 @@ TEST_F(PollTest, OutputFileThatCannotBeOpenedIsReportedThenReplaced) {
 }
 
 TEST_F(PollTest, TickDuringAPollStartsNoSecondPoll) {
-  ASSERT_TRUE(poller_.Begin().has_value());
-  EXPECT_TRUE(poller_.PollBusy());
-  EXPECT_FALSE(poller_.Begin().has_value());
-  EXPECT_FALSE(poller_.PollWith(fetcher_).has_value());
-  EXPECT_TRUE(fetcher_.Requests().empty());
-  poller_.Finish("");  // a poll that ends early clears the flag too
-  EXPECT_FALSE(poller_.PollBusy());
-  Poll();
+  std::mutex gate;
+  gate.lock();
+  fetcher_.during_fetch = [&gate](CancelToken&) { std::lock_guard hold(gate); };
+  session_.Tick(Config());
+  EXPECT_TRUE(session_.Busy());
+  session_.Tick(Config());
+  session_.Tick(Config());
+  gate.unlock();
+  FinishPoll();
   EXPECT_EQ(fetcher_.Requests().size(), 1u);
-  EXPECT_FALSE(poller_.PollBusy());
+  EXPECT_FALSE(session_.Busy());
+  EXPECT_FALSE(session_.Finish().has_value());  // no poll: nothing to finish
 }
 
 TEST_F(PollTest, EachPollStartsFromAFreshSample) {

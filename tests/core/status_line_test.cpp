@@ -5,8 +5,10 @@
 
 #include <limits>
 
+#include "base/date_format.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_window.h"
+#include "monitor/quality.h"
 
 namespace verdalin {
 
@@ -23,9 +25,15 @@ LineSample Connected(float down, float up, float snr) {
 
 class StatusLineTest : public ::testing::Test {
  protected:
+  // The end of a poll that wrote its row, made with `maximum` as the subscribed rate.
   void Show(const LineSample& sample, bool values_found, const std::string& maximum = "8192") {
-    window_.texts[kDownstreamMaxField] = maximum;
-    ShowPollResult(window_, clock_, sample, values_found);
+    PollResult result;
+    result.outcome = values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
+    result.sample = sample;
+    result.row_written = true;
+    result.end_time = CurrentDate(clock_);
+    result.config.subscribed_kbps = SubscribedRate(maximum);
+    ShowPollResult(window_, result, "");
   }
   std::string Field(int field) { return window_.status[field].text; }
 
@@ -62,7 +70,6 @@ TEST_F(StatusLineTest, DisconnectedLineDropsTheQualityToZero) {
   Show(Connected(8192, 1024, 10), true);
   LineSample down = Connected(8192, 1024, 10);
   down.Connected = 0;
-  window_.texts[kDownstreamMaxField] = "8192";
   Show(down, true, "not read");
   EXPECT_EQ(Field(kStatusLineField), "Time: 21:05:09 | ADSL Disconnected !");
   EXPECT_EQ(Field(kQualityField), "Quality Index: 0.0%");

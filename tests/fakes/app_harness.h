@@ -1,10 +1,11 @@
-// The application wired to the fake front end, an in-memory disk, a fixed clock and a fake
+// The desktop program wired to the fake front end, an in-memory disk, fixed clocks and a fake
 // gateway; events are sent one at a time and each poll is followed to its end.
 #pragma once
 
+#include <memory>
 #include <string>
 
-#include "app/application.h"
+#include "app/desktop_controller.h"
 #include "base/ini_store.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
@@ -12,6 +13,45 @@
 #include "fakes/fake_page_fetcher.h"
 
 namespace verdalin {
+
+// The host over the fakes: its shell and process are the fake front end's.
+class FakeHost : public ProgramHost {
+ public:
+  FakeHost(FileSystem& files, FakeClock& clock, FakeMonotonicClock& monotonic,
+           NumberFormatService& numbers, FakeFrontEnd& front, PageFetcher& fetcher)
+      : files_(files),
+        clock_(clock),
+        monotonic_(monotonic),
+        numbers_(numbers),
+        front_(front),
+        fetcher_(fetcher) {}
+  FileSystem& Files() override { return files_; }
+  const Clock& LocalClock() override { return clock_; }
+  const MonotonicClock& Monotonic() override { return monotonic_; }
+  ShellServices& Shell() override { return front_; }
+  ProcessServices& Process() override { return front_; }
+  NumberFormatService& Numbers() override { return numbers_; }
+  PageFetcher& Fetcher() override { return fetcher_; }
+  std::shared_ptr<HttpPoster> MakePoster() override { return poster; }
+  void WriteError(const std::string& line) override { errors.push_back(line); }
+  int RunDesktop(const std::function<int(Desktop&)>& program) override {
+    ++desktops;
+    return program(front_.desktop);
+  }
+  std::unique_ptr<Watch> WatchTermination(EventLoop&) override { return nullptr; }
+
+  std::shared_ptr<HttpPoster> poster;
+  std::vector<std::string> errors;
+  int desktops = 0;
+
+ private:
+  FileSystem& files_;
+  FakeClock& clock_;
+  FakeMonotonicClock& monotonic_;
+  NumberFormatService& numbers_;
+  FakeFrontEnd& front_;
+  PageFetcher& fetcher_;
+};
 
 struct AppHarness {
   static constexpr const char* kFolder = "C:\\Verdalin";
@@ -22,9 +62,9 @@ struct AppHarness {
     disk.folders.insert(kFolder);
     disk.folders.insert(front.documents_folder);
     front.disk_folders = &disk.folders;
-    events.Connect(&app);
+    front.relay.Connect(&app);
   }
-  ~AppHarness() { events.Connect(nullptr); }
+  ~AppHarness() { front.relay.Connect(nullptr); }
 
   // Starts the program; a poll that the start runs is followed to its end.
   bool Start(const std::string& first_parameter = "") {
@@ -37,8 +77,8 @@ struct AppHarness {
     app.Dispatch({kind, value});
     Settle();
   }
-  // Dispatches what the fetch thread posts until no poll is fetching; each finished fetch is
-  // logged as "poll".
+  // Dispatches what the reading's thread posts until no poll is reading; each finished reading
+  // is logged as "poll".
   void Settle() {
     while (app.PollBusy()) {
       const std::optional<Event> event = front.TakePosted(std::chrono::seconds(10));
@@ -63,12 +103,12 @@ struct AppHarness {
   FakeFileSystem disk;
   LoggingFileSystem files{disk, log};
   FakeClock clock;
+  FakeMonotonicClock monotonic;
   FakeNumberFormat numbers{log};
   FakeFrontEnd front{log};
   FakePageFetcher fetcher;
-  EventRelay events;
-  Platform platform{front.front, files, clock, numbers, fetcher, events};
-  Application app{platform};
+  FakeHost host{files, clock, monotonic, numbers, front, fetcher};
+  DesktopController app{host, front.desktop};
 };
 
 }  // namespace verdalin

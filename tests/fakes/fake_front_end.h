@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/front_end.h"
+#include "app/desktop.h"
+#include "app/host.h"
+#include "base/locale_number.h"
 #include "fakes/fake_window.h"
 #include "ui/control_ids.h"
 
@@ -30,28 +31,20 @@ inline std::ptrdiff_t LogCount(const CallLog& log, const std::string& entry) {
 }
 
 class FakeFrontEnd : public FakeWindow,
-                     public WindowSystem,
-                     public IntervalTimer,
-                     public TrayArea,
+                     public EventLoop,
+                     public Timer,
+                     public Tray,
                      public Dialogs,
                      public ShellServices,
                      public ProcessServices {
  public:
   explicit FakeFrontEnd(CallLog& log) : FakeWindow(&log) {}
 
-  // Window system.
-  void BuildMainWindow(const InterfaceTexts& interface_texts) override {
-    Log("build");
-    built = true;
-    title = "Verdalin";
-    texts[kStartButton] = interface_texts.Text(2);
-  }
-  void SetWhiteBackground() override { Log("white"); }
-  void ApplyBlackOnWhite(int id) override { Log("black " + std::to_string(id)); }
-  void RunEventLoop() override { Log("run loop"); }
-  void EndEventLoop() override { Log("end loop"); }
+  // Loop.
+  void Run() override { Log("run loop"); }
+  void End() override { Log("end loop"); }
   // Any thread: kept until the test takes it.
-  void PostEvent(const Event& event) override {
+  void Post(const Event& event) override {
     std::lock_guard lock(posted_mutex_);
     posted_.push_back(event);
     posted_ready_.notify_all();
@@ -66,40 +59,36 @@ class FakeFrontEnd : public FakeWindow,
     return event;
   }
 
-  // Timer: the running timers by identity with their periods.
-  bool StartTimer(int identity, int64_t period_ms) override {
-    Log("start timer " + std::to_string(identity) + " " + std::to_string(period_ms));
+  // Timer: its period while it runs.
+  bool Start(int64_t period_ms) override {
+    Log("start timer " + std::to_string(period_ms));
     if (refuse_timer) return false;
-    timers[identity] = period_ms;
+    timer_period = period_ms;
     return true;
   }
-  void StopTimer(int identity) override {
-    Log("stop timer " + std::to_string(identity));
-    timers.erase(identity);
+  void Stop() override {
+    Log("stop timer");
+    timer_period.reset();
   }
 
   // Tray.
-  bool TrayAvailable() override { return tray_available; }
-  bool AddTrayIcon(int identity, const std::string& tooltip) override {
-    Log("add icon " + std::to_string(identity));
+  bool Available() override { return tray_available; }
+  bool AddIcon(const std::string& tooltip) override {
+    Log("add icon");
     tray_tooltip = tooltip;
     return tray_available;
   }
-  bool ShowTrayIcon(int identity) override {
-    Log("show icon " + std::to_string(identity));
-    return tray_available;
-  }
-  void RemoveTrayIcon(int identity) override { Log("remove icon " + std::to_string(identity)); }
-  bool ShowNotice(int, const std::string& notice_title, const std::string& text) override {
+  void RemoveIcon() override { Log("remove icon"); }
+  bool ShowNotice(const std::string& notice_title, const std::string& text) override {
     Log("notice " + notice_title + ": " + text);
     return tray_available;
   }
-  bool CreatePopupMenu(int menu, const std::vector<MenuEntry>& entries) override {
-    Log("menu " + std::to_string(menu));
+  bool SetMenu(const std::vector<MenuEntry>& entries) override {
+    Log("menu");
     if (menu_possible) menu_entries = entries;
     return menu_possible;
   }
-  void DisplayPopupMenu(int menu) override { Log("popup " + std::to_string(menu)); }
+  void OpenMenu() override { Log("popup"); }
 
   // Dialogs.
   void ShowMessage(const std::string& message_title, const std::string& text,
@@ -144,13 +133,14 @@ class FakeFrontEnd : public FakeWindow,
   void SetPriority(PriorityClass priority) override {
     Log(priority == PriorityClass::kIdle ? "idle" : "normal");
   }
-  bool StartSocketLayer() override {
-    Log("sockets");
-    return sockets_work;
+  bool StartNetwork() override {
+    Log("network");
+    return network_works;
   }
   void EndProcessNow(int code) override { Log("end process " + std::to_string(code)); }
 
-  FrontEnd front{*this, *this, *this, *this, *this, *this, *this};
+  EventRelay relay;
+  Desktop desktop{relay, *this, *this, *this, *this, *this};
 
   struct Message {
     std::string title;
@@ -158,9 +148,8 @@ class FakeFrontEnd : public FakeWindow,
     MessageIcon icon;
   };
 
-  bool built = false;
   // Other services' state and knobs.
-  std::map<int, int64_t> timers;
+  std::optional<int64_t> timer_period;
   bool refuse_timer = false;
   bool tray_available = true;
   bool menu_possible = true;
@@ -177,7 +166,7 @@ class FakeFrontEnd : public FakeWindow,
   std::set<std::string>* disk_folders = nullptr;
   std::vector<StartupEntrySpec> entries;
   bool entry_possible = true;
-  bool sockets_work = true;
+  bool network_works = true;
 
  private:
   std::mutex posted_mutex_;

@@ -26,6 +26,13 @@ class FakeWindow : public WindowControls {
   FakeWindow() = default;
   explicit FakeWindow(CallLog* log) : log_(log) {}
 
+  // As a built window shows them: the title and START's label.
+  void Build(const InterfaceTexts& interface_texts) override {
+    Log("build");
+    built = true;
+    title = "Verdalin";
+    texts[kStartButton] = interface_texts.Text(2);
+  }
   std::string GetControlText(int id) override { return texts[id]; }
   void SetControlText(int id, const std::string& text) override {
     Log("text " + std::to_string(id));
@@ -110,6 +117,7 @@ class FakeWindow : public WindowControls {
   std::vector<StatusText> status_log;
   std::vector<std::pair<int, int>> state_calls;
   std::string title;
+  bool built = false;
   std::size_t status_field_room = 80;
   bool hidden = false;
   bool minimised = false;

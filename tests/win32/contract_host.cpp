@@ -20,9 +20,10 @@ class Win32ContractHost : public ContractHost {
   explicit Win32ContractHost(EventSink& events)
       : window_(GetModuleHandleA(nullptr), WindowResources{}, events) {}
 
-  FrontEnd& Front() override { return front_; }
+  Desktop& Front() override { return front_; }
   bool RunUntil(const std::function<bool()>& done, int milliseconds) override {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!done()) {
       if (std::chrono::steady_clock::now() >= deadline) return false;
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -38,9 +39,9 @@ class Win32ContractHost : public ContractHost {
   void Minimise() override { PostMessageA(window_.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0); }
   void Close() override { PostMessageA(window_.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }
   void Click(int control) override { PostMessageA(window_.Control(control), BM_CLICK, 0, 0); }
-  std::vector<MenuEntry> MenuShown(int menu) override {
+  std::vector<MenuEntry> MenuShown() override {
     std::vector<MenuEntry> entries;
-    const HMENU popup = tray_.Menu(menu);
+    const HMENU popup = tray_.Menu();
     for (int i = 0; i < GetMenuItemCount(popup); ++i) {
       char text[128] = {};
       GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
@@ -49,13 +50,13 @@ class Win32ContractHost : public ContractHost {
     return entries;
   }
   // What the shell's menu sends once the user has chosen: the item's command to the owner.
-  void Choose(int, int item) override {
+  void Choose(int item) override {
     PostMessageA(window_.Handle(), WM_COMMAND, MAKEWPARAM(item, 0), 0);
   }
-  int64_t TimerPeriod(int identity) override { return timer_.Period(identity); }
-  void EndSession() override {
+  bool EndSession() override {
     SendMessageA(window_.Handle(), WM_QUERYENDSESSION, 0, 0);
     SendMessageA(window_.Handle(), WM_ENDSESSION, TRUE, 0);
+    return true;
   }
 
  private:
@@ -63,9 +64,8 @@ class Win32ContractHost : public ContractHost {
   Win32IntervalTimer timer_{window_};
   Win32Tray tray_{window_};
   Win32Dialogs dialogs_{window_};
-  PlatformShell shell_;
-  PlatformProcess process_;
-  FrontEnd front_{window_, window_, timer_, tray_, dialogs_, shell_, process_};
+  EventRelay relay_;
+  Desktop front_{relay_, window_, window_, timer_, tray_, dialogs_};
 };
 
 }  // namespace

@@ -33,7 +33,7 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     texts_.Load();
     events_.window = &window_;
-    window_.BuildMainWindow(texts_);
+    window_.Build(texts_);
     ASSERT_NE(window_.Handle(), nullptr);
   }
 

@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
-#include <csignal>
 
 #include "contract/contract_host.h"
 #include "linux/dialogs.h"
@@ -30,7 +29,7 @@ class QtContractHost : public ContractHost {
   explicit QtContractHost(EventSink& events)
       : window_(Resources(), events), timer_(events), tray_(QIcon(), events), session_(events) {}
 
-  FrontEnd& Front() override { return front_; }
+  Desktop& Front() override { return front_; }
   bool RunUntil(const std::function<bool()>& done, int milliseconds) override {
     return QTest::qWaitFor(done, milliseconds);
   }
@@ -40,39 +39,34 @@ class QtContractHost : public ContractHost {
   void Click(int control) override {
     QTest::mouseClick(qobject_cast<QAbstractButton*>(window_.Control(control)), Qt::LeftButton);
   }
-  std::vector<MenuEntry> MenuShown(int menu) override {
+  std::vector<MenuEntry> MenuShown() override {
     std::vector<MenuEntry> entries;
-    for (const QAction* action : tray_.Menu(menu)->actions())
+    for (const QAction* action : tray_.Menu()->actions())
       entries.push_back({action->isSeparator() ? kMenuSeparator : action->data().toInt(),
                          action->text().toStdString()});
     return entries;
   }
   // Opens the menu as a right press does and clicks the item once it shows.
-  void Choose(int menu, int item) override {
-    QMenu* popup = tray_.Menu(menu);
+  void Choose(int item) override {
+    QMenu* popup = tray_.Menu();
     QTimer::singleShot(100, popup, [popup, item] {
       for (QAction* action : popup->actions())
         if (!action->isSeparator() && action->data().toInt() == item)
           QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
     });
-    tray_.DisplayPopupMenu(menu);
+    tray_.OpenMenu();
   }
-  int64_t TimerPeriod(int identity) override {
-    return timer_.Running(identity) ? timer_.Period(identity) : 0;
-  }
-  // The session manager's save request cannot be made outside a session; the system's end of a
-  // Linux program is a termination signal.
-  void EndSession() override { raise(SIGTERM); }
+  // The session manager's save request cannot be made outside a session.
+  bool EndSession() override { return false; }
 
  private:
   MainWindow window_;
   QtIntervalTimer timer_;
   QtTrayArea tray_;
   QtDialogs dialogs_{&window_};
-  PlatformShell shell_;
-  PlatformProcess process_;
   SessionEnd session_;
-  FrontEnd front_{window_, window_, timer_, tray_, dialogs_, shell_, process_};
+  Desktop front_{relay_, window_, window_, timer_, tray_, dialogs_};
+  EventRelay relay_;
 };
 
 }  // namespace

@@ -99,7 +99,6 @@ TEST_F(WindowTest, ButtonsAndBoxReportClicks) {
 }
 
 TEST_F(WindowTest, LinkUsesItsFontHandPointerAndHoverColour) {
-  ApplyColours();
   auto* link = As<LinkLabel>(22);
   const QFontInfo font(link->font());
   EXPECT_EQ(font.family(), QStringLiteral("Liberation Sans Narrow"));

@@ -73,7 +73,6 @@ TEST(Pictures, EmbeddedPicturesDecodeAndGarbageDoesNot) {
 }
 
 TEST_F(WindowTest, EveryTextFitsItsControl) {
-  ApplyColours();
   for (const ControlSpec& control_row : ControlTable()) {
     QWidget* control = window_.Control(control_row.id);
     const QString text = QString::fromUtf8(window_.GetControlText(control_row.id));
@@ -92,7 +91,6 @@ TEST_F(WindowTest, EveryTextFitsItsControl) {
 
 // The picture of the window, for a person to look at: build/linux/window.png.
 TEST_F(WindowTest, ScreenshotShowsBannerGlobeAndWhiteBackground) {
-  ApplyColours();
   window_.SetControlText(1, "http://192.168.1.1/adslstats.html");
   window_.SetControlText(17, "/home/user/Documents/Verdalin_Data.CsV");
   window_.AddListItem(15, -1, "Livebox Inventel 8 Mb");

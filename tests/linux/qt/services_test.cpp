@@ -13,11 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <csignal>
 
 #include "fakes/recorded_events.h"
 #include "linux/dialogs.h"
-#include "linux/session_end.h"
 #include "linux/tray_area.h"
 #include "ui/control_table.h"
 
@@ -100,45 +98,29 @@ TEST(Dialogs, MessageBoxShowsTitleTextAndIcon) {
 TEST(TrayArea, WithoutANotificationAreaTheIconIsNotThereButTheMenuIs) {
   RecordedEvents events;
   QtTrayArea tray{QIcon(), events};
-  EXPECT_FALSE(tray.TrayAvailable());  // offscreen has no notification area
-  EXPECT_FALSE(tray.AddTrayIcon(kTrayIconId, std::string(kTrayTooltip)));
+  EXPECT_FALSE(tray.Available());  // offscreen has no notification area
+  EXPECT_FALSE(tray.AddIcon(std::string(kTrayTooltip)));
   EXPECT_EQ(tray.Icon()->toolTip(),
             QStringLiteral("Verdalin is monitoring for your ADSL status...\n"
                            "Double click to open main window."));
-  EXPECT_EQ(tray.Menu(5), nullptr);
+  EXPECT_EQ(tray.Menu(), nullptr);
 }
 
 TEST(TrayArea, ChosenItemArrivesAfterTheMenuClosed) {
   RecordedEvents events;
   QtTrayArea tray{QIcon(), events};
-  tray.CreatePopupMenu(kTrayMenu, {{kRestoreItem, "Restore Window"}, {kQuitItem, "Quit"}});
+  tray.SetMenu({{kRestoreItem, "Restore Window"}, {kQuitItem, "Quit"}});
   WhenShown<QMenu>([](QMenu* menu) {
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[1]).center());
   });
-  tray.DisplayPopupMenu(kTrayMenu);
+  tray.OpenMenu();
   EXPECT_TRUE(events.events.empty());  // not from within the menu
   EXPECT_TRUE(QTest::qWaitFor([&events] { return !events.events.empty(); }, 2000));
   EXPECT_TRUE(events.Has(EventKind::kTrayMenuItem, kQuitItem));
   WhenShown<QMenu>([](QMenu* menu) { menu->close(); });
-  tray.DisplayPopupMenu(kTrayMenu);
+  tray.OpenMenu();
   QTest::qWait(50);
   EXPECT_EQ(events.events.size(), 1u);  // dismissed: nothing
-}
-
-TEST(SessionEnd, TerminationSignalsArriveOnTheLoop) {
-  RecordedEvents events;
-  {
-    SessionEnd session(events);
-    ASSERT_TRUE(session.Installed());
-    raise(SIGTERM);
-    EXPECT_TRUE(events.events.empty());  // never from within the handler
-    EXPECT_TRUE(QTest::qWaitFor([&events] { return !events.events.empty(); }, 2000));
-    raise(SIGHUP);
-    raise(SIGINT);
-    EXPECT_TRUE(QTest::qWaitFor([&events] { return events.events.size() >= 2; }, 2000));
-  }
-  EXPECT_EQ(events.Count(EventKind::kTerminationRequested),
-            static_cast<long>(events.events.size()));  // two at once report once
 }
 
 }  // namespace verdalin

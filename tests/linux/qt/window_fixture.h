@@ -19,7 +19,7 @@ class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
     texts_.Load();
-    window_.BuildMainWindow(texts_);
+    window_.Build(texts_);
   }
 
   static const FrontEndResources& Resources() {
@@ -35,11 +35,6 @@ class WindowTest : public testing::Test {
   void Activate() {
     window_.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-  }
-
-  void ApplyColours() {
-    window_.SetWhiteBackground();
-    for (int id : kBlackOnWhiteOrder) window_.ApplyBlackOnWhite(id);
   }
 
   InterfaceTexts texts_;

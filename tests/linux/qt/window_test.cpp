@@ -172,10 +172,11 @@ TEST_F(WindowTest, GaugeClampsAndStatesFollowTheirControls) {
 }
 
 TEST_F(WindowTest, BlackOnWhiteOnTheElevenControlsOnly) {
-  ApplyColours();
   EXPECT_EQ(window_.palette().color(QPalette::Window), QColor(Qt::white));
   EXPECT_TRUE(window_.autoFillBackground());
-  for (int id : kBlackOnWhiteOrder) {
+  for (const ControlSpec& control_row : ControlTable()) {
+    if (!control_row.black_on_white) continue;
+    const int id = control_row.id;
     SCOPED_TRACE(id);
     const QPalette colours = window_.Control(id)->palette();
     EXPECT_EQ(colours.color(QPalette::WindowText), QColor(Qt::black));
@@ -239,7 +240,7 @@ TEST(MainWindowLifetime, DestroyingTheWindowReportsNoEvents) {
   const FrontEndResources resources = LoadFrontEndResources();
   auto events = std::make_unique<RecordedEvents>();
   auto window = std::make_unique<MainWindow>(resources, *events);
-  window->BuildMainWindow(texts);
+  window->Build(texts);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   window->Control(15)->setFocus();
