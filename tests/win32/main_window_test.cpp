@@ -13,6 +13,7 @@
 #include "ui/control_table.h"
 #include "win32/link_label.h"
 #include "win32/main_window.h"
+#include "win32/tray_area.h"
 
 namespace verdalin {
 
@@ -23,7 +24,7 @@ class LoopEvents : public RecordedEvents {
  public:
   void Dispatch(const Event& event) override {
     RecordedEvents::Dispatch(event);
-    if (event.kind == EventKind::kCloseRequested && window != nullptr) window->EndEventLoop();
+    if (event.kind == EventKind::kCloseRequested && window != nullptr) window->End();
   }
   MainWindow* window = nullptr;
 };
@@ -137,9 +138,6 @@ TEST_F(MainWindowTest, BlackOnWhiteOnlyForTheMarkedControls) {
     GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof(description), &description);
     return Colours{description.lbColor, GetTextColor(dc), GetBkMode(dc)};
   };
-  EXPECT_EQ(colours(kLoginLabel).brush, GetSysColor(COLOR_BTNFACE));
-  window_.SetWhiteBackground();
-  window_.ApplyBlackOnWhite(kLoginLabel);
   const Colours marked = colours(kLoginLabel);
   EXPECT_EQ(marked.brush, RGB(255, 255, 255));
   EXPECT_EQ(marked.text, RGB(0, 0, 0));
@@ -147,7 +145,10 @@ TEST_F(MainWindowTest, BlackOnWhiteOnlyForTheMarkedControls) {
   const Colours field = colours(kOutputFileField);  // fields keep the system's colours
   EXPECT_EQ(field.brush, GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(field.background_mode, OPAQUE);
-  EXPECT_EQ(GetClassLongPtrA(window_.Handle(), GCLP_HBRBACKGROUND) != 0, true);
+  LOGBRUSH background = {};
+  GetObjectA(reinterpret_cast<HBRUSH>(GetClassLongPtrA(window_.Handle(), GCLP_HBRBACKGROUND)),
+             sizeof(background), &background);
+  EXPECT_EQ(background.lbColor, RGB(255, 255, 255));
   DeleteDC(dc);
 }
 
@@ -180,7 +181,7 @@ TEST_F(MainWindowTest, LoopSortsMessagesIntoEvents) {
   PostMessageA(window, WM_ENDSESSION, TRUE, 0);
   PostMessageA(window, WM_CLOSE, 0, 0);
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(kQuitItem, 0), 0);  // after the end: not handled
-  window_.RunEventLoop();
+  window_.Run();
   const std::vector<EventKind> expected = {
       EventKind::kTrayMenuItem,        EventKind::kControl,      EventKind::kTrayIconRightPress,
       EventKind::kTrayIconDoubleClick, EventKind::kTrayAreaBack, EventKind::kSessionSaveRequest,

@@ -140,8 +140,4 @@ TEST(LinkFont, HeightFollowsTheScreenResolution) {
   DeleteObject(font);
 }
 
-TEST(SocketLayer, StartsWithVersionOneOne) {
-  EXPECT_TRUE(StartSocketLayer());
-}
-
 }  // namespace verdalin

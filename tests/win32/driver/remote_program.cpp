@@ -11,6 +11,7 @@
 
 #include "ui/control_ids.h"
 #include "ui/control_table.h"
+#include "win32/tray_area.h"
 
 namespace verdalin::driver {
 
