@@ -92,13 +92,16 @@ void DesktopController::ReadFiles() {
   settings_path_ = folder_ + std::string(kSettingsFileName);
   RemoveLeftoverTempFiles(files, settings_path_);
   PrepareSettingsFolder(shell, folder_);
-  UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
+  const bool statistics_saved = UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
   const std::string documents = shell.SpecialFolderPath(SpecialFolder::kDocuments);
   const IniFile settings(files, settings_path_);
   stored_ = ReadProgramSettings(settings, DefaultOutputFile(documents, shell.PathSeparator()));
   ShowLineSettings(desktop_.window, stored_.line);
   if (presets_outcome_ == IniLoad::kRefused) ShowStatus(kPresetsFileRefused, kCentred | kRaised);
   if (stored_.outcome == IniLoad::kRefused) ShowStatus(kSettingsFileRefused, kCentred | kRaised);
+  unwritable_said_ = !statistics_saved && stored_.outcome != IniLoad::kRefused;
+  if (unwritable_said_) ShowStatus(kSettingsFileUnwritable, kCentred | kRaised);
+  if (!stored_.alerts.problem.empty()) ShowStatus(stored_.alerts.problem, kCentred | kRaised);
 }
 
 void DesktopController::StartMonitor() {
@@ -261,7 +264,13 @@ void DesktopController::ShowStatus(std::string_view text, int appearance) {
 
 // One replacement of the file holds every group of the save.
 void DesktopController::SaveSettings() {
-  SaveProgramSettings(host_.Files(), settings_path_, LineSettingsOf(desktop_.window), stored_);
+  if (SaveProgramSettings(host_.Files(), settings_path_, LineSettingsOf(desktop_.window),
+                          stored_) ||
+      unwritable_said_ || stored_.outcome == IniLoad::kRefused)
+    return;
+  unwritable_said_ = true;
+  desktop_.dialogs.ShowMessage(std::string(kWindowTitle), std::string(kSettingsFileUnwritable),
+                               MessageIcon::kWarning);
 }
 
 // The settings are saved at every end, also after a session-end request already saved them:

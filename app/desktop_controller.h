@@ -76,6 +76,7 @@ class DesktopController : public EventSink {
   bool quit_ = false;
   bool stop_pending_ = false;      // STOP pressed while a poll was reading
   bool event_log_failed_ = false;  // the last poll could not write an event row
+  bool unwritable_said_ = false;   // the settings file cannot be written, and the user knows
 };
 
 // The desktop program on the host's front end, from start-up to its end. Returns the exit code.

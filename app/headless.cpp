@@ -1,7 +1,6 @@
 // The program without a window: its loop, its start from the settings folder, what it says.
 #include "app/headless.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "app/monitor_service.h"
@@ -70,9 +69,26 @@ std::string EventLine(const LineEvent& event) {
   return line + ": " + Notifier::Message(event);
 }
 
+constexpr const char* kEventLogBack = "the event log is written again";
+
 // A folder given on the command line, with its trailing separator.
 std::string WithSeparator(const std::string& folder, char separator) {
   return folder.empty() || folder.back() == separator ? folder : folder + separator;
+}
+
+// What is wrong with a --config folder: it must exist and take a new file (a probe written and
+// removed at once), so that a mistyped folder never runs the monitor on the default settings.
+std::optional<std::string> ConfigFolderProblem(FileSystem& files, const std::string& folder,
+                                               char separator) {
+  if (folder.empty()) return std::string("--config needs a folder");
+  const std::string named = "--config " + folder + ": ";
+  const PathInfo info = files.Stat(folder);
+  if (info.kind == PathKind::kMissing) return named + "no such folder";
+  if (info.kind != PathKind::kDirectory) return named + "not a folder";
+  const std::string probe = WithSeparator(folder, separator) + ".verdalin-probe";
+  if (!files.ReplaceAll(probe, "")) return named + "cannot write there";
+  files.Remove(probe);
+  return std::nullopt;
 }
 
 class HeadlessProgram : public EventSink {
@@ -88,8 +104,7 @@ class HeadlessProgram : public EventSink {
   void ReadFiles();
   void FinishPoll();
   void ReportWebhookFailures();
-  // Problems are said once, and again only after a poll without them.
-  void SayProblems(const std::vector<std::string_view>& problems);
+  void TellEventLog(bool failed);
 
   ProgramHost& host_;
   std::string folder_;
@@ -99,7 +114,9 @@ class HeadlessProgram : public EventSink {
   PresetTable presets_;
   ProgramSettings stored_;
   std::unique_ptr<MonitorService> monitor_;
-  std::vector<std::string_view> said_;
+  bool unreachable_said_ = false;
+  bool unwritable_said_ = false;
+  bool event_log_failed_ = false;
 };
 
 void HeadlessProgram::Start(HeadlessLoop& loop) {
@@ -120,7 +137,7 @@ void HeadlessProgram::ReadFiles() {
   settings_path_ = folder_ + std::string(kSettingsFileName);
   RemoveLeftoverTempFiles(files, settings_path_);
   PrepareSettingsFolder(shell, folder_);
-  UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
+  const bool statistics_saved = UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
   const std::string documents = shell.SpecialFolderPath(SpecialFolder::kDocuments);
   stored_ = ReadProgramSettings(IniFile(files, settings_path_),
                                 DefaultOutputFile(documents, shell.PathSeparator()));
@@ -129,6 +146,9 @@ void HeadlessProgram::ReadFiles() {
     stored_.line.preset = -1;
   if (presets_file.outcome() == IniLoad::kRefused) say_(std::string(kPresetsFileRefused));
   if (stored_.outcome == IniLoad::kRefused) say_(std::string(kSettingsFileRefused));
+  unwritable_said_ = !statistics_saved && stored_.outcome != IniLoad::kRefused;
+  if (unwritable_said_) say_(std::string(kSettingsFileUnwritable));
+  if (!stored_.alerts.problem.empty()) say_(stored_.alerts.problem);
 }
 
 void HeadlessProgram::Dispatch(const Event& event) {
@@ -151,29 +171,22 @@ void HeadlessProgram::Dispatch(const Event& event) {
   }
 }
 
+// Each event is one line (the data log's failure and recovery among them); the unreachable
+// gateway and the event log's failure are said once, and again after a change.
 void HeadlessProgram::FinishPoll() {
   const std::optional<PollResult> result = monitor_->Finish();
   if (!result) return;
-  std::vector<std::string_view> problems;
-  if (result->outcome == PollOutcome::kUnreachable) problems.push_back(kConnectionError);
-  if (result->outcome != PollOutcome::kUnreachable && !result->row_written)
-    problems.push_back(kOutputFileError);
-  SayProblems(problems);
+  const bool unreachable = result->outcome == PollOutcome::kUnreachable;
+  if (unreachable && !unreachable_said_) say_(std::string(kConnectionError));
+  unreachable_said_ = unreachable;
   for (const LineEvent& event : result->events) say_(EventLine(event));
-  if (result->event_log_failed) {
-    problems.push_back(kEventLogError);
-    SayProblems(problems);
-  }
-  said_ = problems;
+  TellEventLog(result->event_log_failed);
   ReportWebhookFailures();
 }
 
-void HeadlessProgram::SayProblems(const std::vector<std::string_view>& problems) {
-  for (std::string_view problem : problems)
-    if (std::find(said_.begin(), said_.end(), problem) == said_.end()) {
-      say_(std::string(problem));
-      said_.push_back(problem);
-    }
+void HeadlessProgram::TellEventLog(bool failed) {
+  if (failed != event_log_failed_) say_(failed ? std::string(kEventLogError) : kEventLogBack);
+  event_log_failed_ = failed;
 }
 
 void HeadlessProgram::ReportWebhookFailures() {
@@ -181,12 +194,14 @@ void HeadlessProgram::ReportWebhookFailures() {
       monitor_->ReportWebhookFailures(stored_.line.output_file);
   if (!report) return;
   say_(EventLine(report->event));
-  if (report->event_log_failed) SayProblems({kEventLogError});
+  TellEventLog(report->event_log_failed);
 }
 
 int HeadlessProgram::Shutdown() {
   const bool ended = monitor_->End();
-  SaveProgramSettings(host_.Files(), settings_path_, stored_.line, stored_);
+  const bool saved = SaveProgramSettings(host_.Files(), settings_path_, stored_.line, stored_);
+  if (!saved && !unwritable_said_ && stored_.outcome != IniLoad::kRefused)
+    say_(std::string(kSettingsFileUnwritable));
   if (!ended) host_.Process().EndProcessNow(0);
   return 0;
 }
@@ -207,6 +222,12 @@ int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
     return 2;
   }
   const char separator = host.Shell().PathSeparator();
+  if (config) {
+    if (const auto problem = ConfigFolderProblem(host.Files(), arguments[2], separator)) {
+      host.WriteError("verdalin: " + *problem);
+      return 2;
+    }
+  }
   const std::string folder =
       config ? WithSeparator(arguments[2], separator) : SettingsFolder(host.Files(), host.Shell());
   HeadlessProgram program(

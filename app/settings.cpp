@@ -59,15 +59,14 @@ void ApplyPreset(WindowControls& window, const PresetTable& presets) {
   window.SetControlText(kDownstreamMaxField, preset.downmax);
 }
 
-IniLoad UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file) {
+bool UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file) {
   IniFile file(fs, settings_file);
   file.Write(kStatisticsGroup, "LastRun", FormatDate(kLastRunMask, CurrentDate(clock)));
   const int32_t runs = ParseInteger(file.Read(kStatisticsGroup, "Runs", "0"));
   // Wraps like the 32-bit counter it is, without overflowing in C++.
   const auto next = static_cast<int32_t>(static_cast<uint32_t>(runs) + 1u);
   file.Write(kStatisticsGroup, "Runs", IntegerToText(next));
-  file.Save();
-  return file.outcome();
+  return file.Save();
 }
 
 std::string ProgramFolder(ShellServices& shell) {

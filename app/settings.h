@@ -40,6 +40,9 @@ inline constexpr int32_t kMaxPresets = 1000;
 // Status texts for an INI file that was there but not read (IniLoad::kRefused).
 inline constexpr std::string_view kSettingsFileRefused = "SETTINGS FILE IGNORED: using defaults.";
 inline constexpr std::string_view kPresetsFileRefused = "PRESETS FILE IGNORED: no presets.";
+// And for one that cannot be written: said once.
+inline constexpr std::string_view kSettingsFileUnwritable =
+    "SETTINGS FILE CANNOT BE WRITTEN: changes will not be kept.";
 
 // The group [Settings]: the line's settings as texts, as the window's fields hold them, the
 // password in clear.
@@ -89,9 +92,9 @@ void ApplyPreset(WindowControls& window, const PresetTable& presets);
 // The poll's snapshot of the settings, the model from the preset at the settings' position.
 MonitorConfig ConfigOf(const LineSettings& settings, const PresetTable& presets);
 
-// Stores LastRun and increases Runs. Gives what loading the file found (a refused file is left
-// as it is).
-IniLoad UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
+// Stores LastRun and increases Runs; whether the file holds them now (a refused file is left as it
+// is, and one that cannot be replaced stays as it was).
+bool UpdateRunStatistics(FileSystem& fs, const Clock& clock, std::string_view settings_file);
 
 // The folder of the running executable with its trailing separator (where the INI files live
 // unless SettingsFolder chooses the user's own folder).

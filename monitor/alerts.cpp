@@ -71,9 +71,16 @@ AlertsLoaded ReadAlerts(const IniFile& settings_file) {
   std::array<std::string, 6> text;
   for (std::size_t i = 0; i < kKeys.size(); ++i)
     text[i] = settings_file.Read(kAlertsGroup, kKeys[i], kDefaults[i]);
+  // Each threshold falls back alone first; a pair that then disagrees (a re-arm below the low
+  // one, which would give an event at every poll) falls back to both defaults.
   const auto low = Number(text[kSnrLow], 100);
   const auto rearm = Number(text[kSnrRearm], 100);
-  const bool margins_agree = !low || !rearm || *rearm >= *low;
+  const double low_value = low.value_or(*Number(std::string(kDefaults[kSnrLow]), 100));
+  const double rearm_value = rearm.value_or(*Number(std::string(kDefaults[kSnrRearm]), 100));
+  const bool margins_agree = rearm_value >= low_value;
+  if (!margins_agree)
+    loaded.problem = "ALERTS: snr_rearm_db below snr_low_db: using " +
+                     std::string(kDefaults[kSnrLow]) + " and " + std::string(kDefaults[kSnrRearm]);
   const std::array<bool, 6> valid = {
       low.has_value() && margins_agree,
       rearm.has_value() && margins_agree,
@@ -122,6 +129,10 @@ std::string Notifier::Message(const LineEvent& event) {
       return "CRC errors: " + DetailValue(detail, "crc_per_minute") + " per minute";
     case LineEventKind::kWebhookFailed:
       return "Webhook failed: " + DetailValue(detail, "reason");
+    case LineEventKind::kOutputFileFailed:
+      return "Cannot write the data log";
+    case LineEventKind::kOutputFileBack:
+      return "The data log is written again";
   }
   return std::string(LineEventName(event.kind));
 }

@@ -25,12 +25,13 @@ struct AlertSettings {
   std::string webhook;  // empty: off
 };
 
-// Reads [Alerts]; a value that is text, negative, or a re-arm threshold below the low one falls
-// back to its default. The texts to store back: valid values as they were written, the rest as
-// their defaults.
+// Reads [Alerts]; a value that is text or negative falls back to its default, and a re-arm
+// threshold below the low one (after those fallbacks) takes both thresholds back to theirs. The
+// texts to store back: valid values as they were written, the rest as their defaults.
 struct AlertsLoaded {
   AlertSettings settings;
   std::array<std::pair<std::string_view, std::string>, 6> stored;  // key, text
+  std::string problem;  // a fallback to say once; empty when there is none
 };
 AlertsLoaded ReadAlerts(const IniFile& settings_file);
 AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file);

@@ -21,7 +21,9 @@ constexpr std::array<std::string_view, kLineEventKinds> kNames = {"GATEWAY_UNREA
                                                                   "SNR_LOW",
                                                                   "SNR_OK",
                                                                   "CRC_BURST",
-                                                                  "WEBHOOK_FAILED"};
+                                                                  "WEBHOOK_FAILED",
+                                                                  "OUTPUT_FILE_FAILED",
+                                                                  "OUTPUT_FILE_BACK"};
 
 constexpr int64_t kSecondsPerDay = 86400;
 

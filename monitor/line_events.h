@@ -23,9 +23,11 @@ enum class LineEventKind {
   kSnrLow,
   kSnrOk,
   kCrcBurst,
-  kWebhookFailed,  // not found by the detector: the webhook sender reports it
+  kWebhookFailed,     // not found by the detector: the webhook sender reports it
+  kOutputFileFailed,  // the session: a row could not be written to the data log
+  kOutputFileBack,    // the session: rows are written to the data log again
 };
-inline constexpr int kLineEventKinds = 11;
+inline constexpr int kLineEventKinds = 13;
 
 // "GATEWAY_UNREACHABLE", "SYNC_BACK", ...
 std::string_view LineEventName(LineEventKind kind);

@@ -68,6 +68,13 @@ std::optional<PollResult> MonitorSession::Finish() {
 // again at the next event.
 void MonitorSession::LogEvents(PollResult& result) {
   result.events = detector_.Feed(result.time, result.outcome, result.sample);
+  // A data log that cannot be written is told once, and again when it can.
+  if (result.outcome != PollOutcome::kUnreachable && result.row_written != rows_written_) {
+    rows_written_ = result.row_written;
+    result.events.push_back(
+        {rows_written_ ? LineEventKind::kOutputFileBack : LineEventKind::kOutputFileFailed,
+         result.time, ""});
+  }
   for (const LineEvent& event : result.events)
     result.event_log_failed = !Record(event, config_.output_file) || result.event_log_failed;
   result.notices = notifier_.Poll(result.time, result.outcome, result.events);

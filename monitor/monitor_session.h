@@ -92,7 +92,8 @@ class MonitorSession {
   LineEventDetector detector_;
   Notifier notifier_;
   bool busy_ = false;
-  MonitorConfig config_;  // of the poll that is reading
+  bool rows_written_ = true;  // the last row went into the data log
+  MonitorConfig config_;      // of the poll that is reading
   int64_t time_ = 0;
   std::chrono::milliseconds started_{0};
 };

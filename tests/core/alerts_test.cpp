@@ -37,11 +37,19 @@ TEST(AlertSettings, BadValuesFallBackToTheDefaultsAndTheRestIsKeptAsWritten) {
       disk.files[kIni],
       "[Settings]\r\nurl=x\r\n\r\n[Alerts]\r\nsnr_low_db=4,5\r\nsnr_rearm_db=7.0\r\n"
       "crc_per_minute=10\r\nnotify=0\r\ncooldown_minutes=15\r\nwebhook=http://127.0.0.1:9/h\r\n");
-  // A re-arm threshold below the low one: both go back to their defaults.
-  disk.files[kIni] = "[Alerts]\r\nsnr_low_db=9\r\nsnr_rearm_db=8\r\n";
-  alerts = LoadAlerts(disk, kIni);
-  EXPECT_DOUBLE_EQ(alerts.settings.thresholds.snr_low_db, 6.0);
-  EXPECT_DOUBLE_EQ(alerts.settings.thresholds.snr_rearm_db, 7.0);
+  EXPECT_EQ(alerts.problem, "");
+  // A re-arm threshold below the low one, as written or once one of them has fallen back: both
+  // go back to their defaults, said once, and are stored back so.
+  for (const char* pair : {"snr_low_db=9\r\nsnr_rearm_db=8", "snr_low_db=6.5dB\r\nsnr_rearm_db=3",
+                           "snr_low_db=9\r\nsnr_rearm_db=x"}) {
+    disk.files[kIni] = std::string("[Alerts]\r\n") + pair + "\r\n";
+    alerts = LoadAlerts(disk, kIni);
+    EXPECT_DOUBLE_EQ(alerts.settings.thresholds.snr_low_db, 6.0) << pair;
+    EXPECT_DOUBLE_EQ(alerts.settings.thresholds.snr_rearm_db, 7.0) << pair;
+    EXPECT_NE(alerts.problem, "") << pair;
+    EXPECT_EQ(alerts.stored[0].second, "6.0");
+    EXPECT_EQ(alerts.stored[1].second, "7.0");
+  }
 }
 
 LineEvent Event(LineEventKind kind, std::string detail = "") {
