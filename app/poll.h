@@ -32,7 +32,7 @@ struct PollResult {
   PollOutcome outcome = PollOutcome::kUnreachable;
   LineSample sample;
   bool values_found = false;
-  int32_t time = 0;  // the poll's date value, taken before the fetch
+  int64_t time = 0;  // the poll's date value, taken before the fetch
   bool row_written = false;
 };
 
@@ -72,7 +72,7 @@ class Poller {
 
   PollServices services_;
   bool poll_busy_ = false;
-  int32_t time_ = 0;
+  int64_t time_ = 0;
 };
 
 }  // namespace verdalin
