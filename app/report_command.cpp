@@ -31,7 +31,7 @@ struct ReportOptions {
   bool open = true;
 };
 
-std::optional<int32_t> DayBound(const std::string& day, std::string_view time) {
+std::optional<int64_t> DayBound(const std::string& day, std::string_view time) {
   return day.size() == 10 ? ReadTimestamp(day + " " + std::string(time)) : std::nullopt;
 }
 

@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
-#include <limits>
 
 #include "base/text_ops.h"
 
@@ -30,9 +28,9 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
   return era * 146097 + day_of_era - 719468;
 }
 
-std::string TwoDigits(int value) {
-  std::string digits = IntegerToText(value);
-  return value >= 0 && value < 10 ? PadLeft(digits, 2, "0") : digits;
+// Fields are never negative here (FieldsFromDate keeps to years 0 to 9999).
+std::string Digits(int value, int32_t width) {
+  return PadLeft(IntegerToText(value), width, "0");
 }
 
 // A mask token and the text of its field.
@@ -42,13 +40,13 @@ struct Token {
 };
 
 const std::array<Token, 7> kTokens = {{
-    {"yyyy", [](const WallClockFields& f) { return IntegerToText(f.year); }},
-    {"yy", [](const WallClockFields& f) { return MidPart(IntegerToText(f.year), 3, 2); }},
-    {"mm", [](const WallClockFields& f) { return TwoDigits(f.month); }},
-    {"dd", [](const WallClockFields& f) { return TwoDigits(f.day); }},
-    {"hh", [](const WallClockFields& f) { return TwoDigits(f.hour); }},
-    {"ii", [](const WallClockFields& f) { return TwoDigits(f.minute); }},
-    {"ss", [](const WallClockFields& f) { return TwoDigits(f.second); }},
+    {"yyyy", [](const WallClockFields& f) { return Digits(f.year, 4); }},
+    {"yy", [](const WallClockFields& f) { return Digits(f.year % 100, 2); }},
+    {"mm", [](const WallClockFields& f) { return Digits(f.month, 2); }},
+    {"dd", [](const WallClockFields& f) { return Digits(f.day, 2); }},
+    {"hh", [](const WallClockFields& f) { return Digits(f.hour, 2); }},
+    {"ii", [](const WallClockFields& f) { return Digits(f.minute, 2); }},
+    {"ss", [](const WallClockFields& f) { return Digits(f.second, 2); }},
 }};
 
 const Token* MatchToken(std::string_view rest) {
@@ -63,18 +61,15 @@ const Token* MatchToken(std::string_view rest) {
 
 }  // namespace
 
-// Fields outside the date range give the nearest end of the 32-bit range.
-int32_t DateFromFields(const WallClockFields& fields) {
+// Fields of int range stay far inside int64 (|year| < 2^32 gives |seconds| < 2^57): no overflow.
+int64_t DateFromFields(const WallClockFields& fields) {
   int64_t days = DaysFromCivil(fields.year, fields.month, fields.day);
-  int64_t seconds = days * kSecondsPerDay + int64_t{fields.hour} * 3600 +
-                    int64_t{fields.minute} * 60 + fields.second;
-  seconds = std::clamp<int64_t>(seconds, std::numeric_limits<int32_t>::min(),
-                                std::numeric_limits<int32_t>::max());
-  return static_cast<int32_t>(seconds);
+  return days * kSecondsPerDay + int64_t{fields.hour} * 3600 + int64_t{fields.minute} * 60 +
+         fields.second;
 }
 
-// Plain calendar decoding; dates before 1970 decode as well.
-WallClockFields FieldsFromDate(int32_t date) {
+WallClockFields FieldsFromDate(int64_t date) {
+  date = std::clamp(date, kEarliestDate, kLatestDate);
   int64_t days = FloorDivide(date, kSecondsPerDay);
   int64_t second_of_day = date - days * kSecondsPerDay;
   int64_t shifted = days + 719468;
@@ -94,11 +89,11 @@ WallClockFields FieldsFromDate(int32_t date) {
   return fields;
 }
 
-int32_t CurrentDate(const Clock& clock) {
+int64_t CurrentDate(const Clock& clock) {
   return DateFromFields(clock.LocalTime());
 }
 
-std::string FormatDate(std::string_view mask, int32_t date) {
+std::string FormatDate(std::string_view mask, int64_t date) {
   WallClockFields fields = FieldsFromDate(date);
   std::string text;
   size_t i = 0;
@@ -115,8 +110,7 @@ std::string FormatDate(std::string_view mask, int32_t date) {
 }
 
 std::string TimestampText(int64_t date) {
-  const int64_t clamped = std::min<int64_t>(std::max<int64_t>(date, 0), INT32_MAX);
-  return FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", static_cast<int32_t>(clamped));
+  return FormatDate("%yyyy/%mm/%dd %hh:%ii:%ss", date);
 }
 
 }  // namespace verdalin

@@ -26,10 +26,10 @@ int32_t RateHundredths(int32_t kbps) {
 struct Extremes {
   int32_t low = kNoValue;
   int32_t high = kNoValue;
-  int32_t low_time = 0;
-  int32_t high_time = 0;
+  int64_t low_time = 0;
+  int64_t high_time = 0;
 
-  void Add(int32_t value, int32_t time) {
+  void Add(int32_t value, int64_t time) {
     if (value == kNoValue) return;
     if (low == kNoValue || value < low) {
       low = value;
@@ -72,16 +72,16 @@ class ChartBuilder {
             history_.crc_per_minute[index]};
   }
 
-  int64_t BucketOf(uint32_t index, int32_t time) const {
+  int64_t BucketOf(uint32_t index, int64_t time) const {
     if (time >= data_.full_from || data_.bucket_seconds == 0) return -1 - int64_t{index};
-    return (int64_t{time} - history_.first) / data_.bucket_seconds;
+    return (time - history_.first) / data_.bucket_seconds;
   }
 
   void Take(uint32_t index) {
     const LogRow& row = log_.rows[index];
-    if (taken_ && int64_t{row.time} - last_time_ > 2 * int64_t{history_.interval}) {
+    if (taken_ && row.time - last_time_ > 2 * int64_t{history_.interval}) {
       Flush();
-      Break(static_cast<int32_t>((int64_t{last_time_} + row.time) / 2));
+      Break(last_time_ + (row.time - last_time_) / 2);
     }
     taken_ = true;
     last_time_ = row.time;
@@ -115,7 +115,7 @@ class ChartBuilder {
     extremes_ = {};
   }
 
-  void Break(int32_t time) {
+  void Break(int64_t time) {
     if (data_.times.empty() || data_.values[0].back() == kNoValue) return;
     data_.times.push_back(time);
     for (auto& series : data_.values) series.push_back(kNoValue);
@@ -127,9 +127,9 @@ class ChartBuilder {
   std::array<Extremes, kChartSeriesCount> extremes_{};
   int64_t bucket_ = 0;
   int64_t count_ = 0;
-  int32_t first_time_ = 0;
-  int32_t segment_last_ = 0;
-  int32_t last_time_ = 0;  // of the row taken before
+  int64_t first_time_ = 0;
+  int64_t segment_last_ = 0;
+  int64_t last_time_ = 0;  // of the row taken before
   bool taken_ = false;
 };
 

@@ -29,11 +29,11 @@ inline constexpr int32_t kFullResolutionSeconds = 7 * kDaySeconds;
 inline constexpr int64_t kMostPoints = 80000;
 
 struct ChartData {
-  std::vector<int32_t> times;  // ascending date values
+  std::vector<int64_t> times;  // ascending date values
   // Hundredths (of kbit/s, dB, errors per minute); kNoValue where the line breaks.
   std::array<std::vector<int32_t>, kChartSeriesCount> values;
   int32_t bucket_seconds = 0;  // 0: no buckets at all
-  int32_t full_from = 0;       // rows from this time on stand for themselves
+  int64_t full_from = 0;       // rows from this time on stand for themselves
 };
 
 // The bucket width for rows from `first` to `full_from` polled every `interval`: the smallest of

@@ -55,8 +55,8 @@ HistoryPage MakeHistoryPage(FileSystem& fs, const Clock& clock, const HistorySou
 }
 
 HistoryPeriod RecentDays(const Clock& clock) {
-  const int32_t today = CurrentDate(clock);
-  const int32_t midnight = today - (today % kDaySeconds + kDaySeconds) % kDaySeconds;
+  const int64_t today = CurrentDate(clock);
+  const int64_t midnight = today - (today % kDaySeconds + kDaySeconds) % kDaySeconds;
   HistoryPeriod period;
   period.from = midnight - (kShowHistoryDays - 1) * kDaySeconds;
   return period;

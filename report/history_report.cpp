@@ -265,7 +265,7 @@ class ReportWriter {
     Html(",\"steps\":[");
     for (std::size_t i = 0; i < chart.times.size(); ++i) {
       if (i > 0) out_ += ',';
-      out_ += std::to_string(i == 0 ? 0 : int64_t{chart.times[i]} - chart.times[i - 1]);
+      out_ += std::to_string(i == 0 ? 0 : chart.times[i] - chart.times[i - 1]);
     }
     Html("],\"series\":[");
     for (std::size_t k = 0; k < kChartSeriesCount; ++k) {

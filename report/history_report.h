@@ -26,7 +26,7 @@ struct ReportRequest {
   int32_t subscribed_kbps = 0;
   AlertThresholds thresholds;
   std::string version;  // the program's version text
-  int32_t made_at = 0;  // date value the report was made
+  int64_t made_at = 0;  // date value the report was made
 };
 
 // The page, UTF-8. It fetches nothing: the library, styles, script and data are all inside.

@@ -9,9 +9,10 @@ namespace verdalin {
 
 namespace {
 
-int32_t DayStart(int64_t time) {
-  const int64_t day = time >= 0 ? time / kDaySeconds : -((-time + kDaySeconds - 1) / kDaySeconds);
-  return static_cast<int32_t>(day * kDaySeconds);
+// The midnight of the day of `time`, rounding down before 1970 too.
+int64_t DayStart(int64_t time) {
+  const int64_t day = time / kDaySeconds - (time % kDaySeconds < 0 ? 1 : 0);
+  return day * kDaySeconds;
 }
 
 bool IsZero(int32_t value) {
@@ -56,7 +57,7 @@ class HistoryCounter {
   // Applies `change` to the total and to the counts of the day of `time`.
   template <typename Change>
   void Add(int64_t time, Change change) {
-    const int32_t day = DayStart(time);
+    const int64_t day = DayStart(time);
     if (day_counts_ == nullptr || day != day_) {
       day_ = day;
       day_counts_ = &days_[day];
@@ -71,7 +72,7 @@ class HistoryCounter {
 
   int32_t SpanOf(std::size_t i) const {
     if (i + 1 == rows_.size()) return history_.interval;
-    const int64_t step = int64_t{rows_[i + 1].time} - rows_[i].time;
+    const int64_t step = rows_[i + 1].time - rows_[i].time;
     return step > 0 && step <= 2 * int64_t{history_.interval} ? static_cast<int32_t>(step)
                                                               : history_.interval;
   }
@@ -105,7 +106,7 @@ class HistoryCounter {
     if (i == 0 || !InSync(i - 1)) return 0;
     const auto growth = CounterGrowth(rows_[i - 1].crc_errors, rows_[i].crc_errors);
     if (!growth) return 0;
-    const int64_t seconds = int64_t{rows_[i].time} - rows_[i - 1].time;
+    const int64_t seconds = rows_[i].time - rows_[i - 1].time;
     if (seconds > 0 && seconds <= 2 * int64_t{history_.interval}) {
       const double rate = std::round(*growth * 6000.0 / static_cast<double>(seconds));
       history_.crc_per_minute[i] = static_cast<int32_t>(std::min(rate, 2.0e9));
@@ -125,7 +126,7 @@ class HistoryCounter {
     for (const LineEvent& event : events) {
       if (event.kind == LineEventKind::kSyncBack || event.kind == LineEventKind::kRetrain) {
         Add(event.time, [](HistoryCounts& counts) { ++counts.resyncs; });
-        history_.resync_times.push_back(static_cast<int32_t>(event.time));
+        history_.resync_times.push_back(event.time);
       } else if (event.kind == LineEventKind::kGatewayUnreachable) {
         if (unreachable) CountOutage(since, NextRowAfter(since));
         unreachable = true;
@@ -156,9 +157,9 @@ class HistoryCounter {
   const std::vector<LogRow>& rows_;
   AlertThresholds thresholds_;
   LineHistory history_;
-  std::vector<int32_t> sorted_times_;
-  std::map<int32_t, HistoryCounts> days_;
-  int32_t day_ = 0;
+  std::vector<int64_t> sorted_times_;
+  std::map<int64_t, HistoryCounts> days_;
+  int64_t day_ = 0;
   HistoryCounts* day_counts_ = nullptr;
 };
 
@@ -205,7 +206,7 @@ int32_t UsualInterval(const std::vector<LogRow>& rows) {
   std::vector<int32_t> steps;
   steps.reserve(rows.size());
   for (std::size_t i = 1; i < rows.size(); ++i) {
-    const int64_t step = int64_t{rows[i].time} - rows[i - 1].time;
+    const int64_t step = rows[i].time - rows[i - 1].time;
     if (step > 0) steps.push_back(static_cast<int32_t>(std::min<int64_t>(step, INT32_MAX / 4)));
   }
   if (steps.empty()) return 60;

@@ -14,8 +14,8 @@ inline constexpr int32_t kDaySeconds = 86400;
 
 // Dates from `from` to `to`, both included.
 struct HistoryPeriod {
-  int32_t from = std::numeric_limits<int32_t>::min();
-  int32_t to = std::numeric_limits<int32_t>::max();
+  int64_t from = std::numeric_limits<int64_t>::min();
+  int64_t to = std::numeric_limits<int64_t>::max();
   bool Holds(int64_t time) const { return time >= from && time <= to; }
 };
 
@@ -57,15 +57,15 @@ struct HistoryCounts {
 };
 
 struct DayHistory {
-  int32_t start = 0;  // date value of the day's midnight
+  int64_t start = 0;  // date value of the day's midnight
   HistoryCounts counts;
 };
 
 struct LineHistory {
   HistoryCounts total;
   std::vector<DayHistory> days;  // the days with a row or an event, in order
-  int32_t first = 0;             // the earliest and latest row
-  int32_t last = 0;
+  int64_t first = 0;             // the earliest and latest row
+  int64_t last = 0;
   int32_t interval = 60;
   uint32_t device = 0;  // texts of the latest row that has them
   uint32_t firmware = 0;
@@ -74,7 +74,7 @@ struct LineHistory {
   // the row before when both are in sync and no more than twice the interval apart; kNoValue
   // otherwise and after a counter that went down (a restart).
   std::vector<int32_t> crc_per_minute;
-  std::vector<int32_t> resync_times;
+  std::vector<int64_t> resync_times;
 };
 
 // Counts the rows and events (both already limited to one period). Availability rules:

@@ -252,15 +252,15 @@ std::optional<int32_t> ReadLocaleHundredths(std::string_view field) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
-std::optional<int32_t> ReadTimestamp(std::string_view text) {
+std::optional<int64_t> ReadTimestamp(std::string_view text) {
   if (text.size() != 19 || text[4] != '/' || text[7] != '/' || text[10] != ' ' || text[13] != ':' ||
       text[16] != ':') {
     return std::nullopt;
   }
   WallClockFields fields{DigitsAt(text, 0, 4),  DigitsAt(text, 5, 2),  DigitsAt(text, 8, 2),
                          DigitsAt(text, 11, 2), DigitsAt(text, 14, 2), DigitsAt(text, 17, 2)};
-  // A date that does not come back the same (31 June, 25 o'clock, beyond 2038) is not a date.
-  const int32_t date = DateFromFields(fields);
+  // A date that does not come back the same (31 June, 25 o'clock) is not a date.
+  const int64_t date = DateFromFields(fields);
   const WallClockFields back = FieldsFromDate(date);
   if (back.year != fields.year || back.month != fields.month || back.day != fields.day ||
       back.hour != fields.hour || back.minute != fields.minute || back.second != fields.second) {

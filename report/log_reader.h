@@ -14,7 +14,6 @@
 
 namespace verdalin {
 
-
 // A decibel column left empty (its value needed more than 9 characters).
 inline constexpr int32_t kNoValue = std::numeric_limits<int32_t>::min();
 
@@ -23,7 +22,7 @@ enum DecibelColumn { kAttenuationLocal, kAttenuationDistant, kSnrLocal, kSnrDist
 
 // One data row as read back. Decibels are kept exactly as written, in hundredths.
 struct LogRow {
-  int32_t time = 0;  // date value
+  int64_t time = 0;  // date value
   int32_t upstream_kbps = 0;
   int32_t downstream_kbps = 0;
   std::array<int32_t, 4> centi_db{};  // by DecibelColumn; kNoValue when empty
@@ -50,7 +49,7 @@ DataLog ReadDataLog(std::string_view contents);
 std::optional<int32_t> ReadLocaleHundredths(std::string_view field);
 
 // "yyyy/mm/dd hh:ii:ss" as a date value; nothing for any other text or an impossible date.
-std::optional<int32_t> ReadTimestamp(std::string_view text);
+std::optional<int64_t> ReadTimestamp(std::string_view text);
 
 struct EventLog {
   std::vector<LineEvent> events;  // in the order of the file

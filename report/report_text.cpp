@@ -27,7 +27,7 @@ void AppendHundredths(std::string& out, int64_t hundredths) {
 }
 
 std::string DayText(int64_t time) {
-  return FormatDate("%yyyy/%mm/%dd", static_cast<int32_t>(time));
+  return FormatDate("%yyyy/%mm/%dd", time);
 }
 
 }  // namespace verdalin

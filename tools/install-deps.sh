@@ -12,6 +12,8 @@ packages="$packages nsis zip lintian man-db"
 # Prometheus and promtool: a test scrapes the headless program with a Prometheus of its own on
 # loopback (the package's system service, which Debian enables, is not used).
 packages="$packages prometheus"
+# faketime: a test runs the headless program with its clock past 2038.
+packages="$packages faketime"
 # Node and npm install the report's chart library and the browser test's driver (package.json).
 command -v npm >/dev/null 2>&1 || packages="$packages nodejs npm"
 sudo=""

@@ -29,31 +29,51 @@ std::size_t Occurrences(const std::string& text, std::string_view part) {
   return count;
 }
 
-ReportRequest HandMadeRequest() {
+ReportRequest HandMadeRequest(int64_t start = LogStart()) {
   ReportRequest request;
-  request.log = ReadDataLog(HandMadeLog());
+  request.log = ReadDataLog(HandMadeLog(start));
   request.subscribed_kbps = 18000;
   request.version = "1.7.2";
   return request;
 }
 
-TEST(HistoryReport, SummaryHoldsTheCountsOfThePeriod) {
-  const std::string summary = SummaryOf(BuildHistoryReport(HandMadeRequest()));
-  for (const char* member :
-       {"\"polls\":12,", "\"rows_skipped\":0,", "\"first\":\"2026/12/07 10:00:09\"",
-        "\"last\":\"2026/12/08 00:00:09\"", "\"resyncs\":2,", "\"availability_sync_pct\":83.333,",
-        "\"availability_gateway_pct\":70.588,", "\"minutes_below_snr_low\":3.0,",
-        "\"events_source\":\"data rows\"", "{\"date\":\"2026/12/08\",\"polls\":1,"}) {
+// The summary of the hand-made log whose first row is at `start`, and of its first hour.
+void ExpectHandMadeSummary(int64_t start, const std::string& first, const std::string& last) {
+  ReportRequest request = HandMadeRequest(start);
+  request.made_at = start + 840 * 60;
+  const std::string html = BuildHistoryReport(request);
+  const std::string summary = SummaryOf(html);
+  const std::string members[] = {"\"polls\":12,",
+                                 "\"rows_skipped\":0,",
+                                 "\"first\":\"" + first + "\"",
+                                 "\"last\":\"" + last + "\"",
+                                 "\"made\":\"" + last + "\"",
+                                 "\"resyncs\":2,",
+                                 "\"availability_sync_pct\":83.333,",
+                                 "\"availability_gateway_pct\":70.588,",
+                                 "\"minutes_below_snr_low\":3.0,",
+                                 "\"events_source\":\"data rows\"",
+                                 "{\"date\":\"" + last.substr(0, 10) + "\",\"polls\":1,"};
+  for (const std::string& member : members) {
     EXPECT_NE(summary.find(member), std::string::npos) << member << " in " << summary;
   }
-  ReportRequest first_day = HandMadeRequest();
-  first_day.period.to = LogStart() + 3600;
-  first_day.events.emplace({LineEvent{LineEventKind::kRetrain, LogStart() + 60, ""},
-                            LineEvent{LineEventKind::kSyncBack, LogStart() + 7200, ""}});
+  EXPECT_NE(html.find("{\"start\":" + std::to_string(start) + ",\"steps\":[0,60,"),
+            std::string::npos);
+  ReportRequest first_day = HandMadeRequest(start);
+  first_day.period.to = start + 3600;
+  first_day.events.emplace({LineEvent{LineEventKind::kRetrain, start + 60, ""},
+                            LineEvent{LineEventKind::kSyncBack, start + 7200, ""}});
   const std::string day = SummaryOf(BuildHistoryReport(first_day));
   EXPECT_NE(day.find("\"polls\":11,"), std::string::npos) << day;
   EXPECT_NE(day.find("\"resyncs\":1,"), std::string::npos) << day;  // the other is outside
   EXPECT_NE(day.find("\"events_source\":\"event log\""), std::string::npos) << day;
+}
+
+TEST(HistoryReport, SummaryHoldsTheCountsOfThePeriodInEveryEra) {
+  for (const LogEra& era : kLogEras) {
+    SCOPED_TRACE(era.first_row);
+    ExpectHandMadeSummary(DateFromFields(era.start), era.first_row, era.last_row);
+  }
 }
 
 TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
@@ -153,6 +173,19 @@ TEST_F(ReportCommand, EachFailureGivesOneLineAndAnExitCode) {
   host.fs.files["logs/line.csv"] = "Date;Connected\r\n";
   EXPECT_EQ(Run({}), 1);
   EXPECT_EQ(host.errors.back(), "no row in logs/line.csv");
+}
+
+TEST_F(ReportCommand, DaysAndTheLastThirtyDaysPast2106) {
+  host.fs.files["logs/line.csv"] = HandMadeLog(DateFromFields({2106, 2, 7, 10, 0, 9}));
+  host.clock.now = {2106, 2, 8, 12, 0, 0};
+  EXPECT_EQ(Run({"--from", "2106/02/07", "--to", "2106/02/07", "--out", "docs/r.html"}), 0);
+  EXPECT_NE(Summary("docs/r.html").find("\"polls\":11,"), std::string::npos);
+  EXPECT_EQ(ShowHistory(host, places), 0);
+  const std::string summary = Summary("logs/Verdalin_Report.html");
+  EXPECT_NE(summary.find("\"polls\":12,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\"made\":\"2106/02/08 12:00:00\""), std::string::npos) << summary;
+  host.clock.now = {2106, 3, 10, 0, 0, 0};  // 31 days on: nothing left in the period
+  EXPECT_EQ(ShowHistory(host, places), 1);
 }
 
 TEST_F(ReportCommand, ShowHistoryTakesTheLastThirtyDays) {

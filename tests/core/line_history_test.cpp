@@ -20,9 +20,11 @@ LineEvent At(LineEventKind kind, int32_t minute) {
   return {kind, LogStart() + minute * 60, ""};
 }
 
-TEST(LineHistory, CountsOfTheHandMadeLogFromItsRows) {
-  const DataLog log = ReadDataLog(HandMadeLog());
+// The counts of the hand-made log whose first row is at `start`.
+void ExpectHandMadeCounts(int64_t start) {
+  const DataLog log = ReadDataLog(HandMadeLog(start));
   ASSERT_EQ(log.rows.size(), 12u);
+  EXPECT_EQ(log.rows[0].time, start);
   EXPECT_EQ(OutcomeOf(log.rows[5], log), PollOutcome::kSample);  // out of sync, firmware known
   const std::vector<LineEvent> events = DeriveEvents(log, UsualInterval(log.rows), {});
   const LineHistory history = Summarise(log, events);
@@ -41,11 +43,21 @@ TEST(LineHistory, CountsOfTheHandMadeLogFromItsRows) {
   EXPECT_EQ(history.days[0].counts.polls, 11);
   EXPECT_EQ(history.days[0].counts.resyncs, 2);
   EXPECT_EQ(history.days[1].counts.seconds_below_snr_low, 60);
-  EXPECT_EQ(history.days[1].start, LogStart() - 9 - 10 * 3600 + kDaySeconds);
+  EXPECT_EQ(history.days[1].start, start - 9 - 10 * 3600 + kDaySeconds);
   EXPECT_EQ(history.crc_per_minute[2], 500);
   EXPECT_EQ(history.crc_per_minute[7], kNoValue);  // after the resync
   EXPECT_EQ(history.crc_per_minute[9], kNoValue);  // the counter went down
-  EXPECT_EQ(history.resync_times, (std::vector<int32_t>{LogStart() + 420, LogStart() + 840}));
+  EXPECT_EQ(history.resync_times, (std::vector<int64_t>{start + 420, start + 840}));
+  EXPECT_EQ(history.first, start);
+  EXPECT_EQ(history.last, start + 840 * 60);
+}
+
+// The same counts whatever the era: days split at midnight before 1970 and past 2038 alike.
+TEST(LineHistory, CountsOfTheHandMadeLogFromItsRowsInEveryEra) {
+  for (const LogEra& era : kLogEras) {
+    SCOPED_TRACE(era.first_row);
+    ExpectHandMadeCounts(DateFromFields(era.start));
+  }
 }
 
 TEST(LineHistory, OutagesAndResyncsFromTheEventLog) {
@@ -72,18 +84,26 @@ TEST(LineHistory, EmptyLogAndAWrappingCounter) {
   EXPECT_EQ(wrapped.crc_per_minute[1], 10000);
 }
 
-TEST(ChartData, BreaksWhereTheLineOrThePollsStopped) {
-  const DataLog log = ReadDataLog(HandMadeLog());
-  const LineHistory history = Summarise(log, {});
-  const ChartData chart = BuildChartData(log, history);
-  EXPECT_EQ(chart.bucket_seconds, 0);  // two days: every row stands for itself
-  const std::vector<int32_t>& snr = chart.values[kSnrDown];
-  const std::vector<int32_t> expected = {800, 800,      800, 550, 590,      kNoValue, 800,
-                                         800, kNoValue, 800, 800, kNoValue, 800};
-  EXPECT_EQ(snr, expected);
-  EXPECT_TRUE(std::is_sorted(chart.times.begin(), chart.times.end()));
-  EXPECT_EQ(chart.values[kDownRate][6], 1600000);
-  EXPECT_EQ(chart.values[kCrcPerMinute][2], 500);
+TEST(ChartData, BreaksWhereTheLineOrThePollsStoppedInEveryEra) {
+  for (const LogEra& era : kLogEras) {
+    SCOPED_TRACE(era.first_row);
+    const int64_t start = DateFromFields(era.start);
+    const DataLog log = ReadDataLog(HandMadeLog(start));
+    const LineHistory history = Summarise(log, {});
+    const ChartData chart = BuildChartData(log, history);
+    EXPECT_EQ(chart.bucket_seconds, 0);  // two days: every row stands for itself
+    const std::vector<int32_t>& snr = chart.values[kSnrDown];
+    const std::vector<int32_t> expected = {800, 800,      800, 550, 590,      kNoValue, 800,
+                                           800, kNoValue, 800, 800, kNoValue, 800};
+    EXPECT_EQ(snr, expected);
+    ASSERT_EQ(chart.times.size(), expected.size());
+    EXPECT_TRUE(std::is_sorted(chart.times.begin(), chart.times.end()));
+    EXPECT_EQ(chart.times.front(), start);
+    EXPECT_EQ(chart.times[11], start + (15 + 840) * 30);  // halfway through the night
+    EXPECT_EQ(chart.times.back(), start + 840 * 60);
+    EXPECT_EQ(chart.values[kDownRate][6], 1600000);
+    EXPECT_EQ(chart.values[kCrcPerMinute][2], 500);
+  }
 }
 
 TEST(ChartData, BucketsKeepEveryExtremeAndTheLastWeekWhole) {
@@ -109,7 +129,7 @@ TEST(ChartData, BucketsKeepEveryExtremeAndTheLastWeekWhole) {
   EXPECT_EQ(*std::min_element(snr.begin(), snr.end()), 210);  // a one-minute dip stays
   EXPECT_EQ(*std::max_element(snr.begin(), snr.end()), 849);
   const auto full = std::count_if(chart.times.begin(), chart.times.end(),
-                                  [&](int32_t t) { return t >= chart.full_from; });
+                                  [&](int64_t t) { return t >= chart.full_from; });
   EXPECT_EQ(full, 7 * 1440 + 1);
   EXPECT_LE(chart.times.size(), static_cast<std::size_t>(kMostPoints + full));
   EXPECT_EQ(std::count(snr.begin(), snr.end(), kNoValue), 0);

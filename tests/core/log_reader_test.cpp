@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "base/date_format.h"
 #include "monitor/csv_log.h"
 
 namespace verdalin {
@@ -114,10 +115,21 @@ TEST(LocaleNumbers, EveryNegativeFormAndSeparator) {
 }
 
 TEST(Timestamps, OnlyRealDatesInTheLogsForm) {
-  EXPECT_EQ(ReadTimestamp("1970/01/02 00:00:01"), 86401);
-  EXPECT_EQ(ReadTimestamp("2038/01/19 03:14:07"), 2147483647);
-  for (const char* bad : {"2026/02/30 10:00:00", "2026/12/07 24:00:00", "2038/01/19 03:14:08",
-                          "2026-12-07 21:05:09", "2026/12/07 21:05", "2026/12/07 21:05:0x"}) {
+  const std::pair<const char*, int64_t> cases[] = {
+      {"1970/01/02 00:00:01", 86401},       {"2038/01/19 03:14:07", 2147483647},
+      {"2038/01/19 03:14:08", 2147483648},  {"2040/02/29 23:59:59", 2214172799},
+      {"2106/02/07 06:28:16", 4294967296},  {"1969/12/31 23:59:59", -1},
+      {"1901/12/13 20:45:51", -2147483649}, {"0000/01/01 00:00:00", kEarliestDate},
+      {"9999/12/31 23:59:59", kLatestDate},
+  };
+  for (const auto& [text, date] : cases) {
+    EXPECT_EQ(ReadTimestamp(text), date) << text;
+    EXPECT_EQ(TimestampText(date), text);  // and back, the same 19 characters
+  }
+  for (const char* bad :
+       {"2026/02/30 10:00:00", "2026/12/07 24:00:00", "2100/02/29 00:00:00", "0000/00/01 00:00:00",
+        "9999/12/32 00:00:00", "9999/13/01 00:00:00", "2026-12-07 21:05:09", "2026/12/07 21:05",
+        "2026/12/07 21:05:0x", "-001/12/07 21:05:09", "10000/01/01 00:00:00"}) {
     EXPECT_FALSE(ReadTimestamp(bad).has_value()) << bad;
   }
 }

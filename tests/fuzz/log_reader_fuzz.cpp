@@ -1,11 +1,13 @@
 // libFuzzer target for the log reader and the report: a data log and an event log (split at the
-// first 0 byte) read back, summarised and written as a page whose scripts stay closed.
+// first 0 byte) read back, summarised and written as a page whose scripts stay closed; each
+// row's time stamp written again reads back the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "base/date_format.h"
 #include "report/history_report.h"
 #include "report/log_reader.h"
 
@@ -33,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const verdalin::LogRow& row : request.log.rows) {
     Check(row.mode_type < request.log.texts.size() && row.device < request.log.texts.size() &&
           row.firmware < request.log.texts.size());
+    Check(verdalin::ReadTimestamp(verdalin::TimestampText(row.time)) == row.time);
   }
   if (cut != std::string_view::npos) {
     verdalin::EventLog events = verdalin::ReadEventLog(input.substr(cut + 1));

@@ -4,11 +4,13 @@ the metrics endpoint on loopback.
 
 Checks the CSV rows, the event lines on standard error, the endpoint's pages against the fake
 gateway's values, that no credential, address or path shows in any of them, hostile clients,
-the Grafana dashboard's series, Basic authentication, and the end on SIGTERM and SIGINT.
+the Grafana dashboard's series, Basic authentication, the end on SIGTERM and SIGINT, and the
+dates of a run whose clock is past 2038 (through faketime).
 Usage: headless_test.py BUILD_DIR
 """
 
 import base64
+import glob
 import json
 import os
 import re
@@ -304,11 +306,65 @@ def authenticated_endpoint(build, gateway):
         folder.close()
 
 
+def hook_messages(gateway, tag):
+    return [json.loads(body) for body in json.loads(gateway.control("hooks", tag=tag))]
+
+
+def check_dates(stamps, pattern, what):
+    expect(stamps and all(isinstance(s, str) and re.match(pattern, s) for s in stamps),
+           "%s: %r" % (what, stamps))
+
+
+def clock_past_2038(build, gateway):
+    """A run on 2040/03/01: the CSV rows, the event log, the webhook, /status.json, /report and
+    LastRun all carry that date. libfaketime (Debian's faketime) is preloaded into the program
+    itself, its threaded build, the monotonic clock left alone so that waits keep their length:
+    the `faketime` command would run the program as its child and not pass SIGTERM on."""
+    found = glob.glob("/usr/lib/*/faketime/libfaketimeMT.so.1")
+    expect(found, "libfaketime is installed (tools/install-deps.sh)")
+    fake_clock = {"LD_PRELOAD": found[0], "FAKETIME": "@2040-03-01 12:00:00",
+                  "FAKETIME_DONT_FAKE_MONOTONIC": "1", "TZ": "UTC"}
+    stamp = r"^2040/03/01 12:0\d:\d\d"
+    folder = HeadlessFolder(build)
+    try:
+        hook = "http://127.0.0.1:%d/_hook/headless-2040" % gateway.port
+        folder.start_line(build, gateway, "headless-2040", "up,down,up", USER, PASSWORD,
+                          groups=[("Alerts", [("webhook", hook)])], extra_env=fake_clock)
+        folder.wait_for_endpoint()
+        wait_for(lambda: len(rows(folder.data_log)) >= 4 and len(rows(folder.event_log)) >= 3,
+                 30, "three polls and two events")
+        wait_for(lambda: len(hook_messages(gateway, "headless-2040")) >= 2, 10,
+                 "two webhook messages")
+        hooks = hook_messages(gateway, "headless-2040")
+        status = json.loads(http_get(folder.port, "/status.json")[2])
+        summary = re.search(rb'id="verdalin-summary">(.*?)</script>',
+                            http_get(folder.port, "/report")[2])
+        expect(folder.stop(signal.SIGTERM, 10) == 0, "SIGTERM ends the program with 0")
+
+        check_dates(rows(folder.data_log)[1:], stamp + ";", "CSV rows")
+        events = [r.split(";") for r in rows(folder.event_log)[1:]]
+        expect([e[1] for e in events] == ["SYNC_LOST", "SYNC_BACK"], "events: %r" % events)
+        check_dates([e[0] for e in events], stamp + "$", "event log")
+        expect([h["event"] for h in hooks] == ["SYNC_LOST", "SYNC_BACK"], "hooks: %r" % hooks)
+        check_dates([h["time"] for h in hooks], stamp + "$", "webhook")
+        check_dates([e["time"] for e in status["events"]], stamp + "$", "/status.json")
+        expect(status["last_poll"]["unix_time"] >= 2214216000, "unix time: %r" % status)
+        summary = json.loads(summary[1]) if summary else {}
+        check_dates([summary.get("first"), summary.get("made")], stamp + "$", "/report")
+        last_run = read_ini(folder.settings)["statistics"]["LastRun"]
+        check_dates([last_run], r"^2040/03/01-12:0\d$", "LastRun")
+        print("ok clock past 2038: %d rows, events, webhook, pages and LastRun of %s" %
+              (len(rows(folder.data_log)) - 1, last_run))
+    finally:
+        folder.close()
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     gateway = Gateway()
     monitored_line(build, gateway)
     authenticated_endpoint(build, gateway)
+    clock_past_2038(build, gateway)
     return 0
 
 

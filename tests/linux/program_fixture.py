@@ -202,9 +202,11 @@ class HeadlessFolder(ProgramFolder):
         env.pop("QT_QPA_PLATFORM")
         return env
 
-    def start_line(self, build, gateway, tag, steps, user, password, export=()):
+    def start_line(self, build, gateway, tag, steps, user, password, export=(), groups=(),
+                   extra_env=None):
         """Starts the headless program on the scripted line STEPS (asking for USER and PASSWORD),
-        one poll a second, with [Export] listen= on self.port and the EXPORT pairs."""
+        one poll a second, with [Export] listen= on self.port and the EXPORT pairs, the further
+        GROUPS in its settings and EXTRA_ENV in its environment."""
         ident = gateway.control("credentials", user=user, password=password).strip()
         address = "http://127.0.0.1:%d/script/inventel?cred=%s&tag=%s&steps=%s" % (
             gateway.port, ident, tag, steps)
@@ -217,8 +219,8 @@ class HeadlessFolder(ProgramFolder):
                           ("delay", "1"), ("preset", "0"), ("downstream", "20000"),
                           ("output_file", self.data_log)]),
             ("Statistics", [("LastRun", "2001/01/01-00:00"), ("Runs", "7")]),
-            ("Export", self.export)])
-        return self.start(["--headless", "--config", self.config_dir])
+            ("Export", self.export)] + list(groups))
+        return self.start(["--headless", "--config", self.config_dir], extra_env)
 
     def wait_for_endpoint(self, headers=None):
         def answers():
