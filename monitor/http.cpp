@@ -308,7 +308,9 @@ class HttpClient::Journey {
 };
 
 HttpClient::HttpClient(HttpTransport& transport, HttpLimits limits, Now now)
-    : transport_(transport), limits_(limits), now_(std::move(now)) {}
+    : transport_(transport), limits_(limits), now_(std::move(now)) {
+  if (!now_) now_ = [] { return std::chrono::steady_clock::now(); };
+}
 
 HttpResponse HttpClient::Send(const HttpRequest& request, CancelToken& cancel) {
   const std::optional<HttpAddress> named = ParseHttpAddress(request.url);

@@ -131,9 +131,9 @@ class HttpTransport {
 // request fails. Every request asks for an uncached answer (Cache-Control and Pragma no-cache).
 class HttpClient {
  public:
+  // The clock the time limit is measured on; the steady clock when empty.
   using Now = std::function<std::chrono::steady_clock::time_point()>;
-  explicit HttpClient(HttpTransport& transport, HttpLimits limits = {},
-                      Now now = &std::chrono::steady_clock::now);
+  explicit HttpClient(HttpTransport& transport, HttpLimits limits = {}, Now now = {});
   HttpResponse Send(const HttpRequest& request, CancelToken& cancel);
 
  private:
