@@ -198,11 +198,13 @@ TEST_F(HttpClientTest, RefusalWithoutChallengeGetsBasicOnce) {
     EXPECT_FALSE(transport_.sent[1].login.has_value());  // sent up front, not on a challenge
     EXPECT_EQ(response.body, "no1");
   }
-  // Not to another server a redirect names.
-  transport_ = {};
-  transport_.answers = {RedirectTo("http://other/"), AnswerOf(401), AnswerOf(200)};
-  EXPECT_EQ(Send(Get("http://gw/", "admin", "admin")).status, 401);
-  EXPECT_EQ(transport_.sent.size(), 2u);
+  // Not to another server a redirect names, and once only along a chain of redirects.
+  for (const std::string& location : {"http://other/", "/again"}) {
+    transport_ = {};
+    transport_.answers = {AnswerOf(401), RedirectTo(location), AnswerOf(401), AnswerOf(200)};
+    EXPECT_EQ(Send(Get("http://gw/", "admin", "admin")).status, 401) << location;
+    EXPECT_EQ(transport_.sent.size(), 3u) << location;
+  }
 }
 
 TEST_F(HttpClientTest, TheBodyMustBeAsLongAsAnnouncedAndWithinTheLimit) {
