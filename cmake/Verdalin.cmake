@@ -32,9 +32,8 @@ endfunction()
 
 # The platform services: one file per concern, named alike in linux/ and win32/, each realising
 # the same contract. A missing file is a configure error, not a silent gap.
-set(VERDALIN_SERVICE_NAMES clock debug_output file_system home_link known_folders locale_numbers
-    page_fetch priority socket_layer startup_entry)
-list(APPEND VERDALIN_SERVICE_NAMES http_post)
+set(VERDALIN_SERVICE_NAMES clock debug_output file_system home_link http_transport known_folders
+    locale_numbers priority socket_layer startup_entry)
 
 # verdalin_platform_sources(OUT NAME...): the platform folder's files for those names.
 function(verdalin_platform_sources out)

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "monitor/http.h"
 #include "monitor/page_fetcher.h"
 
 namespace verdalin {
@@ -46,9 +47,7 @@ struct PostResult {
   int status = 0;  // the answer's HTTP status when it came
 };
 
-// One POST; the platform's HTTP client (libcurl, WinInet) with the page fetch's time limits. The
-// body goes out as "Content-Type: application/json", without credentials; a redirect is not
-// followed (its status is the answer), and the answer's body is not read.
+// One POST of a JSON body.
 class HttpPoster {
  public:
   virtual ~HttpPoster() = default;
@@ -57,7 +56,25 @@ class HttpPoster {
                           CancelToken& cancel) = 0;
 };
 
-std::unique_ptr<HttpPoster> MakePlatformHttpPoster(const FetchLimits& limits);
+// The POST over HttpClient, with the page fetch's time limits. The body goes out as
+// "Content-Type: application/json", without credentials (a login and password inside the address
+// are dropped); a redirect is not followed (its status is the answer), and the answer's body is
+// not read.
+class HttpClientPoster : public HttpPoster {
+ public:
+  HttpClientPoster(std::unique_ptr<HttpTransport> transport, const FetchLimits& limits);
+  PostResult Post(const std::string& url, const std::string& json_body,
+                  CancelToken& cancel) override;
+
+ private:
+  std::unique_ptr<HttpTransport> transport_;
+  HttpClient client_;
+};
+
+// The poster over the platform's transport (libcurl on Linux, WinInet on Windows).
+inline std::unique_ptr<HttpPoster> MakePlatformHttpPoster(const FetchLimits& limits) {
+  return std::make_unique<HttpClientPoster>(MakePlatformHttpTransport(), limits);
+}
 
 // Why a send failed, for the event log's WEBHOOK_FAILED.
 struct WebhookFailure {

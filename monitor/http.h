@@ -5,11 +5,14 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "monitor/page_fetcher.h"
+#include "monitor/cancel_token.h"
 
 namespace verdalin {
 
@@ -17,6 +20,13 @@ struct HttpHeader {
   std::string name;
   std::string value;
 };
+
+// The value of the first header named `name` (in any letter case); null when there is none.
+const std::string* FindHeader(const std::vector<HttpHeader>& headers, std::string_view name);
+
+// Adds one line of an answer's head, not its status line: "Name: value" or, starting with a blank,
+// more of the last value. Blanks around names and values and the line's end are dropped.
+void AddHeaderLine(std::vector<HttpHeader>& headers, std::string_view line);
 
 // How an exchange ended, whatever the status of an answer that came.
 enum class HttpError {
@@ -26,8 +36,30 @@ enum class HttpError {
   kTimedOut,     // the connect or the total time limit passed
   kCancelled,    // stopped by its CancelToken
   kTooLarge,     // the body was longer than the limit
-  kBroken,       // anything else: the connection broke off, a body shorter than announced, ...
+  kBroken,       // anything else: the connection broke off, a body shorter or longer than
+                 // announced, too many redirects, a redirect to an address that is not HTTP, ...
 };
+
+// An "http://" or "https://" address cut into what a request needs. The login and password an
+// address may carry are dropped: credentials only ever travel beside the address.
+struct HttpAddress {
+  bool secure = false;  // https
+  std::string host;     // as written; an IPv6 address keeps its brackets
+  uint16_t port = 0;    // the scheme's own when none is written
+  std::string target;   // path and query: "/" at least, no fragment, no byte outside 33-126 raw
+  // "http://host:port/target".
+  std::string Url() const;
+  // Same scheme, host (in any letter case) and port.
+  bool SameServer(const HttpAddress& other) const;
+};
+
+// The address `url` names; none when it is not HTTP or HTTPS, names no host or a bad port.
+std::optional<HttpAddress> ParseHttpAddress(std::string_view url);
+
+// Where a Location header of an answer from `base` leads: an absolute address, a network path
+// ("//host/..."), an absolute or relative path or a query, as a browser resolves them. None when
+// it leads to another scheme than HTTP or HTTPS.
+std::optional<HttpAddress> ResolveLocation(const HttpAddress& base, std::string_view location);
 
 // What the program asks of a server.
 struct HttpRequest {
@@ -37,7 +69,8 @@ struct HttpRequest {
   std::string body;
   // The credentials go to the server the address names (same scheme, host and port) when it asks
   // for them, never to another one a redirect names. A server that refuses (401) without asking
-  // gets one more request with Basic credentials sent up front, unless digest_only.
+  // gets one more request with Basic credentials sent up front, unless digest_only. An empty login
+  // with an empty password is no credentials.
   bool send_credentials = false;
   std::string login;
   std::string password;
@@ -49,8 +82,8 @@ struct HttpRequest {
 struct HttpResponse {
   HttpError error = HttpError::kNone;
   int status = 0;
-  std::vector<HttpHeader> headers;
-  std::string body;
+  std::vector<HttpHeader> headers{};
+  std::string body{};
   bool Answered() const { return error == HttpError::kNone; }
 };
 
@@ -62,21 +95,21 @@ struct HttpLimits {
   int max_redirects = 5;
 };
 
-// One exchange as the platform's client makes it (libcurl, WinInet): direct, uncached, with the
-// program's agent, no redirect followed, no credentials but those given, and the body read only
-// up to the limit. The rules above it live in HttpClient.
+// One exchange as the platform's client makes it (libcurl, WinInet): direct, with the program's
+// agent, no redirect followed, no cookies, no cache, no credentials but those given, and the body
+// read only up to the limit. It decides nothing else: the rules live in HttpClient.
 class HttpTransport {
  public:
   struct Exchange {
     std::string method;
-    std::string url;
+    std::string url;  // absolute, as HttpAddress::Url() gives it
     std::vector<HttpHeader> headers;
     std::string body;
     // Given: the client answers the server's challenge (Basic or Digest) with them.
     const std::string* login = nullptr;
     const std::string* password = nullptr;
     bool digest_only = false;
-    bool read_body = true;
+    bool read_body = true;  // false: the exchange ends once the answer's head has come
     std::size_t max_body_bytes = 0;
     std::chrono::milliseconds connect_timeout{0};
     std::chrono::milliseconds total_timeout{0};
@@ -84,9 +117,8 @@ class HttpTransport {
   struct Answer {
     HttpError error = HttpError::kNone;
     int status = 0;
-    std::vector<HttpHeader> headers;  // the answer's head, in order
-    std::string body;                 // at most max_body_bytes + 1 bytes
-    int64_t content_length = -1;      // as announced; -1 when the answer announced none
+    std::vector<HttpHeader> headers{};  // the final answer's head, in order
+    std::string body{};                 // as it came, cut after max_body_bytes + 1 bytes
   };
   virtual ~HttpTransport() = default;
   // May run on any thread, one call at a time per transport.
@@ -95,15 +127,20 @@ class HttpTransport {
 
 // The rules every request keeps, over a transport: redirects followed (at most max_redirects,
 // HTTP and HTTPS only, credentials to the named server only), the 401 answer, the size limit and
-// the announced length checked, one error for each way a request fails.
+// the announced length checked, the total time limit across redirects, one error for each way a
+// request fails. Every request asks for an uncached answer (Cache-Control and Pragma no-cache).
 class HttpClient {
  public:
-  explicit HttpClient(HttpTransport& transport, HttpLimits limits = {});
+  // The clock the time limit is measured on; the steady clock when empty.
+  using Now = std::function<std::chrono::steady_clock::time_point()>;
+  explicit HttpClient(HttpTransport& transport, HttpLimits limits = {}, Now now = {});
   HttpResponse Send(const HttpRequest& request, CancelToken& cancel);
 
  private:
+  class Journey;
   HttpTransport& transport_;
   HttpLimits limits_;
+  Now now_;
 };
 
 // The platform's transport.

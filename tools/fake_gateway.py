@@ -21,6 +21,8 @@ Pages (those marked * ask for HTTP Basic authentication):
     /trickle                  a 200 header, then one body byte every 0.2 s without end
     /stall                    a 200 header and 3000 of the 100000 bytes announced, then nothing
     /redirect?to=PATH         302 to PATH on this gateway (or to an absolute address)
+    /chain?left=N             302 to /chain?left=N-1 (a relative address) until N is 0, then a
+                              small page "end of the chain"
     /short                    a 200 announcing 1000 bytes, 500 sent, then the connection closed
     /reset                    a 200 announcing 1000 bytes, 500 sent, then the connection reset
     /badchunk                 a chunked 200 whose second chunk is cut off by a close
@@ -323,12 +325,20 @@ class GatewayHandler(BaseHTTPRequestHandler):
         self.send_page(302, "<html><body>moved</body></html>\n",
                        [("Location", query.get("to", "/inventel"))])
 
+    def chain_page(self, _route, query):
+        left = int(query.get("left", "0"))
+        if left <= 0:
+            return self.send_page(200, "<html><body>end of the chain</body></html>\n")
+        self.send_page(302, "<html><body>moved</body></html>\n",
+                       [("Location", "chain?left=%d" % (left - 1))])
+
     ROUTES = {
         "/inventel": status_page, "/sagem": status_page, "/tecom": status_page,
         "/bare401": bare401_page, "/empty": empty_page, "/big": big_page,
         "/slow": slow_page, "/hang": hang_page, "/trickle": trickle_page,
         "/stall": stall_page,
-        "/redirect": redirect_page, "/short": cut_page, "/reset": cut_page, "/badchunk": cut_page,
+        "/redirect": redirect_page, "/chain": chain_page,
+        "/short": cut_page, "/reset": cut_page, "/badchunk": cut_page,
     }
 
     # --- webhook receiver -----------------------------------------------------------------

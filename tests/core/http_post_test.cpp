@@ -1,4 +1,5 @@
-// The platform's webhook POST, alone and behind the sender, against the fake gateway's receiver.
+// The webhook POST (the platform transport under the rule book), alone and behind the sender,
+// against the fake gateway's receiver.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -70,7 +71,7 @@ TEST_F(HttpPost, ASilentReceiverEndsAtTheTimeLimit) {
     EXPECT_LT(spent, 4000) << path;
   }
   FetchLimits limits = ShortLimits();
-  limits.total_timeout_ms = 3000;
+  limits.total_timeout = std::chrono::milliseconds(3000);
   EXPECT_EQ(PostTo(Url("/_hookslow/late?delay=0.3"), "{}", limits).status, 200);
 }
 

@@ -1,4 +1,5 @@
-// The platform page fetcher against the fake gateway on loopback (natively and under Wine).
+// The page fetch (the platform transport under the rule book) against the fake gateway on
+// loopback, natively and under Wine: both programs meet every answer of the gateway alike.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,7 +71,25 @@ TEST_F(PageFetch, SpecialCharactersInCredentialsArriveAsTyped) {
   }
 }
 
-// The credentials go to the server the address names, whatever its path holds, and to no other.
+// A gateway that refuses without a challenge gets the credentials sent up front, once.
+TEST_F(PageFetch, RefusalWithoutChallengeGetsBasicCredentialsOnce) {
+  std::string page = FetchAs(Url("/bare401?tag=bare"), "admin", "admin");
+  EXPECT_NE(page.find("ADSL_DOWNSTREAM="), std::string::npos) << page;
+  EXPECT_EQ(LastRequest("bare", "user"), "admin");
+  EXPECT_EQ(LastRequest("bare", "count"), "2");
+
+  page = FetchAs(Url("/bare401?tag=bare-wrong"), "admin", "nope");
+  EXPECT_NE(page.find("401 Unauthorized"), std::string::npos);
+  EXPECT_EQ(LastRequest("bare-wrong", "password"), "nope");
+  EXPECT_EQ(LastRequest("bare-wrong", "count"), "2");  // one more request, not more
+
+  page = FetchAs(Url("/bare401?tag=bare-empty"), "", "");
+  EXPECT_NE(page.find("401 Unauthorized"), std::string::npos);
+  EXPECT_EQ(LastRequest("bare-empty", "count"), "1");  // no credentials: no second request
+}
+
+// The credentials go to the server the address names, whatever its path holds, and to no other:
+// not to another port a redirect names, but again to the named one when a redirect leads back.
 TEST_F(PageFetch, CredentialsGoToTheNamedServerOnly) {
   const std::string second = Fetch(Url("/_control/second-port"));
   ASSERT_FALSE(second.empty());
@@ -79,13 +98,28 @@ TEST_F(PageFetch, CredentialsGoToTheNamedServerOnly) {
   EXPECT_NE(page.find("ADSL_DOWNSTREAM"), std::string::npos) << page;
   EXPECT_EQ(LastRequest("at", "user"), "admin");
   EXPECT_EQ(LastRequest("at", "password"), "admin");
-  const std::string elsewhere = "http://127.0.0.1:" + second + "/inventel?tag=moved";
+  const std::string elsewhere = "http://127.0.0.1:" + second + "/bare401?tag=moved";
   FetchAs(Url("/redirect?to=" + PercentEncode(elsewhere)), "admin", "admin");
-  EXPECT_NE(LastRequest("moved", "count"), "0");  // the redirect was followed
+  EXPECT_EQ(LastRequest("moved", "count"), "1");  // followed, and no Basic retry there either
   EXPECT_EQ(LastRequest("moved", "present"), "no");
+  const std::string back =
+      "http://127.0.0.1:" + second + "/redirect?to=" + PercentEncode(Url("/inventel?tag=back"));
+  const std::string home = FetchAs(Url("/redirect?to=" + PercentEncode(back)), "admin", "admin");
+  EXPECT_NE(home.find("ADSL_DOWNSTREAM"), std::string::npos) << home;
+  EXPECT_EQ(LastRequest("back", "user"), "admin");
 }
 
-// A body cut off by a close or a reset, or broken chunks, is no page: never a measurement.
+// At most five redirects are followed, relative ones included.
+TEST_F(PageFetch, RedirectsAreFollowedUpToFive) {
+  EXPECT_NE(Fetch(Url("/chain?left=5")).find("end of the chain"), std::string::npos);
+  EXPECT_EQ(Fetch(Url("/chain?left=6")), "");
+  FetchLimits limits;
+  limits.max_redirects = 0;
+  EXPECT_EQ(Fetch(Url("/chain?left=1"), limits), "");
+}
+
+// A body cut off by a close or a reset (shorter than its Content-Length), or broken chunks, is no
+// page: never a measurement.
 TEST_F(PageFetch, ATransferThatBreaksOffIsAFailedFetch) {
   EXPECT_EQ(Fetch(Url("/short")), "");
   EXPECT_EQ(Fetch(Url("/reset")), "");
@@ -109,8 +143,9 @@ TEST_F(PageFetch, ACancelledFetchEndsWithinASecond) {
     cancel.Cancel();
   });
   std::string page = "not fetched";
-  const long long spent = MillisecondsOf(
-      [&] { page = MakePlatformPageFetcher()->FetchPage({Url("/hang"), false, "", ""}, cancel); });
+  const long long spent = MillisecondsOf([&] {
+    page = MakePlatformPageFetcher()->FetchPage({Url("/hang"), false, "", ""}, cancel);
+  });
   canceller.join();
   EXPECT_EQ(page, "");
   EXPECT_LT(spent, 1300);
@@ -147,13 +182,14 @@ TEST_F(PageFetch, SlowOrSilentGatewayEndsAtTheTimeLimit) {
   }
   // A slow answer inside the limit still arrives.
   FetchLimits limits = ShortLimits();
-  limits.total_timeout_ms = 3000;
+  limits.total_timeout = std::chrono::milliseconds(3000);
   EXPECT_NE(Fetch(Url("/slow?delay=0.3"), limits).find("slow but here"), std::string::npos);
 }
 
 TEST_F(PageFetch, UnreachableOrMalformedAddressGivesEmptyTextQuickly) {
   std::string page = "not fetched";
-  long long spent = MillisecondsOf([&] { page = FetchAs("http://127.0.0.1:1/", "admin", "admin"); });
+  long long spent =
+      MillisecondsOf([&] { page = FetchAs("http://127.0.0.1:1/", "admin", "admin"); });
   EXPECT_EQ(page, "");
   EXPECT_LT(spent, 3000);
   // An address without a scheme is refused on both builds, even where the gateway would answer.

@@ -1,4 +1,4 @@
-// Talks to the fake gateway that tools/with-fake-gateway.sh starts on loopback, for fetch tests.
+// Talks to the fake gateway that tools/with-fake-gateway.sh starts on loopback, for HTTP tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,8 +40,8 @@ inline std::string NumberedRecords(std::size_t size) {
 // One second for the connection and one for the whole request.
 inline FetchLimits ShortLimits() {
   FetchLimits limits;
-  limits.connect_timeout_ms = 1000;
-  limits.total_timeout_ms = 1000;
+  limits.connect_timeout = std::chrono::milliseconds(1000);
+  limits.total_timeout = std::chrono::milliseconds(1000);
   return limits;
 }
 
