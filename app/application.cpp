@@ -450,24 +450,29 @@ void Application::Publish(const PollResult& result) {
 }
 
 // [Export] listen= starts the metrics endpoint (by default at 127.0.0.1:9469 without a window);
-// a place it cannot listen on is said once. The group is stored back as it was read.
+// settings it cannot start with, a place it cannot listen on, and an endpoint open beyond this
+// computer without a password are said once. The group is stored back as it was read.
 void Application::StartEndpoint(const IniFile& settings) {
   export_ = ReadExport(settings);
   ExportSettings endpoint = export_.settings;
   if (endpoint.listen.empty() && platform_.headless) endpoint.listen = kDefaultHeadlessListen;
   if (endpoint.listen.empty()) return;
-  const std::optional<ListenAddress> address = ParseListenAddress(endpoint.listen);
-  site_ = std::make_unique<ExportSite>(board_, platform_.files, platform_.clock, endpoint,
-                                       VERDALIN_VERSION);
-  server_ = std::make_unique<ExportServer>(*site_);
-  const std::optional<std::string> error =
-      address ? server_->Start(*address) : "cannot read the listen address " + endpoint.listen;
-  if (!error) return;
-  server_.reset();
+  const EndpointPlan plan = PlanEndpoint(export_, endpoint.listen);
+  std::optional<std::string> note = plan.note;
+  if (plan.address) {
+    site_ = std::make_unique<ExportSite>(board_, platform_.files, platform_.clock, endpoint,
+                                         VERDALIN_VERSION);
+    server_ = MakeHttpServer(*site_);
+    if (const std::optional<std::string> error = server_->Start(*plan.address)) {
+      server_.reset();
+      note = error;
+    }
+  }
+  if (!note) return;
   if (platform_.say)
-    platform_.say("metrics endpoint: " + *error);
+    platform_.say("metrics endpoint: " + *note);
   else
-    ShowStartupProblem("METRICS ENDPOINT: " + *error);
+    ShowStartupProblem("METRICS ENDPOINT: " + *note);
 }
 
 std::string Application::ResyncNote() const {

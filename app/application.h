@@ -147,7 +147,7 @@ class Application : public EventSink {
   MetricsBoard board_;
   ExportLoaded export_;  // [Export] as it was read
   std::unique_ptr<ExportSite> site_;
-  std::unique_ptr<ExportServer> server_;
+  std::unique_ptr<HttpServer> server_;
   std::string program_directory_;
   std::string settings_path_;
   bool quit_ = false;
