@@ -29,9 +29,12 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sourc
   updated=yes
 fi
 
+# One query for all of them: a ready machine makes no apt call and no download.
+installed=" $(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null |
+  awk '/ install ok installed$/ {printf "%s ", $1}')"
 missing=""
 for p in $packages; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  case "$installed" in *" $p "*) ;; *) missing="$missing $p" ;; esac
 done
 if [ -n "$missing" ]; then
   echo "Installing:$missing"
