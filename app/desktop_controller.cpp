@@ -107,7 +107,7 @@ void DesktopController::ReadFiles() {
 void DesktopController::StartMonitor() {
   monitor_ = std::make_unique<MonitorService>(host_, desktop_.timer, desktop_.loop, locale_,
                                               stored_.alerts.settings);
-  if (const auto error = monitor_->StartEndpoint(stored_.exports.settings, ""))
+  if (const auto error = monitor_->StartEndpoint(stored_.exports, ""))
     ShowStatus("METRICS ENDPOINT: " + *error, kCentred | kRaised);
 }
 

@@ -124,7 +124,7 @@ void HeadlessProgram::Start(HeadlessLoop& loop) {
   ReadFiles();
   monitor_ = std::make_unique<MonitorService>(host_, loop, loop, host_.Numbers().TakeSnapshot(),
                                               stored_.alerts.settings);
-  if (const auto error = monitor_->StartEndpoint(stored_.exports.settings, kDefaultHeadlessListen))
+  if (const auto error = monitor_->StartEndpoint(stored_.exports, kDefaultHeadlessListen))
     say_("metrics endpoint: " + *error);
   monitor_->Session().StartRegardless(ConfigOf(stored_.line, presets_));
 }

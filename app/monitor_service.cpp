@@ -39,19 +39,23 @@ MonitorService::~MonitorService() {
   End();
 }
 
-std::optional<std::string> MonitorService::StartEndpoint(const ExportSettings& settings,
+// Settings it cannot start with, a place it cannot listen on, and an endpoint open beyond this
+// computer without a password give the line to say.
+std::optional<std::string> MonitorService::StartEndpoint(const ExportLoaded& loaded,
                                                          std::string_view default_listen) {
-  ExportSettings endpoint = settings;
+  ExportSettings endpoint = loaded.settings;
   if (endpoint.listen.empty()) endpoint.listen = std::string(default_listen);
   if (endpoint.listen.empty()) return std::nullopt;
-  const std::optional<ListenAddress> address = ParseListenAddress(endpoint.listen);
+  const EndpointPlan plan = PlanEndpoint(loaded, endpoint.listen);
+  if (!plan.address) return plan.note;
   site_ = std::make_unique<ExportSite>(board_, host_.Files(), host_.LocalClock(), endpoint,
                                        VERDALIN_VERSION);
-  server_ = std::make_unique<ExportServer>(*site_);
-  const std::optional<std::string> error =
-      address ? server_->Start(*address) : "cannot read the listen address " + endpoint.listen;
-  if (error) server_.reset();
-  return error;
+  server_ = MakeHttpServer(*site_);
+  if (std::optional<std::string> error = server_->Start(*plan.address)) {
+    server_.reset();
+    return error;
+  }
+  return plan.note;
 }
 
 std::optional<PollResult> MonitorService::Finish() {

@@ -11,6 +11,7 @@
 #include "app/events.h"
 #include "app/host.h"
 #include "export/export_server.h"
+#include "export/http_server.h"
 #include "export/line_metrics.h"
 #include "export/webhook.h"
 #include "monitor/alerts.h"
@@ -40,8 +41,8 @@ class MonitorService {
   MonitorSession& Session() { return session_; }
 
   // The endpoint at [Export] listen= (or `default_listen` when that is empty; nothing when both
-  // are); the line that says why it does not listen.
-  std::optional<std::string> StartEndpoint(const ExportSettings& settings,
+  // are); the line to say when it does not listen or listens unguarded.
+  std::optional<std::string> StartEndpoint(const ExportLoaded& loaded,
                                            std::string_view default_listen);
 
   // The end of the poll's reading: the session's result, sent on to the webhook and published
@@ -69,7 +70,7 @@ class MonitorService {
   LineSnapshot snapshot_;
   MetricsBoard board_;
   std::unique_ptr<ExportSite> site_;
-  std::unique_ptr<ExportServer> server_;
+  std::unique_ptr<HttpServer> server_;
 };
 
 }  // namespace verdalin

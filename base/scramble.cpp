@@ -134,4 +134,8 @@ std::string LoadPassword(std::string_view stored) {
   return UnscrambleText(kScrambleKey, DecodeBase64(stored));
 }
 
+bool IsStoredPassword(std::string_view stored) {
+  return !stored.empty() && EncodeBase64(DecodeBase64(stored)) == stored;
+}
+
 }  // namespace verdalin

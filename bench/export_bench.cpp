@@ -1,9 +1,9 @@
 // The metrics endpoint: /metrics as the site decides it (the server's own time), and as a client
 // on loopback gets it from the real server (the whole request, connection kept or new).
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 
 #include "export/export_server.h"
+#include "fakes/loopback_client.h"
 #include "fakes/quiet_reports.h"
 
 namespace verdalin {
@@ -36,9 +36,10 @@ void SiteAnswer(benchmark::State& state) {
   MetricsBoard board;
   PublishADay(board);
   QuietReports reports;
-  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
+  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", "", {}}, "1.7.2");
+  const HttpRequest request{"GET", "/metrics", "127.0.0.1", ""};
   for (auto _ : state) {
-    ExportAnswer answer = site.Answer("GET", "/metrics", "");
+    HttpAnswer answer = site.Answer(request);
     if (answer.status != 200) state.SkipWithError("no metrics");
     benchmark::DoNotOptimize(answer);
   }
@@ -50,24 +51,27 @@ void WholeRequest(benchmark::State& state) {
   MetricsBoard board;
   PublishADay(board);
   QuietReports reports;
-  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", ""}, "1.7.2");
-  ExportServer server(site);
-  if (server.Start(*ParseListenAddress("127.0.0.1:0"))) {
+  ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", "", {}}, "1.7.2");
+  const std::unique_ptr<HttpServer> server = MakeHttpServer(site);
+  if (server->Start(*ParseListenAddress("127.0.0.1:0"))) {
     state.SkipWithError("cannot listen on loopback");
     return;
   }
-  httplib::Client client("127.0.0.1", server.Port());
-  client.set_keep_alive(state.range(0) != 0);
-  client.set_read_timeout(5, 0);
+  const bool keep = state.range(0) != 0;
+  const std::string request = std::string("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n") +
+                              (keep ? "" : "Connection: close\r\n") + "\r\n";
+  auto connection = std::make_unique<LoopbackConnection>(server->Port());
   for (auto _ : state) {
-    auto answer = client.Get("/metrics");
-    if (!answer || answer->status != 200) {
+    if (!keep) connection = std::make_unique<LoopbackConnection>(server->Port());
+    connection->Send(request);
+    const std::string answer = connection->ReadAnswer(std::chrono::seconds(5));
+    if (StatusOf(answer) != 200) {
       state.SkipWithError("no answer");
       break;
     }
-    benchmark::DoNotOptimize(answer->body.data());
+    benchmark::DoNotOptimize(answer.data());
   }
-  server.Stop();
+  server->Stop();
 }
 BENCHMARK(WholeRequest)
     ->Arg(1)

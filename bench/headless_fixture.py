@@ -42,9 +42,11 @@ class Gateway:
 class Headless:
     """`PROGRAM --headless --config DIR` with a settings file of its own and the endpoint on."""
 
-    def __init__(self, program, url, delay):
+    def __init__(self, program, url, delay, data_log=None):
         self.folder = tempfile.mkdtemp(prefix="verdalin-headless-")
         self.port = free_port()
+        if data_log:  # the log the program goes on with
+            shutil.copy(data_log, os.path.join(self.folder, "log.csv"))
         with open(os.path.join(self.folder, "Verdalin_Presets.ini"), "wb") as out:
             out.write(b"[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=INVENTEL\r\nlabel=A\r\n")
         with open(os.path.join(self.folder, "Verdalin_Settings.ini"), "wb") as out:
@@ -61,15 +63,17 @@ class Headless:
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
-def measure(route, delay, body):
+def measure(route, delay, body, data_log=None):
     """Runs `body(headless)` on `sys.argv[1] --headless` polling the fake gateway's `route` every
-    `delay` seconds, and returns what it returns; both processes are ended afterwards."""
+    `delay` seconds (going on with the DATA_LOG file when given), and returns what it returns;
+    both processes are ended afterwards."""
     if len(sys.argv) != 2:
         raise SystemExit(sys.modules["__main__"].__doc__)
     program = os.path.abspath(sys.argv[1])
     gateway = Gateway()
     try:
-        headless = Headless(program, "http://127.0.0.1:%d%s" % (gateway.port, route), delay)
+        headless = Headless(program, "http://127.0.0.1:%d%s" % (gateway.port, route), delay,
+                            data_log)
         try:
             return body(headless)
         finally:

@@ -1,16 +1,9 @@
-// The metrics endpoint: the answers to each request, and cpp-httplib serving them.
+// The metrics endpoint: [Export] read and stored back, the start's checks, and the answers to
+// each request.
 #include "export/export_server.h"
 
-#include <httplib.h>
-
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <map>
-#include <mutex>
-#include <thread>
+#include <cstdint>
 
 #include "base/date_format.h"
 #include "base/scramble.h"
@@ -29,80 +22,75 @@ constexpr std::string_view kIndexPage =
     "<li><a href=\"/report\">/report</a>: the history report of the last 30 days</li>\n"
     "</ul>\n</body></html>\n";
 
-// Workers answer the connections; beyond them a few wait, and beyond those the server stops
-// accepting until a worker is free (the system's backlog holds the rest).
-constexpr std::size_t kWorkers = 4;
-constexpr std::size_t kWaiting = 16;
-
-ExportAnswer Text(int status, std::string_view body) {
-  ExportAnswer answer;
+HttpAnswer Text(int status, std::string_view body) {
+  HttpAnswer answer;
   answer.status = status;
-  answer.body = std::string(body);
+  answer.body = std::make_shared<const std::string>(body);
   return answer;
 }
 
-ExportAnswer Page(std::string content_type, std::string body) {
-  ExportAnswer answer;
+HttpAnswer Page(std::string content_type, std::shared_ptr<const std::string> body) {
+  HttpAnswer answer;
   answer.status = 200;
   answer.content_type = std::move(content_type);
   answer.body = std::move(body);
   return answer;
 }
 
+HttpAnswer Page(std::string content_type, std::string body) {
+  return Page(std::move(content_type), std::make_shared<const std::string>(std::move(body)));
+}
+
 bool IsLoopbackHost(std::string_view host) {
   return host == "localhost" || host == "::1" || host.starts_with("127.");
 }
 
-// A bounded thread pool for cpp-httplib: enqueue waits while the queue is full.
-class BoundedPool : public httplib::TaskQueue {
- public:
-  BoundedPool() {
-    for (std::size_t i = 0; i < kWorkers; ++i) threads_.emplace_back([this] { Work(); });
+// The name of a Host header without its port: "name", "name:port", "[v6]" or "[v6]:port".
+std::string_view HostName(std::string_view host) {
+  std::size_t end = host.size();
+  if (host.starts_with('[')) {
+    end = host.find(']');
+    return end == std::string_view::npos ? std::string_view() : host.substr(1, end - 1);
   }
-  ~BoundedPool() override { shutdown(); }
+  const std::size_t colon = host.rfind(':');
+  if (colon != std::string_view::npos && host.find(':') == colon) end = colon;
+  const std::string_view port = host.substr(std::min(end + 1, host.size()));
+  if (port.find_first_not_of("0123456789") != std::string_view::npos) return {};
+  return host.substr(0, end);
+}
 
-  void enqueue(std::function<void()> job) override {
-    std::unique_lock lock(mutex_);
-    space_.wait(lock, [this] { return jobs_.size() < kWaiting || stopping_; });
-    if (stopping_) return;
-    jobs_.push_back(std::move(job));
-    ready_.notify_one();
+// Equal texts, in a time that depends on the length of `expected` only.
+bool SameSecret(std::string_view given, std::string_view expected) {
+  unsigned difference = given.size() != expected.size() ? 1u : 0u;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const char other = i < given.size() ? given[i] : '\0';
+    difference |= static_cast<unsigned char>(expected[i] ^ other);
   }
+  return difference == 0;
+}
 
-  void shutdown() override {
-    {
-      std::lock_guard lock(mutex_);
-      if (stopping_ && threads_.empty()) return;
-      stopping_ = true;
-    }
-    ready_.notify_all();
-    space_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-    threads_.clear();
+// "Basic <token>" with the scheme in any case and blanks around the token; "" otherwise.
+std::string_view BasicToken(std::string_view authorization) {
+  constexpr std::string_view kScheme = "basic";
+  if (authorization.size() <= kScheme.size() || authorization[kScheme.size()] != ' ' ||
+      LowerCase(authorization.substr(0, kScheme.size())) != kScheme)
+    return {};
+  std::string_view token = authorization.substr(kScheme.size());
+  token.remove_prefix(std::min(token.find_first_not_of(' '), token.size()));
+  return token.substr(0, token.find_last_not_of(' ') + 1);
+}
+
+std::vector<std::string> HostList(std::string_view text) {
+  std::vector<std::string> hosts;
+  for (std::size_t begin = 0; begin <= text.size();) {
+    std::size_t comma = text.find(',', begin);
+    if (comma == std::string_view::npos) comma = text.size();
+    std::string name = LowerCase(TrimBlanks(text.substr(begin, comma - begin)));
+    if (!name.empty()) hosts.push_back(std::move(name));
+    begin = comma + 1;
   }
-
- private:
-  void Work() {
-    for (;;) {
-      std::function<void()> job;
-      {
-        std::unique_lock lock(mutex_);
-        ready_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
-        if (jobs_.empty()) return;
-        job = std::move(jobs_.front());
-        jobs_.pop_front();
-      }
-      space_.notify_one();
-      job();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable ready_, space_;
-  std::deque<std::function<void()>> jobs_;
-  std::vector<std::thread> threads_;
-  bool stopping_ = false;
-};
+  return hosts;
+}
 
 }  // namespace
 
@@ -126,21 +114,60 @@ std::optional<ListenAddress> ParseListenAddress(std::string_view text) {
   return address;
 }
 
-bool ExportSite::Authorised(std::string_view authorization) const {
-  if (settings_.user.empty()) return true;
-  constexpr std::string_view kBasic = "Basic ";
-  if (!authorization.starts_with(kBasic)) return false;
-  const std::string given = DecodeBase64(authorization.substr(kBasic.size()));
-  return given == settings_.user + ":" + settings_.password;
+EndpointPlan PlanEndpoint(const ExportLoaded& loaded, std::string_view listen) {
+  const ExportSettings& settings = loaded.settings;
+  EndpointPlan plan;
+  if (!settings.user.empty() && settings.password.empty() && !loaded.password_garbled)
+    plan.note = "user= without crypted_password= in [Export]: not started";
+  else if (settings.user.empty() && (!settings.password.empty() || loaded.password_garbled))
+    plan.note = "crypted_password= without user= in [Export]: not started";
+  else if (loaded.password_garbled)
+    plan.note =
+        "crypted_password= in [Export] is not a stored password (verdalin "
+        "--scramble-password writes one): not started";
+  else if (const std::optional<ListenAddress> address = ParseListenAddress(listen); !address)
+    plan.note = "cannot read the listen address " + std::string(listen);
+  else
+    plan.address = address;
+  if (plan.address && !plan.address->loopback && settings.user.empty())
+    plan.note = std::string(listen) + " is open beyond this computer without a password";
+  return plan;
 }
 
-ExportAnswer ExportSite::Answer(std::string_view method, std::string_view path,
-                                std::string_view authorization) {
-  if (method != "GET" && method != "HEAD") return Text(404, "Not found\n");
+ExportSite::ExportSite(MetricsBoard& board, FileSystem& files, const Clock& clock,
+                       ExportSettings settings, std::string version)
+    : board_(board),
+      files_(files),
+      clock_(clock),
+      settings_(std::move(settings)),
+      version_(std::move(version)) {
+  if (!settings_.user.empty() || !settings_.password.empty())
+    credentials_ = settings_.user + ":" + settings_.password;
+  hosts_ = {"localhost"};
+  if (const std::optional<ListenAddress> address = ParseListenAddress(settings_.listen))
+    hosts_.push_back(LowerCase(address->host));
+  for (const std::string& host : settings_.hosts) hosts_.push_back(LowerCase(host));
+}
+
+bool ExportSite::KnownHost(std::string_view host) const {
+  const std::string name = LowerCase(HostName(host));
+  return !name.empty() && std::find(hosts_.begin(), hosts_.end(), name) != hosts_.end();
+}
+
+bool ExportSite::Authorised(std::string_view authorization) const {
+  if (credentials_.empty()) return true;
+  const std::string_view token = BasicToken(authorization);
+  return !token.empty() && SameSecret(DecodeBase64(token), credentials_);
+}
+
+HttpAnswer ExportSite::Answer(const HttpRequest& request) {
+  if (!KnownHost(request.host)) return Text(421, "Misdirected request\n");
+  const std::string_view path = request.path;
+  if (request.method != "GET" && request.method != "HEAD") return Text(404, "Not found\n");
   if (path != "/" && path != "/metrics" && path != "/status.json" && path != "/report")
     return Text(404, "Not found\n");
-  if (!Authorised(authorization)) {
-    ExportAnswer answer = Text(401, "Authentication needed\n");
+  if (!Authorised(request.authorization)) {
+    HttpAnswer answer = Text(401, "Authentication needed\n");
     answer.headers.push_back({"WWW-Authenticate", "Basic realm=\"Verdalin\", charset=\"UTF-8\""});
     return answer;
   }
@@ -155,16 +182,20 @@ ExportAnswer ExportSite::Answer(std::string_view method, std::string_view path,
 ExportLoaded ReadExport(const IniFile& settings_file) {
   ExportLoaded loaded;
   ExportSettings& endpoint = loaded.settings;
+  std::string hosts;
   for (const auto& [key, value] :
        {std::pair<std::string_view, std::string*>{"listen", &endpoint.listen},
         {"user", &endpoint.user},
-        {"crypted_password", &endpoint.password}}) {
+        {"crypted_password", &endpoint.password},
+        {"hosts", &hosts}}) {
     const std::string text = settings_file.Read(kExportGroup, key, "\x01");
     if (text == "\x01") continue;
     loaded.stored.push_back({std::string(key), text});
     *value = text;
   }
-  endpoint.password = LoadPassword(endpoint.password);
+  loaded.password_garbled = !endpoint.password.empty() && !IsStoredPassword(endpoint.password);
+  endpoint.password = loaded.password_garbled ? "" : LoadPassword(endpoint.password);
+  endpoint.hosts = HostList(hosts);
   return loaded;
 }
 
@@ -174,14 +205,14 @@ void StoreExport(IniFile& settings_file, const ExportLoaded& loaded) {
 
 // Built again only when the logs changed (they only grow, so their sizes tell), when the data log
 // is another one, or on a new day (the 30 days move on).
-ExportAnswer ExportSite::Report() {
+HttpAnswer ExportSite::Report() {
   const LineSnapshot snapshot = board_.Read();
   const std::string key = snapshot.data_log + "\n" +
                           std::to_string(files_.Stat(snapshot.data_log).size) + " " +
                           std::to_string(files_.Stat(EventLogPath(snapshot.data_log)).size) + " " +
                           std::to_string(CurrentDate(clock_) / 86400);
   std::lock_guard lock(report_mutex_);
-  if (key != cached_key_ || cached_report_.empty()) {
+  if (key != cached_key_ || !cached_report_) {
     HistorySource source;
     source.log = snapshot.data_log;
     source.subscribed_kbps = static_cast<int32_t>(snapshot.subscribed_kbps);
@@ -189,143 +220,10 @@ ExportAnswer ExportSite::Report() {
     source.version = version_;
     HistoryPage page = MakeHistoryPage(files_, clock_, source, RecentDays(clock_));
     if (!page.html) return Text(404, "No history to show yet\n");
-    cached_report_ = std::move(*page.html);
+    cached_report_ = std::make_shared<const std::string>(std::move(*page.html));
     cached_key_ = key;
   }
   return Page("text/html; charset=utf-8", cached_report_);
-}
-
-namespace {
-
-// How long one connection may last, requests kept alive included, whatever pace its client keeps.
-constexpr std::chrono::seconds kConnectionTime{5};
-
-// Ends connections that outlive kConnectionTime: the library bounds each read, not a request, so
-// a client sending a byte at a time would hold a worker for as long as it liked. The watch's
-// thread sleeps while no connection is open.
-class ConnectionWatch {
- public:
-  ConnectionWatch() : thread_([this] { Watch(); }) {}
-  ~ConnectionWatch() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-  void Add(socket_t sock) {
-    std::lock_guard lock(mutex_);
-    open_[sock] = std::chrono::steady_clock::now() + kConnectionTime;
-    changed_.notify_all();
-  }
-  // Before the socket is closed, so that the watch never touches a number given out again.
-  void Remove(socket_t sock) {
-    std::lock_guard lock(mutex_);
-    // The last connection gone, the watch sleeps until the next one instead of at its deadline.
-    if (open_.erase(sock) == 1 && open_.empty()) changed_.notify_all();
-  }
-
- private:
-  void Watch() {
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-      if (open_.empty()) {
-        changed_.wait(lock);
-        continue;
-      }
-      auto earliest = open_.begin()->second;
-      for (const auto& entry : open_) earliest = std::min(earliest, entry.second);
-      changed_.wait_until(lock, earliest);
-      const auto now = std::chrono::steady_clock::now();
-      for (auto entry = open_.begin(); entry != open_.end();) {
-        if (entry->second > now) {
-          ++entry;
-          continue;
-        }
-        httplib::detail::shutdown_socket(entry->first);  // its reads and writes end at once
-        entry = open_.erase(entry);
-      }
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::map<socket_t, std::chrono::steady_clock::time_point> open_;
-  bool stopping_ = false;
-  std::thread thread_;
-};
-
-// The library's server with each connection under the watch; the rest is the library's own
-// handling of a connection.
-class WatchedServer : public httplib::Server {
- private:
-  bool process_and_close_socket(socket_t sock) override {
-    watch_.Add(sock);
-    const bool kept = httplib::detail::process_server_socket(
-        svr_sock_, sock, keep_alive_max_count_, keep_alive_timeout_sec_, read_timeout_sec_,
-        read_timeout_usec_, write_timeout_sec_, write_timeout_usec_,
-        [this](httplib::Stream& stream, bool close_connection, bool& connection_closed) {
-          return process_request(stream, close_connection, connection_closed, nullptr);
-        });
-    watch_.Remove(sock);
-    httplib::detail::shutdown_socket(sock);
-    httplib::detail::close_socket(sock);
-    return kept;
-  }
-
-  ConnectionWatch watch_;
-};
-
-}  // namespace
-
-struct ExportServer::Http {
-  WatchedServer server;
-};
-
-ExportServer::ExportServer(ExportSite& site) : site_(site), http_(std::make_unique<Http>()) {
-  httplib::Server& server = http_->server;
-  server.new_task_queue = [] { return new BoundedPool(); };
-  server.set_read_timeout(2, 0);
-  server.set_write_timeout(5, 0);
-  server.set_keep_alive_timeout(2);
-  server.set_keep_alive_max_count(20);
-  server.set_payload_max_length(4096);
-  // The head and the body go out as two writes: on a kept connection Nagle's algorithm would
-  // hold the body until the client's delayed acknowledgement, 40 ms later.
-  server.set_tcp_nodelay(true);
-#ifdef _WIN32
-  server.set_idle_interval(1, 0);  // the accept loop's check for the end, once a second
-#endif
-  server.set_pre_routing_handler(
-      [this](const httplib::Request& request, httplib::Response& response) {
-        const ExportAnswer answer =
-            site_.Answer(request.method, request.path, request.get_header_value("Authorization"));
-        response.status = answer.status;
-        for (const auto& [name, value] : answer.headers) response.set_header(name, value);
-        response.set_content(answer.body, answer.content_type.c_str());
-        return httplib::Server::HandlerResponse::Handled;
-      });
-}
-
-ExportServer::~ExportServer() {
-  Stop();
-}
-
-std::optional<std::string> ExportServer::Start(const ListenAddress& address) {
-  httplib::Server& server = http_->server;
-  const bool bound = address.port == 0 ? (port_ = server.bind_to_any_port(address.host)) > 0
-                                       : server.bind_to_port(address.host, address.port);
-  if (!bound) return "cannot listen on " + address.host + ":" + std::to_string(address.port);
-  if (address.port != 0) port_ = address.port;
-  thread_ = std::thread([&server] { server.listen_after_bind(); });
-  return std::nullopt;
-}
-
-void ExportServer::Stop() {
-  if (!thread_.joinable()) return;
-  http_->server.stop();
-  thread_.join();
 }
 
 }  // namespace verdalin

@@ -1,20 +1,19 @@
-// The metrics endpoint: what each request gets (/metrics, /status.json, /report, /), and the
-// HTTP server that answers on a thread of its own from the snapshots the poll publishes.
+// The metrics endpoint: its settings, and what each request gets (/metrics, /status.json, /report,
+// /) from the snapshots the poll publishes, answered by the HTTP server of export/http_server.h.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "base/clock.h"
 #include "base/file_system.h"
 #include "base/ini_store.h"
+#include "export/http_server.h"
 #include "export/line_metrics.h"
 
 namespace verdalin {
@@ -22,88 +21,65 @@ namespace verdalin {
 inline constexpr std::string_view kExportGroup = "Export";
 inline constexpr std::string_view kDefaultHeadlessListen = "127.0.0.1:9469";
 
-// [Export]: where to listen ("host:port"; empty: off), and optional Basic credentials, the
-// password scrambled in the settings file as the gateway's is.
+// [Export]: where to listen ("host:port"; empty: off), optional Basic credentials, the password
+// scrambled in the settings file as the gateway's is, and the names besides the listening
+// address and "localhost" that a request's Host header may give (hosts=, comma-separated).
 struct ExportSettings {
   std::string listen;
   std::string user;
   std::string password;
+  std::vector<std::string> hosts;
 };
 
 // [Export] as the settings file gives it, the password unscrambled, and the keys that were there
 // with their texts, to be stored back as they were.
 struct ExportLoaded {
   ExportSettings settings;
+  bool password_garbled = false;  // crypted_password= holds something no password is stored as
   std::vector<std::pair<std::string, std::string>> stored;
 };
 ExportLoaded ReadExport(const IniFile& settings_file);
 void StoreExport(IniFile& settings_file, const ExportLoaded& loaded);
 
-struct ListenAddress {
-  std::string host;  // an IPv4 or IPv6 literal, or "localhost"
-  int port = 0;      // 0: any free port
-  bool loopback = true;
-};
 // "127.0.0.1:9469", "[::1]:9469", "0.0.0.0:9469", "localhost:9469"; nothing when it does not read.
 std::optional<ListenAddress> ParseListenAddress(std::string_view text);
 
-struct ExportAnswer {
-  int status = 404;
-  std::string content_type = "text/plain; charset=utf-8";
-  std::string body;
-  std::vector<std::pair<std::string, std::string>> headers;
+// What starting the endpoint at `listen` with these settings comes to: the address, or none and
+// the line that says why it does not start (an address that does not read, half the credentials,
+// a garbled password); with an address, a warning to say once it listens (an address other than
+// loopback without credentials).
+struct EndpointPlan {
+  std::optional<ListenAddress> address;
+  std::optional<std::string> note;
 };
+EndpointPlan PlanEndpoint(const ExportLoaded& loaded, std::string_view listen);
 
-// Decides every request, on the server's threads. Only GET and HEAD of the four pages; 404 for
+// Decides every request: a Host header that names neither the listening address, "localhost" nor
+// one of hosts= gets 421 (a page on another site, whose name was made to point here, cannot read
+// the endpoint through the user's browser); then only GET and HEAD of the four pages, 404 for
 // anything else. Nothing it answers holds a credential, the gateway's address or a file path.
-class ExportSite {
+class ExportSite : public HttpHandler {
  public:
   ExportSite(MetricsBoard& board, FileSystem& files, const Clock& clock, ExportSettings settings,
-             std::string version)
-      : board_(board),
-        files_(files),
-        clock_(clock),
-        settings_(std::move(settings)),
-        version_(std::move(version)) {}
+             std::string version);
 
-  ExportAnswer Answer(std::string_view method, std::string_view path,
-                      std::string_view authorization);
+  HttpAnswer Answer(const HttpRequest& request) override;
 
  private:
+  bool KnownHost(std::string_view host) const;
   bool Authorised(std::string_view authorization) const;
-  ExportAnswer Report();
+  HttpAnswer Report();
 
   MetricsBoard& board_;
   FileSystem& files_;
   const Clock& clock_;
   ExportSettings settings_;
+  std::string credentials_;         // "user:password", "" without authentication
+  std::vector<std::string> hosts_;  // the names a Host header may give, in lower case
   std::string version_;
   std::mutex report_mutex_;  // one report built at a time, and its cache
-  std::string cached_report_;
+  std::shared_ptr<const std::string> cached_report_;
   std::string cached_key_;  // the data log, both logs' sizes and the day of the cached page
-};
-
-// The server: cpp-httplib on a thread of its own, with bounded request lines, headers, time
-// limits and connections.
-class ExportServer {
- public:
-  explicit ExportServer(ExportSite& site);
-  ~ExportServer();
-  ExportServer(const ExportServer&) = delete;
-  ExportServer& operator=(const ExportServer&) = delete;
-
-  // Binds and starts answering; the error line when it cannot.
-  std::optional<std::string> Start(const ListenAddress& address);
-  // The port bound (the one asked, or the free one found for port 0); 0 before Start.
-  int Port() const { return port_; }
-  void Stop();
-
- private:
-  struct Http;
-  ExportSite& site_;
-  std::unique_ptr<Http> http_;
-  std::thread thread_;
-  int port_ = 0;
 };
 
 }  // namespace verdalin

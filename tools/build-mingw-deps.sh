@@ -1,35 +1,100 @@
 #!/bin/sh
-# Cross-builds zlib and libpng for MinGW-w64 from Debian's source packages into a cache folder.
-# Usage: build-mingw-deps.sh PREFIX   (does nothing when PREFIX already holds both)
+# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, GoogleTest) with
+# MinGW-w64 from pinned Debian source packages, into a cache folder outside the sources.
+# Usage: build-mingw-deps.sh CACHE   installs into CACHE/mingw; does nothing when that already
+# holds the pinned versions, and needs no network once CACHE/sources holds their files.
 set -e
-prefix=$1
-[ -f "$prefix/lib/libpng.a" ] && [ -f "$prefix/lib/libz.a" ] && exit 0
+cache=$1
+[ -n "$cache" ] || { echo "usage: build-mingw-deps.sh CACHE" >&2; exit 2; }
+prefix="$cache/mingw"
+sources="$cache/sources"
 here=$(cd "$(dirname "$0")" && pwd)
 toolchain="$here/../cmake/mingw-w64.cmake"
 
-# Debian's source packages come through the deb-src entry that tools/install-deps.sh adds.
-work="$prefix/src"
-rm -rf "$work" && mkdir -p "$work"
-cd "$work"
-apt-get source -q --download-only zlib/bookworm libpng1.6/bookworm >/dev/null 2>&1
-for dsc in zlib_*.dsc libpng1.6_*.dsc; do dpkg-source -x --skip-patches "$dsc" >/dev/null; done
+# package, version, SHA-256 of its .dsc, its original tarball and that tarball's SHA-256. The .dsc
+# lists the checksums of the package's other files, which dpkg-source checks when unpacking.
+pins="zlib 1:1.2.13.dfsg-1 3fa1e6b2fc525062aa88207dda52fed8e045373c809d362fe8a2bfbf7cf515a8
+ zlib_1.2.13.dfsg.orig.tar.bz2 71feb7947e3c00ef125f83b79a4e529bde31171e5babe48b391f06758d1ab0a1
+libpng1.6 1.6.39-2+deb12u5 7b86211030a34deb6b0a2cd7e1d9db0fe92443fd30cab537fb89b1e7f7c9f188
+ libpng1.6_1.6.39.orig.tar.gz a00e9d2f2f664186e4202db9299397f851aea71b36a35e74910b8820e380d441
+libmicrohttpd 0.9.75-6 c0f8a9cd77c41285d2d48fc68bbee2e460a55042fcd5d3f6b9946c017d4b6846
+ libmicrohttpd_0.9.75.orig.tar.xz 796e7e217a4802679fcac667a4e98501c53185dcf50ca0583870e84192620131
+googletest 1.12.1-0.2 cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e31551404c
+ googletest_1.12.1.orig.tar.gz 81964fe578e9bd7c94dfdb09c8e4d6e6759e19967e397dbea48d1c10e45d0df2"
+# What the prefix was built from: the pins and the build steps' revision (raise it when they change).
+recipe=1
+stamp=$(printf '%s\nrecipe %s\n' "$pins" "$recipe" | sha256sum | cut -d' ' -f1)
+[ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
 
-build() {  # build SOURCE_DIR EXTRA_CMAKE_ARGS...
-  src=$1; shift
-  cmake -S "$src" -B "$work/build-$(basename "$src")" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/x86_64-w64-mingw32" "$@" >/dev/null 2>&1
-  cmake --build "$work/build-$(basename "$src")" --target install >/dev/null
+mkdir -p "$sources"
+# One build at a time, whichever worktree or build folder asks.
+exec 9>"$cache/.lock"
+flock 9
+[ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
+
+verified() {  # verified FILE SHA256
+  [ -f "$sources/$1" ] && echo "$2  $sources/$1" | sha256sum -c --status
 }
-# zlib: the static library only (Debian's source lacks the DLL's resource file).
-zsrc=$(ls -d "$work"/zlib-*/ | head -1)
-cmake -S "$zsrc" -B "$work/build-zlib" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null 2>&1
-cmake --build "$work/build-zlib" --target zlibstatic >/dev/null
+
+# fetch PACKAGE VERSION DSC_SHA256 ORIG ORIG_SHA256: the package's files into the cache, through
+# the deb-src entry that tools/install-deps.sh adds, unless they are there already.
+fetch() {
+  dsc="$1_${2#*:}.dsc"
+  verified "$dsc" "$3" && verified "$4" "$5" && return 0
+  (cd "$sources" && apt-get source -q --download-only "$1=$2" >/dev/null 2>&1) || {
+    echo "build-mingw-deps: cannot fetch the source package $1 $2 (no network, or the pin in" \
+      "$0 is older than the archive's version)" >&2
+    exit 1
+  }
+  verified "$dsc" "$3" && verified "$4" "$5" && return 0
+  echo "build-mingw-deps: $dsc or $4 does not match its pinned SHA-256" >&2
+  rm -f "$sources/$dsc" "$sources/$4"
+  exit 1
+}
+
+work=$(mktemp -d "$cache/work.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+printf '%s\n' "$pins" | paste -d' ' - - | while read -r package version dsc_sum orig orig_sum; do
+  fetch "$package" "$version" "$dsc_sum" "$orig" "$orig_sum"
+  # zlib's Debian patches only change its own build system; the others carry fixes.
+  skip=""
+  [ "$package" = zlib ] && skip=--skip-patches
+  dpkg-source -x $skip "$sources/${package}_${version#*:}.dsc" "$work/$package" >/dev/null 2>&1
+done
+rm -rf "$prefix"
 mkdir -p "$prefix/lib" "$prefix/include"
+
+cmake_build() {  # cmake_build NAME SOURCE_DIR TARGET EXTRA_CMAKE_ARGS...
+  name=$1 src=$2 target=$3
+  shift 3
+  cmake -S "$src" -B "$work/build-$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/x86_64-w64-mingw32" "$@" >"$work/$name.log" 2>&1 &&
+    cmake --build "$work/build-$name" -j2 --target "$target" >>"$work/$name.log" 2>&1 || {
+    cat "$work/$name.log" >&2
+    exit 1
+  }
+}
+
+# zlib: the static library only (Debian's source lacks the DLL's resource file).
+cmake_build zlib "$work/zlib" zlibstatic
 cp "$work/build-zlib/libzlibstatic.a" "$prefix/lib/libz.a"
-cp "$zsrc/zlib.h" "$work/build-zlib/zconf.h" "$prefix/include/"
-build "$(ls -d "$work"/libpng1.6-*/ | head -1)" -DPNG_SHARED=OFF -DPNG_TESTS=OFF \
+cp "$work/zlib/zlib.h" "$work/build-zlib/zconf.h" "$prefix/include/"
+cmake_build libpng "$work/libpng1.6" install -DPNG_SHARED=OFF -DPNG_TESTS=OFF \
   -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
-rm -rf "$work"
-echo "zlib and libpng for MinGW are in $prefix"
+cmake_build googletest "$work/googletest" install -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
+
+# libmicrohttpd: static, plain HTTP, without the parts the endpoint does not use.
+(cd "$work/libmicrohttpd" &&
+  ./configure --host=x86_64-w64-mingw32 CC=x86_64-w64-mingw32-gcc-posix --prefix="$prefix" \
+    --disable-shared --enable-static --disable-https --disable-doc --disable-examples \
+    --disable-curl --disable-nls --disable-postprocessor --disable-dauth --disable-bauth \
+    --disable-httpupgrade >"$work/mhd.log" 2>&1 &&
+  make -j2 -C src/microhttpd install >>"$work/mhd.log" 2>&1 &&
+  make -C src/include install >>"$work/mhd.log" 2>&1) || {
+  cat "$work/mhd.log" >&2
+  exit 1
+}
+
+echo "$stamp" >"$prefix/built-from"
+echo "zlib, libpng, libmicrohttpd and GoogleTest for MinGW are in $prefix"

@@ -6,9 +6,8 @@
   gen-notices.py copyright OUT  the Debian package's machine-readable copyright file
 
 The texts come from the installed Debian packages' copyright files (the packages the build
-links or cross-builds from), from /usr/share/common-licenses, node_modules (uPlot) and
-from cpp-httplib's source package (fetched by tools/fetch-httplib.sh): nothing here is typed
-from memory.
+links or cross-builds from), from /usr/share/common-licenses and from node_modules (uPlot):
+nothing here is typed from memory.
 """
 
 import os
@@ -18,9 +17,6 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DOC = "/usr/share/doc"
 UPLOT_LICENSE = os.path.join(ROOT, "node_modules", "uplot", "LICENSE")
-# Where the build keeps cpp-httplib's header and licence (tools/fetch-httplib.sh).
-HTTPLIB_LICENSE = os.environ.get("VERDALIN_HTTPLIB_LICENSE",
-                                 os.path.join(ROOT, "build", "third-party", "cpp-httplib", "LICENSE"))
 EXE = "verdalin.exe (Windows, linked statically)"
 LINUX = "the Linux program (linked dynamically)"
 BOTH = "both programs"
@@ -107,10 +103,18 @@ def qt():
             read("/usr/share/common-licenses/LGPL-3").strip())
 
 
+def microhttpd():
+    return (dep5("libmicrohttpd-dev", "*") + "\n\n"
+            "verdalin.exe holds libmicrohttpd built from Debian's source package (pinned in\n"
+            "tools/build-mingw-deps.sh) and linked statically; the program's complete source\n"
+            "builds it again against a changed libmicrohttpd, as section 6 of the licence asks.\n"
+            "The Linux program links the system's libmicrohttpd dynamically.\n\n" +
+            read("/usr/share/common-licenses/LGPL-2.1").strip())
+
+
 SECTIONS = [
     ("uPlot", "the history report's charts, embedded in " + BOTH, lambda: read(UPLOT_LICENSE)),
-    ("cpp-httplib", "the metrics endpoint's server, compiled into " + BOTH,
-     lambda: read(HTTPLIB_LICENSE)),
+    ("GNU libmicrohttpd", "the metrics endpoint's HTTP server, in " + BOTH, microhttpd),
     ("libpng", "the banner picture's decoder, in " + BOTH, lambda: dep5("libpng-dev", "*")),
     ("zlib", "under libpng, in " + BOTH, lambda: dep5("zlib1g", "*")),
     ("MinGW-w64 runtime", EXE,
@@ -147,7 +151,6 @@ def debian_copyright():
     holder = re.search(r"^Copyright \(c\) (.+)$", project, re.M).group(1)
     uplot = read(UPLOT_LICENSE)
     uplot_holder = re.search(r"^Copyright \(c\) (.+)$", uplot, re.M).group(1)
-    httplib_holder = re.search(r"^Copyright \(c\) (.+)$", read(HTTPLIB_LICENSE), re.M).group(1)
     body = project.split(holder, 1)[1]
     return ("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
             "Upstream-Name: Verdalin\n"
@@ -157,9 +160,7 @@ def debian_copyright():
             "Files: *\nCopyright: %s\nLicense: Expat\n\n"
             "Files: node_modules/uplot/*\nCopyright: %s\nLicense: Expat\n"
             "Comment: uPlot draws the history report's charts; it is embedded in the program.\n\n"
-            "Files: third-party/cpp-httplib/*\nCopyright: %s\nLicense: Expat\n"
-            "Comment: cpp-httplib serves the metrics endpoint; it is compiled into the program.\n\n"
-            "License: Expat\n%s\n" % (holder, uplot_holder, httplib_holder, folded(body)))
+            "License: Expat\n%s\n" % (holder, uplot_holder, folded(body)))
 
 
 def main():

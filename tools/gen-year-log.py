@@ -5,9 +5,11 @@ The line drifts through the day and the seasons, retrains a dozen times (a few m
 and a new rate), has short SNR dips, a few gateway outages (gaps of minutes), two stretches with
 the program stopped (gaps of hours) and one gateway reboot that restarts the CRC counter.
 
-usage: gen-year-log.py OUT.csv [--days N] [--form en|fr|de|ch|paren] [--encoding utf-8|cp1252]
+usage: gen-year-log.py OUT.csv [--days N] [--start YYYY/MM/DD] [--form en|fr|de|ch|paren]
+                        [--encoding utf-8|cp1252]
 """
 import argparse
+import datetime
 import math
 import random
 
@@ -19,7 +21,7 @@ FORMS = {
     "ch": (".", "'", "-{}"),
     "paren": (".", ",", "({})"),
 }
-START_DAYS = 20089  # 2025/01/01 as days since 1970
+START_DAYS = 20089  # 2025/01/01 as days since 1970, unless --start says otherwise
 HEADER = ("Date;Connected;Mode:Type;Upstream_kbps;Downstream_kbps;Attenuation_local;"
           "Attenuation_distant;SNR_local;SNR_distant;CRC_errors;Device;Firmware")
 
@@ -76,7 +78,12 @@ def main():
     parser.add_argument("--days", type=int, default=365)
     parser.add_argument("--form", choices=sorted(FORMS), default="en")
     parser.add_argument("--encoding", choices=["utf-8", "cp1252"], default="utf-8")
+    parser.add_argument("--start", help="the first day, YYYY/MM/DD (default 2025/01/01)")
     args = parser.parse_args()
+    if args.start:
+        global START_DAYS
+        first = datetime.datetime.strptime(args.start, "%Y/%m/%d").date()
+        START_DAYS = (first - datetime.date(1970, 1, 1)).days
     rng = random.Random(20251207)
     minutes = args.days * 1440
     silent, retrains, dips, reboot = plan(minutes, rng)

@@ -3,6 +3,7 @@
 set -e
 packages="build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
  libbenchmark-dev qt6-base-dev libcurl4-openssl-dev libpng-dev zlib1g-dev libpcre2-dev
+ libmicrohttpd-dev
  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
  mingw-w64-x86-64-dev wine wine64 xvfb xauth fonts-liberation fonts-wine imagemagick
  clang libclang-rt-14-dev xdotool x11-utils libx11-dev libxcb1-dev libxcb-xfixes0-dev python3
@@ -30,9 +31,12 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sourc
   updated=yes
 fi
 
+# One query for all of them: a ready machine makes no apt call and no download.
+installed=" $(dpkg-query -W -f='${Package} ${Status}\n' $packages 2>/dev/null |
+  awk '/ install ok installed$/ {printf "%s ", $1}')"
 missing=""
 for p in $packages; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  case "$installed" in *" $p "*) ;; *) missing="$missing $p" ;; esac
 done
 if [ -n "$missing" ]; then
   echo "Installing:$missing"

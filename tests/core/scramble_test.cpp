@@ -157,4 +157,14 @@ TEST(StoredPassword, DefaultEmptyAndShortValues) {
   EXPECT_EQ(StorePassword(long_password).size(), 252u);
 }
 
+// Only what StorePassword writes counts as a stored password: anything else would load as a
+// password nobody typed.
+TEST(StoredPassword, TellsTheStoredFormFromGarbledText) {
+  for (const char* password : {"a", "admin", "p:w", "\xe9t\xe9 \xff", "twenty-two characters."})
+    EXPECT_TRUE(IsStoredPassword(StorePassword(password))) << password;
+  for (const char* text : {"", "nA79P5Y", "nA79P5Y=x",
+                           "nA79P5Y==", "nA7*P5Y=", "nA79 5Y=", "Zg==Zg==", "Zh==", "===="})
+    EXPECT_FALSE(IsStoredPassword(text)) << text;
+}
+
 }  // namespace verdalin

@@ -62,7 +62,8 @@ def check_files(root, version):
     expect(copyright_text.startswith("Format: https://www.debian.org/doc/packaging-manuals/"),
            "a machine-readable copyright file")
     notices = unzipped(os.path.join(doc, "THIRD-PARTY-NOTICES.gz"))
-    for library in ("uPlot", "libpng", "zlib", "Qt 6", "libcurl", "GNU LESSER GENERAL"):
+    for library in ("uPlot", "libpng", "zlib", "Qt 6", "libcurl", "GNU libmicrohttpd",
+                    "GNU LESSER GENERAL"):
         expect(library in notices, "the notices name %s" % library)
     expect("(%s)" % version in unzipped(os.path.join(doc, "changelog.gz")), "the changelog")
     expect(os.path.isfile(os.path.join(doc, "README.md.gz")), "the README")
@@ -80,7 +81,7 @@ def check_control(deb, version):
     expect(os.path.basename(deb) == "verdalin_%s_amd64.deb" % version, "the package's file name")
     expect(control_field(deb, "Version") == version, "the package's version")
     depends = control_field(deb, "Depends")
-    for library in ("libqt6widgets6", "libcurl4", "libpng16-16", "libc6"):
+    for library in ("libqt6widgets6", "libcurl4", "libpng16-16", "libmicrohttpd12", "libc6"):
         expect(library in depends, "Depends names %s: %s" % (library, depends))
     expect(int(control_field(deb, "Installed-Size")) > 100, "Installed-Size is counted")
     print("ok control: version %s, Depends %s" % (version, depends))

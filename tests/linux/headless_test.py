@@ -3,9 +3,11 @@
 the metrics endpoint on loopback.
 
 Checks the CSV rows, the event lines on standard error, the endpoint's pages against the fake
-gateway's values, that no credential, address or path shows in any of them, hostile clients,
-the Grafana dashboard's series, Basic authentication, the end on SIGTERM and SIGINT, and the
-dates of a run whose clock is past 2038 (through faketime).
+gateway's values, that no credential, address or path shows in any of them, hostile clients
+(the program's memory read from /proc meanwhile), a second program on the same port, the Grafana
+dashboard's series, Basic authentication, the Host header, the [Export] settings the endpoint
+refuses to start with, the end on SIGTERM and SIGINT, and the dates of a run whose clock is past
+2038 (through faketime).
 Usage: headless_test.py BUILD_DIR
 """
 
@@ -20,6 +22,7 @@ import sys
 import threading
 import time
 
+from hostile_clients import ATTACKS, measure
 from program_fixture import (SOURCE, Gateway, HeadlessFolder, expect, fail, http_get,
                              parse_metrics, read_ini, store_password, wait_for)
 
@@ -29,6 +32,8 @@ import gateway_pages  # noqa: E402
 USER, PASSWORD = "ops-7Kq", "Pw-9#xZ!q"
 STEPS = "up,up,down,down,up"
 PAGES = ("/", "/metrics", "/status.json", "/report")
+# The program's resident memory under any attack, in MB (about 15 when idle).
+RSS_BOUND_MB = 64
 
 
 def rows(path):
@@ -158,24 +163,24 @@ def metrics_quickly(folder, what):
 
 
 def hostile_clients(folder):
-    """Oversized requests, odd methods and paths, slow and many clients: each gets a 4xx or a
-    close, nothing shows a credential or a path, and /metrics answers at once afterwards."""
+    """Oversized requests, odd methods and paths, many clients: each gets a 4xx or a close,
+    nothing shows a credential or a path, and /metrics answers at once afterwards."""
     port = folder.port
     answers = []
     huge = [
-        b"GET /metrics HTTP/1.1\r\nHost: x\r\nX-Big: " + b"a" * 100000 + b"\r\n\r\n",
-        b"GET /" + b"a" * 100000 + b" HTTP/1.1\r\nHost: x\r\n\r\n",
-        b"GET /metrics HTTP/1.1\r\nHost: x\r\nX-Big: " + b"a" * 100000,  # never ends its line
+        b"GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " + b"a" * 100000 + b"\r\n\r\n",
+        b"GET /" + b"a" * 100000 + b" HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n",
+        b"GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " + b"a" * 100000,  # never ends its line
     ]
     for data in huge:
         answers.append(raw_request(port, data))
         expect(refused(answers[-1]), "an oversized request: %r" % answers[-1][:80])
     for path in ("/../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/metrics/../../etc/passwd",
                  "//etc/passwd", "/report/../../../etc/passwd"):
-        answers.append(raw_request(port, b"GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path.encode()))
+        answers.append(raw_request(port, b"GET %s HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" % path.encode()))
         expect(refused(answers[-1]), "%s: %r" % (path, answers[-1][:80]))
     for method in ("POST", "PUT", "DELETE", "OPTIONS", "TRACE", "PATCH", "CONNECT"):
-        data = b"%s /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 4\r\n\r\nbody" % method.encode()
+        data = b"%s /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 4\r\n\r\nbody" % method.encode()
         answers.append(raw_request(port, data))
         expect(refused(answers[-1]), "%s: %r" % (method, answers[-1][:80]))
     for answer in answers:
@@ -186,7 +191,7 @@ def hostile_clients(folder):
     # 200 clients at once: each gets its page or a close, none waits past its time limit.
     def crowd_member(results):
         try:
-            results.append(raw_request(port, b"GET /metrics HTTP/1.1\r\nHost: x\r\n"
+            results.append(raw_request(port, b"GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n"
                                               b"Connection: close\r\n\r\n", 15))
         except OSError as error:
             results.append(repr(error).encode())
@@ -200,35 +205,50 @@ def hostile_clients(folder):
     expect(served + sum(1 for r in results if refused(r)) == 200,
            "each of 200 clients served or closed: %r" % [r[:40] for r in results if
                                                           not r.startswith(b"HTTP/1.1 200 ")])
-    metrics_quickly(folder, "200 clients at once")
-
-    # Slow clients, a byte a second each, are cut off after a few seconds whatever they send, so
-    # that a scrape made while they go on is answered (it waits behind them for a while).
-    slow = [socket.create_connection(("127.0.0.1", port), timeout=5) for _ in range(8)]
-    probe = []
-    prober = threading.Thread(
-        target=lambda: probe.append(http_get(port, "/metrics", timeout=30)[0]))
-    cut = set()
-    try:
-        time.sleep(0.2)  # the slow clients are first in line
-        prober.start()
-        for _ in range(14):
-            for index, sock in enumerate(slow):
-                try:
-                    sock.send(b"G")
-                except OSError:
-                    cut.add(index)
-            time.sleep(1)
-        prober.join(20)
-    finally:
-        for sock in slow:
-            sock.close()
-    expect(len(cut) == len(slow), "slow clients cut off: %d of %d" % (len(cut), len(slow)))
-    expect(probe == [200], "a scrape made during the slow clients is answered: %r" % probe)
     expect(folder.process.poll() is None, "the program stays up: " + folder.output())
-    return served, metrics_quickly(folder, "slow clients")
+    return served, metrics_quickly(folder, "200 clients at once")
 
 
+def attacks(folder):
+    """Each attack in turn: the program's memory stays bounded and a scrape made meanwhile is
+    answered within a second; oversized requests get 414 or 431 (or a close), slow clients are
+    cut off."""
+    figures = []
+    for attack in ATTACKS:
+        seconds = 8 if "slow" in attack.name else 3
+        peak, slowest, scrapes, tally = measure(folder.process.pid, folder.port, attack, seconds)
+        expect(peak < RSS_BOUND_MB, "%s: %.1f MB resident" % (attack.name, peak))
+        expect(list(scrapes) == [200] and slowest < 1,
+               "%s: scrapes %r, the slowest %.2f s" % (attack.name, scrapes, slowest))
+        expect(folder.process.poll() is None, "the program stays up: " + folder.output())
+        got = set(tally) - {"refused"}
+        if "slow" in attack.name:
+            expect(tally.get("cut", 0) >= attack.count, "%s: cut off %r" % (attack.name, tally))
+        elif "1300 ranges" in attack.name:
+            expect(got == {"200"}, "%s: the whole page, once: %r" % (attack.name, tally))
+        else:
+            expect(got and got <= {"414", "431", "closed"}, "%s: %r" % (attack.name, tally))
+        figures.append("%s %.0f MB, %.2f s" % (attack.name, peak, slowest))
+    return figures
+
+
+def one_port_one_program(build, gateway, folder):
+    """A second program told to listen on the first one's port says it cannot, and every scrape
+    still reaches the first (whose line is up; the second's is down)."""
+    second = HeadlessFolder(build)
+    try:
+        second.port = folder.port
+        second.start_line(build, gateway, "headless-second", "down", USER, PASSWORD)
+        line = "verdalin: metrics endpoint: cannot listen on 127.0.0.1:%d" % folder.port
+        wait_for(lambda: line in second.output(), 20, "the second program's refusal")
+        wait_for(lambda: rows(second.data_log), 10, "the second program's first poll")
+        expect(second.output().count(line) == 1, "said once: " + second.output())
+        ups = [parse_metrics(http_get(folder.port, "/metrics")[2].decode())[("dsl_up", ())]
+               for _ in range(20)]
+        expect(ups == [1] * 20, "every scrape reaches the first program: %r" % ups)
+        expect(second.process.poll() is None, "the second program monitors on")
+    finally:
+        second.close()
 def monitored_line(build, gateway):
     folder = HeadlessFolder(build)
     try:
@@ -258,6 +278,9 @@ def monitored_line(build, gateway):
         served, seconds = hostile_clients(folder)
         print("ok hostile clients: refused; %d of 200 at once served; /metrics answers afterwards "
               "in %.3f s" % (served, seconds))
+        print("ok attacks (peak resident memory, slowest scrape): " + "; ".join(attacks(folder)))
+        one_port_one_program(build, gateway, folder)
+        print("ok one port, one program: the second says it cannot listen")
 
         ended = time.monotonic()
         expect(folder.stop(signal.SIGTERM, 10) == 0, "SIGTERM ends the program with 0")
@@ -273,13 +296,16 @@ def monitored_line(build, gateway):
 
 
 def authenticated_endpoint(build, gateway):
-    """[Export] user= and crypted_password=: every page asks for them; SIGINT ends as SIGTERM."""
+    """[Export] user= and crypted_password=: every page asks for them, the scheme in any case;
+    only the Host names that lead here are answered; SIGINT ends as SIGTERM."""
     folder = HeadlessFolder(build)
     try:
-        export = [("user", "scraper"), ("crypted_password", store_password(build, "sc-R4pe"))]
+        export = [("user", "scraper"), ("crypted_password", store_password(build, "sc-R4pe")),
+                  ("hosts", "metrics.test")]
         folder.start_line(build, gateway, "headless-auth", "up", USER, PASSWORD, export)
         folder.wait_for_endpoint()
-        good = "Basic " + base64.b64encode(b"scraper:sc-R4pe").decode()
+        token = base64.b64encode(b"scraper:sc-R4pe").decode()
+        good = "Basic " + token
         bad = "Basic " + base64.b64encode(b"scraper:wrong").decode()
         for page in PAGES:
             status, headers, body = http_get(folder.port, page)
@@ -293,6 +319,17 @@ def authenticated_endpoint(build, gateway):
             status, _headers, body = http_get(folder.port, page, headers={"Authorization": good})
             expect(status == 200, "%s with credentials: %d" % (page, status))
             expect(b"sc-R4pe" not in body and b"scraper" not in body, "no credential in " + page)
+        for scheme in ("basic", "BASIC"):
+            status = http_get(folder.port, "/metrics",
+                              headers={"Authorization": scheme + " " + token})[0]
+            expect(status == 200, "the scheme %s: %d" % (scheme, status))
+        # A page of another site whose name now points here (DNS rebinding) reads nothing.
+        for host, want in (("evil.example:%d" % folder.port, 421), ("evil.example", 421),
+                           ("localhost:%d" % folder.port, 200), ("metrics.test", 200)):
+            for page in ("/status.json", "/report"):
+                status, _headers, body = http_get(
+                    folder.port, page, headers={"Host": host, "Authorization": good})
+                expect(status == want, "%s from Host %s: %d" % (page, host, status))
         ended = time.monotonic()
         expect(folder.stop(signal.SIGINT, 10) == 0 and time.monotonic() - ended < 5,
                "SIGINT ends the program with 0 at once")
@@ -301,7 +338,8 @@ def authenticated_endpoint(build, gateway):
         ini = read_ini(folder.settings)
         expect(ini["statistics"]["Runs"] == "8" and ini["export"] == dict(folder.export),
                "settings saved on SIGINT: %r" % ini)
-        print("ok Basic authentication: 401 without, 200 with; SIGINT saves the settings")
+        print("ok Basic authentication: 401 without, 200 with, any case of the scheme; 421 for "
+              "another Host; SIGINT saves the settings")
     finally:
         folder.close()
 
@@ -359,12 +397,45 @@ def clock_past_2038(build, gateway):
         folder.close()
 
 
+def refused_settings(build, gateway):
+    """[Export] settings the endpoint does not start with are said on standard error, and the
+    program monitors on without it; an endpoint open beyond loopback without a password is said
+    (only inside the loopback-only namespace, where no other address exists to listen on)."""
+    garbled = store_password(build, "pw") + "!"
+    cases = [([("user", "me")], "user= without crypted_password= in [Export]: not started"),
+             ([("crypted_password", store_password(build, "pw"))],
+              "crypted_password= without user= in [Export]: not started"),
+             ([("user", "me"), ("crypted_password", garbled)],
+              "crypted_password= in [Export] is not a stored password")]
+    if os.environ.get("VERDALIN_LOOPBACK_ONLY") == "inside":
+        cases.append(([("listen", "0.0.0.0:%d")], "is open beyond this computer without a password"))
+    for export, said in cases:
+        folder = HeadlessFolder(build)
+        try:
+            export = [(k, v % folder.port if k == "listen" else v) for k, v in export]
+            folder.start_line(build, gateway, "headless-refused", "up", USER, PASSWORD, export)
+            wait_for(lambda: rows(folder.data_log), 20, "a first poll")
+            expect(folder.output().count("verdalin: metrics endpoint: ") == 1 and
+                   said in folder.output(), "%r is said once: %s" % (said, folder.output()))
+            listening = export[0][0] == "listen"
+            try:
+                http_get(folder.port, "/metrics", timeout=1)
+                answered = True
+            except OSError:
+                answered = False
+            expect(answered == listening, "%r: endpoint answering %s" % (export, answered))
+        finally:
+            folder.close()
+    print("ok refused settings: %d cases said on standard error" % len(cases))
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     gateway = Gateway()
     monitored_line(build, gateway)
     authenticated_endpoint(build, gateway)
     clock_past_2038(build, gateway)
+    refused_settings(build, gateway)
     return 0
 
 

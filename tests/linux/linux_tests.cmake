@@ -1,8 +1,9 @@
 # The Linux program's tests: Qt widgets offscreen, and the scripted end-to-end and tray tests.
 include(GoogleTest)
 
-file(GLOB qt_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/linux/qt/*.cpp
-  ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
+set(qt_test_sources qt/contract_host.cpp qt/controls_test.cpp qt/layout_test.cpp qt/qt_test_main.cpp
+  qt/services_test.cpp qt/window_test.cpp ../contract/front_end_contract_test.cpp)
+list(TRANSFORM qt_test_sources PREPEND ${CMAKE_SOURCE_DIR}/tests/linux/)
 add_executable(verdalin_qt_tests ${qt_test_sources})
 target_include_directories(verdalin_qt_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(verdalin_qt_tests PRIVATE verdalin_qt verdalin_services Qt6::Test

@@ -205,14 +205,16 @@ class HeadlessFolder(ProgramFolder):
     def start_line(self, build, gateway, tag, steps, user, password, export=(), groups=(),
                    extra_env=None):
         """Starts the headless program on the scripted line STEPS (asking for USER and PASSWORD),
-        one poll a second, with [Export] listen= on self.port and the EXPORT pairs, the further
-        GROUPS in its settings and EXTRA_ENV in its environment."""
+        one poll a second, with [Export] listen= on self.port (unless EXPORT names another), the
+        EXPORT pairs, the further GROUPS in its settings and EXTRA_ENV in its environment."""
         ident = gateway.control("credentials", user=user, password=password).strip()
         address = "http://127.0.0.1:%d/script/inventel?cred=%s&tag=%s&steps=%s" % (
             gateway.port, ident, tag, steps)
         write_ini(self.presets, [("Index", [("total", "1"), ("1", "A")]),
                                  ("A", [("type", "INVENTEL"), ("label", "LiveBox Inventel")])])
-        self.export = [("listen", "127.0.0.1:%d" % self.port)] + list(export)
+        self.export = list(export)
+        if "listen" not in dict(self.export):
+            self.export.insert(0, ("listen", "127.0.0.1:%d" % self.port))
         write_ini(self.settings, [
             ("Settings", [("url", address), ("login", user),
                           ("crypted_password", store_password(build, password)),

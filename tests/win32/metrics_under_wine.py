@@ -4,7 +4,8 @@
 verdalin.exe runs with "-startup" from a folder of its own whose settings turn the endpoint on
 and poll the fake gateway (VERDALIN_GATEWAY_PORT) with a login and password: /metrics and
 /status.json show the line in sync at the gateway's rates, and hold neither credential nor the
-gateway's address. Usage: metrics_under_wine.py BUILD_DIR (in the Wine session, with the gateway).
+gateway's address. A hostile client (an oversized header) gets 431 and the endpoint answers on;
+another Host name gets 421; no Linux socket can bind the endpoint's port beside it. Usage: metrics_under_wine.py BUILD_DIR (in the Wine session, with the gateway).
 """
 
 import json
@@ -27,6 +28,30 @@ def get(url, timeout=3.0):
             return answer.status, answer.read().decode("utf-8")
     except OSError:
         return None, ""
+
+
+def raw_answer(port, data):
+    """The first bytes the endpoint answers to DATA, b"" when it closes without an answer."""
+    with socket.create_connection(("127.0.0.1", port), timeout=5) as sock:
+        try:
+            sock.sendall(data)
+            return sock.recv(100)
+        except OSError:
+            return b""
+
+
+def port_taken(port):
+    """Whether a socket that asks to share the port (as SO_REUSEPORT lets two Linux programs)
+    is refused it."""
+    with socket.socket() as probe:
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEPORT, 1)
+        try:
+            probe.bind(("127.0.0.1", port))
+            probe.listen()
+            return False
+        except OSError:
+            return True
 
 
 def free_port():
@@ -87,7 +112,15 @@ def main():
         for secret in (LOGIN, STORED_PASSWORD, "admin", cred, "wine-metrics", ":%d" % gateway,
                        folder):
             expect(secret not in metrics and secret not in status, "%r is not served" % secret)
-        print("ok: /metrics and /status.json from the Windows program, the line at 17904/1023")
+        huge = raw_answer(port, b"GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " +
+                          b"a" * 100000 + b"\r\n\r\n")
+        expect(huge == b"" or huge.startswith(b"HTTP/1.1 431 "), "an oversized header: %r" % huge)
+        rebound = raw_answer(port, b"GET /status.json HTTP/1.1\r\nHost: evil.example\r\n\r\n")
+        expect(rebound.startswith(b"HTTP/1.1 421 "), "another Host name: %r" % rebound)
+        expect(port_taken(port), "the endpoint's port is its own")
+        expect("dsl_up 1\n" in get(base + "/metrics")[1], "the endpoint answers on")
+        print("ok: /metrics and /status.json from the Windows program, the line at 17904/1023; "
+              "431 for an oversized header, 421 for another Host, the port its own")
         return 0
     finally:
         if program and program.poll() is None:
