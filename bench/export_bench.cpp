@@ -37,7 +37,7 @@ void SiteAnswer(benchmark::State& state) {
   PublishADay(board);
   QuietReports reports;
   ExportSite site(board, reports.disk, reports.clock, {"127.0.0.1:0", "", "", {}}, "1.7.2");
-  const HttpRequest request{"GET", "/metrics", "127.0.0.1", ""};
+  const ServedRequest request{"GET", "/metrics", "127.0.0.1", ""};
   for (auto _ : state) {
     HttpAnswer answer = site.Answer(request);
     if (answer.status != 200) state.SkipWithError("no metrics");

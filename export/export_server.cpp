@@ -160,7 +160,7 @@ bool ExportSite::Authorised(std::string_view authorization) const {
   return !token.empty() && SameSecret(DecodeBase64(token), credentials_);
 }
 
-HttpAnswer ExportSite::Answer(const HttpRequest& request) {
+HttpAnswer ExportSite::Answer(const ServedRequest& request) {
   if (!KnownHost(request.host)) return Text(421, "Misdirected request\n");
   const std::string_view path = request.path;
   if (request.method != "GET" && request.method != "HEAD") return Text(404, "Not found\n");

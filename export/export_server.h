@@ -63,7 +63,7 @@ class ExportSite : public HttpHandler {
   ExportSite(MetricsBoard& board, FileSystem& files, const Clock& clock, ExportSettings settings,
              std::string version);
 
-  HttpAnswer Answer(const HttpRequest& request) override;
+  HttpAnswer Answer(const ServedRequest& request) override;
 
  private:
   bool KnownHost(std::string_view host) const;

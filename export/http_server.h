@@ -20,7 +20,7 @@ struct ListenAddress {
 };
 
 // One request as the server read it; the views live as long as the call that gets them.
-struct HttpRequest {
+struct ServedRequest {
   std::string_view method;
   std::string_view path;  // decoded, without the query
   std::string_view host;  // the Host header, "" when there is none
@@ -39,12 +39,12 @@ struct HttpAnswer {
 class HttpHandler {
  public:
   virtual ~HttpHandler() = default;
-  virtual HttpAnswer Answer(const HttpRequest& request) = 0;
+  virtual HttpAnswer Answer(const ServedRequest& request) = 0;
 };
 
 // What any client may cost, whatever it sends: requests beyond the sizes are answered 414 or 431
 // and closed; the server never reads a request's body.
-struct HttpLimits {
+struct ServerLimits {
   std::size_t target_bytes = 2048;       // the request's path and query
   std::size_t header_line_bytes = 4096;  // one header's name and value
   std::size_t header_count = 48;
@@ -69,9 +69,9 @@ class HttpServer {
 };
 
 // net/http_server.cpp: the server, answering through `handler`, which must outlive it.
-std::unique_ptr<HttpServer> MakeHttpServer(HttpHandler& handler, const HttpLimits& limits);
+std::unique_ptr<HttpServer> MakeHttpServer(HttpHandler& handler, const ServerLimits& limits);
 inline std::unique_ptr<HttpServer> MakeHttpServer(HttpHandler& handler) {
-  return MakeHttpServer(handler, HttpLimits{});
+  return MakeHttpServer(handler, ServerLimits{});
 }
 
 }  // namespace verdalin

@@ -74,7 +74,7 @@ MHD_Result CountHeader(void* cls, MHD_ValueKind kind, const char*, size_t key_si
 // 414 or 431 for a request beyond the limits (the library already refuses a head beyond its
 // memory), closing the connection.
 std::optional<int> RefusedStatus(MHD_Connection* connection, const char* url,
-                                 const HttpLimits& limits) {
+                                 const ServerLimits& limits) {
   HeadSize size;
   size.target = std::strlen(url);
   MHD_get_connection_values_n(connection,
@@ -132,7 +132,7 @@ HttpAnswer Refusal(int status) {
 
 class MicroHttpServer final : public HttpServer {
  public:
-  MicroHttpServer(HttpHandler& handler, const HttpLimits& limits)
+  MicroHttpServer(HttpHandler& handler, const ServerLimits& limits)
       : handler_(handler), limits_(limits), watch_(limits.request_time) {}
   ~MicroHttpServer() override { Stop(); }
 
@@ -151,7 +151,7 @@ class MicroHttpServer final : public HttpServer {
   MHD_Result Answer(MHD_Connection* connection, const char* url, const char* method);
 
   HttpHandler& handler_;
-  const HttpLimits limits_;
+  const ServerLimits limits_;
   ConnectionWatch watch_;
   MHD_Daemon* daemon_ = nullptr;
   int port_ = 0;
@@ -215,7 +215,7 @@ MHD_Result MicroHttpServer::OnRequest(void* cls, MHD_Connection* connection, con
 
 MHD_Result MicroHttpServer::Answer(MHD_Connection* connection, const char* url,
                                    const char* method) {
-  const HttpRequest request{method, url, Header(connection, MHD_HTTP_HEADER_HOST),
+  const ServedRequest request{method, url, Header(connection, MHD_HTTP_HEADER_HOST),
                             Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)};
   return Queue(connection, handler_.Answer(request));
 }
@@ -241,7 +241,7 @@ void MicroHttpServer::OnCompleted(void* cls, MHD_Connection* connection, void**,
 
 }  // namespace
 
-std::unique_ptr<HttpServer> MakeHttpServer(HttpHandler& handler, const HttpLimits& limits) {
+std::unique_ptr<HttpServer> MakeHttpServer(HttpHandler& handler, const ServerLimits& limits) {
   return std::make_unique<MicroHttpServer>(handler, limits);
 }
 

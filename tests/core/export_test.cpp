@@ -63,7 +63,7 @@ TEST(ListenAddress, ReadsHostAndPortAndTellsLoopback) {
 // The site's answer to one request, from a Host the site serves unless another is given.
 HttpAnswer Ask(ExportSite& site, std::string_view method, std::string_view path,
                std::string_view authorization = "", std::string_view host = "127.0.0.1:9469") {
-  return site.Answer(HttpRequest{method, path, host, authorization});
+  return site.Answer(ServedRequest{method, path, host, authorization});
 }
 
 ExportSettings Open(std::string listen = "127.0.0.1:9469") {

@@ -25,7 +25,7 @@ class RecordingHandler : public HttpHandler {
  public:
   explicit RecordingHandler(std::size_t body_bytes = 12) : body_(body_bytes, 'x') {}
 
-  HttpAnswer Answer(const HttpRequest& request) override {
+  HttpAnswer Answer(const ServedRequest& request) override {
     std::lock_guard lock(mutex_);
     seen_.push_back({std::string(request.method), std::string(request.path),
                      std::string(request.host), std::string(request.authorization)});
@@ -49,15 +49,15 @@ class RecordingHandler : public HttpHandler {
 };
 
 // Short time limits, so that the cases that wait for them stay quick.
-HttpLimits QuickLimits() {
-  HttpLimits limits;
+ServerLimits QuickLimits() {
+  ServerLimits limits;
   limits.idle = seconds(1);
   limits.request_time = seconds(1);
   return limits;
 }
 
 struct RunningServer {
-  explicit RunningServer(HttpLimits limits = QuickLimits(), std::size_t body_bytes = 12)
+  explicit RunningServer(ServerLimits limits = QuickLimits(), std::size_t body_bytes = 12)
       : handler(body_bytes), server(MakeHttpServer(handler, limits)) {
     error = server->Start(ListenAddress{"127.0.0.1", 0, true});
   }
@@ -103,7 +103,7 @@ TEST(HttpServer, HandsTheHeadToTheHandlerAndSendsItsAnswer) {
 // Heads beyond the limits get 414 or 431 and the connection's end; the handler never sees them.
 TEST(HttpServer, RefusesHeadsBeyondItsLimitsAndCloses) {
   RunningServer running;
-  const HttpLimits limits = QuickLimits();
+  const ServerLimits limits = QuickLimits();
   std::string many_headers;
   for (std::size_t i = 0; i <= limits.header_count; ++i)
     many_headers += "X-" + std::to_string(i) + ": 1\r\n";
@@ -173,7 +173,7 @@ TEST(HttpServer, EndsSlowAndSilentClients) {
 // Beyond the connection limit a client waits in the system's queue, costing the program
 // nothing, until a connection ends.
 TEST(HttpServer, BoundsItsConnections) {
-  HttpLimits limits = QuickLimits();
+  ServerLimits limits = QuickLimits();
   limits.connections = 8;
   limits.workers = 2;
   limits.idle = seconds(3);
