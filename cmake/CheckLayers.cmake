@@ -5,6 +5,8 @@ set(layers base monitor report export ui app)
 
 # Third-party headers a core file may include, as "folder/file.cpp=header".
 set(allowed_third_party "export/export_server.cpp=httplib.h")
+# nlohmann-json is header-only and portable: the ubus answers are read with it.
+list(APPEND allowed_third_party "monitor/ubus.cpp=nlohmann/json.hpp")
 
 set(standard algorithm any array atomic bit bitset cassert cctype cerrno cfloat charconv chrono
     cinttypes climits cmath compare concepts condition_variable cstddef cstdint cstdio cstdlib

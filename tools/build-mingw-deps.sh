@@ -1,8 +1,33 @@
 #!/bin/sh
-# Cross-builds zlib and libpng for MinGW-w64 from Debian's source packages into a cache folder.
-# Usage: build-mingw-deps.sh PREFIX   (does nothing when PREFIX already holds both)
+# Cross-builds zlib, libpng and expat for MinGW-w64 from Debian's source packages into a cache
+# folder. Usage: build-mingw-deps.sh PREFIX   (does nothing when PREFIX already holds them)
 set -e
 prefix=$1
+
+# expat (XML) for MinGW: a static library from Debian's source package, pinned by version and
+# SHA-256, built on its own so that a cache holding the other libraries gets it too.
+expat_version=2.5.0-1+deb12u2
+expat_dsc_sha256=6fc87dbd01f49999ed368cfb37c08d35e41348dda2281d60642f3aa14cb77e32
+expat_orig_sha256=ab00ee05c7067fd10a35c5d2a4922ebba746ddd50ff83b79c828da17bbdf1757
+build_expat() {
+  expat_toolchain="$(cd "$(dirname "$0")" && pwd)/../cmake/mingw-w64.cmake"
+  expat_work="$prefix/src-expat"
+  rm -rf "$expat_work" && mkdir -p "$expat_work" && cd "$expat_work"
+  apt-get source -q --download-only "expat=$expat_version" >/dev/null 2>&1
+  printf '%s  %s\n%s  %s\n' "$expat_dsc_sha256" "expat_$expat_version.dsc" \
+    "$expat_orig_sha256" expat_2.5.0.orig.tar.gz | sha256sum -c --quiet
+  dpkg-source -x --skip-patches "expat_$expat_version.dsc" expat >/dev/null 2>&1
+  expat_src=$(dirname "$(find "$expat_work/expat" -name CMakeLists.txt -path '*expat/CMakeLists.txt' | head -1)")
+  cmake -S "$expat_src" -B "$expat_work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$expat_toolchain" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+    -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF \
+    -DEXPAT_BUILD_PKGCONFIG=OFF >/dev/null 2>&1
+  cmake --build "$expat_work/build" --target install >/dev/null
+  rm -rf "$expat_work"
+  echo "expat for MinGW is in $prefix"
+}
+if [ ! -f "$prefix/lib/libexpat.a" ]; then (build_expat); fi
 [ -f "$prefix/lib/libpng.a" ] && [ -f "$prefix/lib/libz.a" ] && exit 0
 here=$(cd "$(dirname "$0")" && pwd)
 toolchain="$here/../cmake/mingw-w64.cmake"
