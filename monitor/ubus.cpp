@@ -168,7 +168,8 @@ std::string UbusCallRequest(int64_t id, std::string_view session, std::string_vi
 UbusLogin ReadUbusLogin(std::string_view answer) {
   UbusLogin login;
   const Json* data = nullptr;
-  login.outcome = CallOutcome(Parse(answer), data);
+  const Json parsed = Parse(answer);
+  login.outcome = CallOutcome(parsed, data);
   if (login.outcome != AnswerOutcome::kValues) return login;
   const Json* session = Member(*data, "ubus_rpc_session");
   if (!session || !session->is_string() || session->get<std::string>().empty()) {
