@@ -77,7 +77,7 @@ std::vector<Found> FindKeys(std::string_view line) {
   static const std::vector<std::string_view> keys = AllKeys();
   std::vector<Found> found;
   for (std::size_t at = 0; at < line.size(); ++at) {
-    if (at > 0 && !IsSpace(line[at - 1])) continue;
+    if (IsSpace(line[at]) || (at > 0 && !IsSpace(line[at - 1]))) continue;  // word starts only
     Found best;
     for (std::string_view key : keys) {
       const std::size_t length = KeyLength(line.substr(at), key);

@@ -25,8 +25,9 @@ Control (HTTP GET on the control port):
   /next?behaviour=B     the next connection misbehaves (telnet and SSH): silent (never prompts),
                         flood (answers without end), drop (cuts the line mid-answer); each call
                         queues one more
-  /stats                JSON: connections, logins (accepted credentials), refused (wrong ones),
-                        challenges (tr064), requests (tr064, openwrt)
+  /stats                JSON: connections (telnet connections, SSH channels), logins (accepted
+                        credentials), refused (wrong ones), challenges (tr064), requests
+                        (tr064, openwrt)
   /expire               (openwrt) every session expires now
   /hostkey              (ssh) the host key as "ssh-rsa BASE64"
   /new-hostkey          (ssh) a new host key from now on; answers it
