@@ -35,14 +35,11 @@ void ReadAnswer(const Answer& answer, LineSample& sample) {
     ReadDraytekStatus(answer.text, sample);
   } else if (file == "tr64desc.xml") {
     ReadTr064Description(answer.text);
+  } else if (file.ends_with("Total.xml")) {
+    ReadSoapAnswer(answer.text, "GetStatisticsTotal");  // read only after a GetInfo with values
   } else if (kind == "tr064") {
     Tr064Answers answers;
-    if (file.starts_with("DeviceInfo"))
-      answers.device_info = answer.text;
-    else if (file.ends_with("Total.xml"))
-      answers.dsl_statistics = answer.text;
-    else
-      answers.dsl_info = answer.text;
+    (file.starts_with("DeviceInfo") ? answers.device_info : answers.dsl_info) = answer.text;
     ReadTr064Answers(answers, sample);
   } else if (file == "login.json") {
     ReadUbusLogin(answer.text);
