@@ -4,13 +4,12 @@
 // in under 50 ms.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "fakes/gateway_pages.h"
 #include "monitor/parsers.h"
+#include "worst_reporter.h"
 
 namespace verdalin {
 namespace {
@@ -72,31 +71,6 @@ void ParsePage(benchmark::State& state, const PageCase* page) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page->page.size()));
 }
 
-// Keeps the slowest page's time per parse while the runs are shown as usual.
-class WorstReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const double ms = run.GetAdjustedRealTime() *
-                        benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                        benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-      if (ms > worst_ms_) {
-        worst_ms_ = ms;
-        worst_ = run.benchmark_name();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintWorst() const {
-    std::printf("\nWorst page parse time: %.2f ms (%s); goal under %.0f ms: %s\n", worst_ms_,
-                worst_.c_str(), kGoalMs, worst_ms_ < kGoalMs ? "met" : "NOT MET");
-  }
-
- private:
-  double worst_ms_ = 0;
-  std::string worst_;
-};
-
 }  // namespace
 }  // namespace verdalin
 
@@ -108,7 +82,7 @@ int main(int argc, char** argv) {
         ->MinTime(0.2);
   }
   benchmark::Initialize(&argc, argv);
-  verdalin::WorstReporter reporter;
+  verdalin::WorstReporter reporter("page parse", verdalin::kGoalMs, benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintWorst();
   benchmark::Shutdown();

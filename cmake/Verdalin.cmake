@@ -6,6 +6,8 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
   list(APPEND VERDALIN_WARNINGS -Wno-restrict)
 endif()
 set(VERDALIN_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+include(${CMAKE_CURRENT_LIST_DIR}/JsonHeaders.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../net/xml.cmake)
 
 # verdalin_core_library(NAME PLAIN|SANITIZE|FUZZ): the portable core as one static library;
 # SANITIZE adds AddressSanitizer and UndefinedBehaviorSanitizer for the native tests, FUZZ adds
@@ -14,6 +16,7 @@ function(verdalin_core_library name kind)
   add_library(${name} STATIC ${VERDALIN_CORE_SOURCES})
   add_dependencies(${name} verdalin_layers)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+  target_include_directories(${name} SYSTEM PRIVATE ${VERDALIN_JSON_INCLUDE})
   target_compile_options(${name} PRIVATE ${VERDALIN_WARNINGS})
   find_package(Threads REQUIRED)
   target_link_libraries(${name} PUBLIC Threads::Threads)
@@ -24,6 +27,9 @@ function(verdalin_core_library name kind)
   if(kind STREQUAL "FUZZ")
     target_compile_options(${name} PUBLIC -fsanitize=fuzzer-no-link)
   endif()
+  # The XML reader the core declares, defined over expat in net/ with the core's own flags.
+  verdalin_xml_library(${name}_xml ${kind})
+  target_link_libraries(${name} PUBLIC ${name}_xml)
 endfunction()
 
 # The platform services: one file per concern, named alike in linux/ and win32/, each realising

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, GoogleTest) with
+# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, expat, GoogleTest) with
 # MinGW-w64 from pinned Debian source packages, into a cache folder outside the sources.
 # Usage: build-mingw-deps.sh CACHE   installs into CACHE/mingw; does nothing when that already
 # holds the pinned versions, and needs no network once CACHE/sources holds their files.
@@ -19,10 +19,12 @@ libpng1.6 1.6.39-2+deb12u5 7b86211030a34deb6b0a2cd7e1d9db0fe92443fd30cab537fb89b
  libpng1.6_1.6.39.orig.tar.gz a00e9d2f2f664186e4202db9299397f851aea71b36a35e74910b8820e380d441
 libmicrohttpd 0.9.75-6 c0f8a9cd77c41285d2d48fc68bbee2e460a55042fcd5d3f6b9946c017d4b6846
  libmicrohttpd_0.9.75.orig.tar.xz 796e7e217a4802679fcac667a4e98501c53185dcf50ca0583870e84192620131
+expat 2.5.0-1+deb12u2 6fc87dbd01f49999ed368cfb37c08d35e41348dda2281d60642f3aa14cb77e32
+ expat_2.5.0.orig.tar.gz ab00ee05c7067fd10a35c5d2a4922ebba746ddd50ff83b79c828da17bbdf1757
 googletest 1.12.1-0.2 cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e31551404c
  googletest_1.12.1.orig.tar.gz 81964fe578e9bd7c94dfdb09c8e4d6e6759e19967e397dbea48d1c10e45d0df2"
 # What the prefix was built from: the pins and the build steps' revision (raise it when they change).
-recipe=1
+recipe=2
 stamp=$(printf '%s\nrecipe %s\n' "$pins" "$recipe" | sha256sum | cut -d' ' -f1)
 [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
 
@@ -83,6 +85,10 @@ cp "$work/zlib/zlib.h" "$work/build-zlib/zconf.h" "$prefix/include/"
 cmake_build libpng "$work/libpng1.6" install -DPNG_SHARED=OFF -DPNG_TESTS=OFF \
   -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
 cmake_build googletest "$work/googletest" install -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
+# expat: the static library only, for the XML answers of the devices.
+cmake_build expat "$work/expat" install -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+  -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF \
+  -DEXPAT_BUILD_PKGCONFIG=OFF
 
 # libmicrohttpd: static, plain HTTP, without the parts the endpoint does not use.
 (cd "$work/libmicrohttpd" &&
@@ -97,4 +103,4 @@ cmake_build googletest "$work/googletest" install -DBUILD_GMOCK=ON -DINSTALL_GTE
 }
 
 echo "$stamp" >"$prefix/built-from"
-echo "zlib, libpng, libmicrohttpd and GoogleTest for MinGW are in $prefix"
+echo "zlib, libpng, libmicrohttpd, expat and GoogleTest for MinGW are in $prefix"

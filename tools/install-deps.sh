@@ -10,6 +10,9 @@ packages="build-essential cmake ninja-build pkg-config googletest libgtest-dev l
  dpkg-dev clang-format chromium"
 # The packages: makensis for the setup program, zip, lintian and man for checking the .deb.
 packages="$packages nsis zip lintian man-db"
+# The device kinds: expat (XML) and nlohmann-json (header only) for the readers, paramiko for the
+# fake SSH devices of the tests.
+packages="$packages libexpat1-dev nlohmann-json3-dev python3-paramiko"
 # Prometheus and promtool: a test scrapes the headless program with a Prometheus of its own on
 # loopback (the package's system service, which Debian enables, is not used).
 packages="$packages prometheus"

@@ -2,8 +2,9 @@
 # Builds the libFuzzer targets (tests/fuzz/*_fuzz.cpp) with clang and runs each for a bounded time.
 #
 # Time per target: FUZZ_SECONDS_<name> (name = file name without _fuzz.cpp), else FUZZ_SECONDS,
-# else 60 s for regexp and 20 s for the others. Seeds come from tests/fuzz/corpus/<name>/ (read
-# only); new inputs and crash artifacts go to build/fuzz. Any finding fails the run.
+# else 60 s for regexp and 20 s for the others. Seeds come from tests/fuzz/corpus/<name>/ and, for
+# the device readers, from the answer files of tests/answers/ (read only); new inputs and crash
+# artifacts go to build/fuzz. Any finding fails the run.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
@@ -25,6 +26,19 @@ for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   mkdir -p "$work" "$artifacts"
   set -- "$work"
   [ -d "$root/tests/fuzz/corpus/$name" ] && set -- "$work" "$root/tests/fuzz/corpus/$name"
+  # The devices' answer files (tests/answers/<kind>/) seed the fuzzers of their readers.
+  answers=$name
+  [ "$name" = ubus ] && answers=openwrt
+  if [ -d "$root/tests/answers/$answers" ]; then
+    seeds="$build/seeds/$name"
+    rm -rf "$seeds" && mkdir -p "$seeds"
+    count=0
+    for file in $(find "$root/tests/answers/$answers" -type f ! -name expected.txt | sort); do
+      count=$((count + 1))
+      cp "$file" "$seeds/$count"
+    done
+    set -- "$@" "$seeds"
+  fi
   log="$build/$name.log"
   echo "Fuzzing $name for $seconds s"
   if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

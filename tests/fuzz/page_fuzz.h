@@ -13,11 +13,8 @@
 
 namespace verdalin {
 
-inline int FuzzPage(PageParser parse, const uint8_t* data, size_t size) {
-  std::string_view page(reinterpret_cast<const char*>(data), size);
-  LineSample sample;
-  bool values_found = false;
-  parse(page, sample, values_found);
+// The CSV row and the status texts of a sample read from fuzzed input.
+inline int FuzzSample(const LineSample& sample, bool values_found) {
   PortableNumberFormat format;
   LocaleSnapshot snapshot;
   FormatLogRow(sample, "2006/12/30 21:05:09", LocaleNumbers{format, snapshot});
@@ -26,6 +23,18 @@ inline int FuzzPage(PageParser parse, const uint8_t* data, size_t size) {
   FakeClock clock;
   ShowPollResult(window, clock, sample, values_found);
   return 0;
+}
+
+inline int FuzzPage(PageParser parse, const uint8_t* data, size_t size) {
+  std::string_view page(reinterpret_cast<const char*>(data), size);
+  LineSample sample;
+  bool values_found = false;
+  parse(page, sample, values_found);
+  return FuzzSample(sample, values_found);
+}
+
+inline std::string_view FuzzText(const uint8_t* data, size_t size) {
+  return std::string_view(reinterpret_cast<const char*>(data), size);
 }
 
 }  // namespace verdalin

@@ -35,3 +35,8 @@ if(TARGET verdalin)
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/prometheus_test.py ${CMAKE_BINARY_DIR})
   set_tests_properties(program_headless_server program_headless_prometheus PROPERTIES TIMEOUT 120)
 endif()
+
+# The fake devices (TR-064, telnet and SSH consoles, ubus) that the device kinds' tests talk to.
+add_test(NAME fake_devices
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/fake_devices_test.py)
+set_tests_properties(fake_devices PROPERTIES TIMEOUT 120)

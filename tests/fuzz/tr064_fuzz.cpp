@@ -1,0 +1,14 @@
+// Fuzz target: the TR-064 readers (device description, SOAP answers as each action's) over the
+// XML reader, then the CSV row and the status texts of the sample.
+#include "monitor/tr064.h"
+#include "page_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace verdalin;
+  const std::string_view text = FuzzText(data, size);
+  const Tr064Description description = ReadTr064Description(text);
+  for (Tr064Action action : kTr064Actions) Tr064ControlUrl(description, Tr064ServiceType(action));
+  LineSample sample;
+  const AnswerOutcome outcome = ReadTr064Answers({text, text, text}, sample);
+  return FuzzSample(sample, outcome == AnswerOutcome::kValues);
+}
