@@ -24,6 +24,7 @@ Preset ReadPreset(const IniFile& file, std::string_view group) {
   preset.login = read("login");
   preset.password = read("password");
   preset.downmax = read("downmax");
+  preset.command = read("command");
   return preset;
 }
 
@@ -157,7 +158,9 @@ MonitorConfig ConfigOf(const LineSettings& settings, const PresetTable& presets)
   config.password = settings.password;
   config.period_ms = PollPeriod(settings.delay);
   config.output_file = settings.output_file;
-  config.model = PresetAtPosition(presets, settings.preset).type;
+  const Preset& preset = PresetAtPosition(presets, settings.preset);
+  config.model = preset.type;
+  config.command = preset.command;
   config.subscribed_kbps = SubscribedRate(settings.downstream);
   return config;
 }

@@ -6,13 +6,16 @@
 
 namespace verdalin {
 
+// One subscription preset: the gateway's kind, its address and credentials, the subscribed rate,
+// and for a command-line kind the command that shows the line (empty: the kind's own).
 struct Preset {
-  std::string type;  // "INVENTEL", "SAGEM" or "AH4222"
+  std::string type;  // "INVENTEL", "SAGEM", "AH4222", "TR064", "BROADCOM", "DRAYTEK", "OPENWRT"
   std::string label;
   std::string URL;
   std::string login;
   std::string password;
   std::string downmax;
+  std::string command;
 };
 
 // Preset number 0 is always the empty preset; numbers 1 to n are those of the presets file.
