@@ -1,16 +1,33 @@
 # The Linux program's tests: Qt widgets offscreen, and the scripted end-to-end and tray tests.
 include(GoogleTest)
 
+# The front-end contract's cases, run by the Qt tests and by the loop of the program without a
+# window (which skips the desktop's cases).
+set(contract_sources ${CMAKE_SOURCE_DIR}/tests/contract/loop_contract_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/contract/desktop_contract_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/linux/process_host.cpp)
+
 set(qt_test_sources qt/contract_host.cpp qt/controls_test.cpp qt/layout_test.cpp qt/qt_test_main.cpp
-  qt/services_test.cpp qt/window_test.cpp ../contract/front_end_contract_test.cpp)
+  qt/services_test.cpp qt/window_test.cpp)
 list(TRANSFORM qt_test_sources PREPEND ${CMAKE_SOURCE_DIR}/tests/linux/)
-add_executable(verdalin_qt_tests ${qt_test_sources})
-target_include_directories(verdalin_qt_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(verdalin_qt_tests PRIVATE verdalin_qt verdalin_services Qt6::Test
-  GTest::gtest GTest::gmock)
+add_executable(verdalin_qt_tests ${qt_test_sources} ${contract_sources})
+target_link_libraries(verdalin_qt_tests PRIVATE verdalin_host verdalin_qt verdalin_services
+  Qt6::Test GTest::gtest GTest::gmock)
 target_compile_definitions(verdalin_qt_tests PRIVATE VERDALIN_BINARY_DIR="${CMAKE_BINARY_DIR}")
 gtest_discover_tests(verdalin_qt_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+add_executable(verdalin_headless_contract_tests ${CMAKE_SOURCE_DIR}/linux/no_desktop.cpp
+  ${CMAKE_SOURCE_DIR}/tests/linux/headless_contract_host.cpp ${contract_sources})
+target_link_libraries(verdalin_headless_contract_tests PRIVATE verdalin_host verdalin_services
+  verdalin_net
+  GTest::gtest GTest::gtest_main)
+gtest_discover_tests(verdalin_headless_contract_tests DISCOVERY_MODE PRE_TEST
+  DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+foreach(tests verdalin_qt_tests verdalin_headless_contract_tests)
+  target_include_directories(${tests} PRIVATE ${CMAKE_SOURCE_DIR}/tests
+    ${CMAKE_SOURCE_DIR}/tests/linux)
+endforeach()
 
 # Helpers of the scripted tests: the stored form of a password, and the notification-area host.
 add_executable(verdalin_store_password ${CMAKE_SOURCE_DIR}/tests/linux/tools/store_password.cpp)

@@ -1,8 +1,9 @@
-// The Qt front end as the contract tests drive it: offscreen, with its real window, timer, tray
-// and session end.
+// The Qt front end as the contract tests drive it: offscreen, with its real window, timer, tray,
+// session end and the termination signals through the process's host.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
+#include <QSessionManager>
 #include <QTest>
 #include <QTimer>
 
@@ -14,6 +15,7 @@
 #include "linux/session_end.h"
 #include "linux/shell_services.h"
 #include "linux/tray_area.h"
+#include "process_host.h"
 
 namespace verdalin {
 
@@ -24,15 +26,23 @@ const FrontEndResources& Resources() {
   return resources;
 }
 
-class QtContractHost : public ContractHost {
+class QtContractHost : public ContractHost, public DesktopHost {
  public:
   explicit QtContractHost(EventSink& events)
-      : window_(Resources(), events), timer_(events), tray_(QIcon(), events), session_(events) {}
+      : window_(Resources(), events), timer_(events), tray_(QIcon(), events), session_(events) {
+    texts_.Load();
+    window_.Build(texts_);
+  }
 
-  Desktop& Front() override { return front_; }
+  EventLoop& Loop() override { return front_.loop; }
+  Timer& PollTimer() override { return front_.timer; }
   bool RunUntil(const std::function<bool()>& done, int milliseconds) override {
     return QTest::qWaitFor(done, milliseconds);
   }
+  bool RequestTermination() override { return SendTermination(); }
+  DesktopHost* AsDesktop() override { return this; }
+
+  Desktop& Front() override { return front_; }
   bool WindowShown() override { return window_.isVisible(); }
   void Minimise() override { window_.showMinimized(); }
   void Close() override { window_.close(); }
@@ -56,17 +66,26 @@ class QtContractHost : public ContractHost {
     });
     tray_.OpenMenu();
   }
-  // The session manager's save request cannot be made outside a session.
-  bool EndSession() override { return false; }
+  // The request the platform's session management makes at a logout, with the session manager
+  // the application keeps for it.
+  bool EndSession() override {
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    QSessionManager* manager = gui ? gui->findChild<QSessionManager*>() : nullptr;
+    if (manager == nullptr) return false;
+    emit gui->commitDataRequest(*manager);
+    return true;
+  }
 
  private:
+  InterfaceTexts texts_;
   MainWindow window_;
   QtIntervalTimer timer_;
   QtTrayArea tray_;
   QtDialogs dialogs_{&window_};
   SessionEnd session_;
-  Desktop front_{relay_, window_, window_, timer_, tray_, dialogs_};
   EventRelay relay_;
+  Desktop front_{relay_, window_, window_, timer_, tray_, dialogs_};
+  std::unique_ptr<Watch> watch_ = ProcessHost().WatchTermination(front_.loop);
 };
 
 }  // namespace
