@@ -164,7 +164,7 @@ ROW = ('2026/12/07 10:0%d:00;1;"G.992.5 (ADSL2+):Interleaved";1023;17904;23,50;1
 
 def report_command(build):
     """--report writes the history report of the log the settings name, beside it, without a
-    window; errors are one line on standard error and a non-zero exit."""
+    window (its refusals are in tests/e2e/program_suite.py)."""
     folder = ProgramFolder(build)
     try:
         log = os.path.join(folder.root, "logs", "Verdalin_Data.CsV")
@@ -189,12 +189,8 @@ def report_command(build):
                  "the opener to be asked")
         with open(opened) as source:
             expect(source.read().strip() == page, "the report is opened in the browser")
-        missing = subprocess.run([folder.program, "--report", "/no/such.csv", "--no-open"],
-                                 env=env, capture_output=True, text=True, timeout=60)
-        expect(missing.returncode != 0 and missing.stderr.count("\n") == 1 and
-               "/no/such.csv" in missing.stderr, "one line for a missing log: %r" % missing.stderr)
         expect("Runs" not in open(folder.settings).read(), "--report never touches the settings")
-        print("ok --report: the page beside the log, opened; a missing log refused")
+        print("ok --report: the page beside the log, opened")
     finally:
         folder.close()
 

@@ -22,7 +22,7 @@ add_executable(verdalin_headless_contract_tests ${CMAKE_SOURCE_DIR}/linux/no_des
 target_link_libraries(verdalin_headless_contract_tests PRIVATE verdalin_host verdalin_services
   verdalin_net
   GTest::gtest GTest::gtest_main)
-gtest_discover_tests(verdalin_headless_contract_tests DISCOVERY_MODE PRE_TEST
+gtest_discover_tests(verdalin_headless_contract_tests TEST_PREFIX "headless." DISCOVERY_MODE PRE_TEST
   DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
 foreach(tests verdalin_qt_tests verdalin_headless_contract_tests)
   target_include_directories(${tests} PRIVATE ${CMAKE_SOURCE_DIR}/tests

@@ -166,7 +166,7 @@ TEST_F(EndToEndTest, ReportCommandAndShowHistoryWriteThePageBesideTheLog) {
   EXPECT_EQ(RunToEnd(folder_, "--report --no-open", &errors), 0u) << errors;
   EXPECT_NE(ReadTextFile(page).find("\"polls\":3"), std::string::npos);
   // Wine gives a GUI program started by another Windows program no standard error: the line's
-  // text is checked by report_command_stderr, which starts the program from a shell.
+  // text is checked by tests/e2e/program_suite.py, which starts the program from a shell.
   EXPECT_EQ(RunToEnd(folder_, "--report Z:\\no\\such.csv --no-open", &errors), 1u);
   EXPECT_EQ(IniValue(folder_.SettingsFile(), "Statistics", "Runs"), "<missing>");
   DeleteFileA(page.c_str());
