@@ -81,7 +81,8 @@ def raw_answer(port, data):
 
 
 def port_shared(port):
-    """Whether a socket asking to share the port (as SO_REUSEPORT lets two Linux programs) gets it."""
+    """Whether a socket asking to share the port (as SO_REUSEPORT lets two Linux programs) gets
+    it."""
     with socket.socket() as probe:
         probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEPORT, 1)
@@ -123,7 +124,8 @@ def endpoint_of_a_polling_program(_build, program):
     sample = json.loads(body)["sample"]
     expect(status == 200 and (sample["down_kbps"], sample["up_kbps"], sample["device"]) ==
            (17904, 1023, "LiveBox Inventel"), "the gateway's rates: %d %r" % (status, sample))
-    for secret in (LOGIN, PASSWORD, STORED_PASSWORD, cred, "e2e-metrics", ":%d" % gateway.port, program.root):
+    for secret in (LOGIN, PASSWORD, STORED_PASSWORD, cred, "e2e-metrics", ":%d" % gateway.port,
+                   program.root):
         expect(secret not in text and secret not in body.decode(), "%r is served" % secret)
     huge = raw_answer(port, b"GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " +
                       b"a" * 100000 + b"\r\n\r\n")
