@@ -85,7 +85,7 @@ class Win32ContractHost : public ContractHost, public DesktopHost {
         PressKey(menu, VK_DOWN);
         if (entry.item == item) break;
       }
-      PressKey(menu, VK_RETURN);
+      PostMessageA(menu, WM_CHAR, '\r', 1);  // Enter, as the keyboard's translation gives it
     });
   }
   bool EndSession() override {
