@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "fakes/fake_clock.h"
 #include "fakes/fake_window.h"
 #include "monitor/csv_log.h"
 #include "monitor/parsers.h"
@@ -19,9 +18,12 @@ inline int FuzzSample(const LineSample& sample, bool values_found) {
   LocaleSnapshot snapshot;
   FormatLogRow(sample, "2006/12/30 21:05:09", LocaleNumbers{format, snapshot});
   FakeWindow window;
-  window.texts[kDownstreamMaxField] = "8192";
-  FakeClock clock;
-  ShowPollResult(window, clock, sample, values_found);
+  PollResult result;
+  result.config.subscribed_kbps = 8192;
+  result.outcome = values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
+  result.sample = sample;
+  result.row_written = true;
+  ShowPollResult(window, result, "");
   return 0;
 }
 
