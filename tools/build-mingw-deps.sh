@@ -24,7 +24,7 @@ expat 2.5.0-1+deb12u2 6fc87dbd01f49999ed368cfb37c08d35e41348dda2281d60642f3aa14c
 googletest 1.12.1-0.2 cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e31551404c
  googletest_1.12.1.orig.tar.gz 81964fe578e9bd7c94dfdb09c8e4d6e6759e19967e397dbea48d1c10e45d0df2"
 # What the prefix was built from: the pins and the build steps' revision (raise it when they change).
-recipe=2
+recipe=3
 stamp=$(printf '%s\nrecipe %s\n' "$pins" "$recipe" | sha256sum | cut -d' ' -f1)
 [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
 
@@ -85,8 +85,11 @@ cp "$work/zlib/zlib.h" "$work/build-zlib/zconf.h" "$prefix/include/"
 cmake_build libpng "$work/libpng1.6" install -DPNG_SHARED=OFF -DPNG_TESTS=OFF \
   -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
 cmake_build googletest "$work/googletest" install -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
-# expat: the static library only, for the XML answers of the devices.
-cmake_build expat "$work/expat" install -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+# expat: the static library only, for the XML answers of the devices. The source package keeps
+# the library in a folder of its own, and its security fixes test `XML_DTD == 1`, which the CMake
+# build's configuration header defines empty: give it the value.
+sed -i 's/^#cmakedefine XML_DTD$/#cmakedefine XML_DTD 1/' "$work/expat/expat/expat_config.h.cmake"
+cmake_build expat "$work/expat/expat" install -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
   -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF \
   -DEXPAT_BUILD_PKGCONFIG=OFF
 
