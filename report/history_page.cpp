@@ -24,7 +24,7 @@ std::optional<std::string> ReadRows(FileSystem& fs, const std::string& path,
   if (kind == PathKind::kMissing) return "no data log at " + path;
   if (kind != PathKind::kFile || !follower.Update(fs, path, period.from, finish))
     return "cannot read the data log " + path;
-  request.log = follower.Rows();
+  request.log = finish ? follower.TakeRows() : follower.Rows();
   KeepRowsInPeriod(request.log, period);
   request.odd_dates = TakeOutOddDates(request.log.rows, request.made_at);
   if (request.log.rows.empty())
@@ -99,6 +99,14 @@ HistoryPage MakePage(FileSystem& fs, const Clock& clock, const HistorySource& so
 }
 
 }  // namespace
+
+DataLog LogFollower::TakeRows() {
+  std::vector<LogRow> rows = std::move(rows_);
+  rows_.clear();
+  DataLog log = Rows();
+  log.rows = std::move(rows);
+  return log;
+}
 
 HistoryPage MakeHistoryPage(FileSystem& fs, const Clock& clock, const HistorySource& source,
                             const HistoryPeriod& period) {

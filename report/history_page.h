@@ -37,6 +37,8 @@ class LogFollower {
   bool Update(FileSystem& fs, const std::string& path, int64_t keep_from, bool finish);
   // The rows kept, in file order, with the texts they index.
   DataLog Rows() const;
+  // The same, handed over: the follower keeps no row after it (for a log read once).
+  DataLog TakeRows();
   // Whether any row at all was read, kept or not.
   bool AnyRow() const { return any_row_; }
 
