@@ -9,7 +9,7 @@ days=${2:-1460}
 work="$build/bench-report"
 mkdir -p "$work"
 log="$work/days-$days.csv"
-[ -f "$log" ] || python3 "$root/tools/gen-year-log.py" "$log" --days "$days" --start 1990/01/01
+[ -f "$log" ] || python3 "$root/tools/gen-year-log.py" "$log" --days "$days" --start 2000/01/01
 echo "log: $log ($(wc -c <"$log") bytes)"
 /usr/bin/time -v "$build/tests/make_report" --stats "$log" --out "$work/days-$days.html" \
   --no-open 2>"$work/time.txt"
