@@ -7,9 +7,11 @@
 
 #include "app/settings.h"
 #include "app/settings_folder.h"
+#include "base/file_layer.h"
 #include "base/ini_store.h"
 #include "base/text_ops.h"
 #include "monitor/alerts.h"
+#include "monitor/event_log.h"
 #include "report/history_page.h"
 #include "report/log_reader.h"
 #include "verdalin_version.h"
@@ -74,7 +76,9 @@ class ReportMaker {
     const std::string out = options.out.empty()
                                 ? FolderWithSeparator(source.log) + std::string(kReportFileName)
                                 : options.out;
-    if (!fs_.ReplaceAll(out, *page.html)) return Fail("cannot write the report to " + out);
+    if (std::optional<std::string> kept = KeptFileAt(out, source.log))
+      return Fail("the report is not written to " + out + ": that is " + *kept);
+    if (!fs_.Publish(out, *page.html)) return Fail("cannot write the report to " + out);
     if (options.open && !host_.OpenInBrowser(out))
       host_.ShowError("the report is written to " + out + ", but no browser could be opened");
     return 0;
@@ -84,6 +88,21 @@ class ReportMaker {
   int Fail(const std::string& line) {
     host_.ShowError(line);
     return kFailed;
+  }
+
+  // What the program keeps at `out` (under that name or another one), which the page must never
+  // replace: the data log, the event log, the settings or the presets.
+  std::optional<std::string> KeptFileAt(const std::string& out, const std::string& log) {
+    const std::string folder = FolderWithSeparator(places_.settings_file);
+    const std::pair<std::string, std::string_view> kept[] = {
+        {log, "the data log"},
+        {EventLogPath(log), "the event log"},
+        {places_.settings_file, "the settings file"},
+        {folder + std::string(kPresetsFileName), "the presets file"},
+    };
+    for (const auto& [path, what] : kept)
+      if (SameFile(fs_, out, path)) return std::string(what) + " " + path;
+    return std::nullopt;
   }
 
   // The running program's values where it gave them, else those of the stored settings.

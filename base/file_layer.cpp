@@ -35,6 +35,11 @@ int64_t QueryFileSize(FileSystem& fs, std::string_view path) {
   return info.size;
 }
 
+bool SameFile(FileSystem& fs, const std::string& a, const std::string& b) {
+  const std::optional<FileIdentity> first = fs.IdentityOf(a);
+  return first && first == fs.IdentityOf(b);
+}
+
 int RemoveFile(FileSystem& fs, std::string_view path) {
   return IsUsablePath(path) && fs.Remove(std::string(path)) ? 1 : 0;
 }

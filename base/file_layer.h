@@ -15,6 +15,8 @@ namespace verdalin {
 
 // Size in bytes; -1 when missing or empty path; -2 for a directory or an existing drive.
 int64_t QueryFileSize(FileSystem& fs, std::string_view path);
+// True when both paths name one existing file, whatever the names (links, "./", case on Windows).
+bool SameFile(FileSystem& fs, const std::string& a, const std::string& b);
 // Non-zero on success.
 int RemoveFile(FileSystem& fs, std::string_view path);
 

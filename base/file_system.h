@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,14 @@ enum class PathKind { kMissing, kFile, kDirectory, kOther };  // other: a FIFO, 
 struct PathInfo {
   PathKind kind = PathKind::kMissing;
   int64_t size = 0;
+};
+
+// Which file a path names: its volume and its number on that volume. Two names of one file (a
+// hard link, a symbolic link, "./name") give the same identity.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
 };
 
 // A file opened for reading and writing; closed when destroyed.
@@ -65,6 +74,16 @@ class FileSystem {
   // refused. A new file is readable by its owner only; an existing file keeps its permissions. A
   // symbolic link stays a link: its target is replaced, beside itself.
   virtual bool ReplaceAll(const std::string& path, std::string_view contents) = 0;
+  // Writes a page for others to read: the text goes to a new file in the path's folder, made as
+  // the user's new files are (read and write for all, less the umask), which is then renamed over
+  // the path. A link at the path is replaced by the file, never followed; a folder is refused.
+  virtual bool Publish(const std::string& path, std::string_view contents) = 0;
+  // Reads at most `count` bytes of a regular file from `offset` on (fewer at its end, none past
+  // it); false when the file cannot be opened or read.
+  virtual bool ReadPart(const std::string& path, int64_t offset, std::size_t count,
+                        std::string& contents) = 0;
+  // The identity of the file the path names, links followed; nothing when there is none.
+  virtual std::optional<FileIdentity> IdentityOf(const std::string& path) = 0;
   // The names in a folder (given with or without its trailing separator), "." and ".." left
   // out; empty when it cannot be listed.
   virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;

@@ -203,25 +203,25 @@ void StoreExport(IniFile& settings_file, const ExportLoaded& loaded) {
   for (const auto& [key, value] : loaded.stored) settings_file.Write(kExportGroup, key, value);
 }
 
-// Built again only when the logs changed (they only grow, so their sizes tell), when the data log
-// is another one, or on a new day (the 30 days move on).
+// Made again at most once a minute, from the rows kept since the last time and those the log
+// gained since (never the whole log again), or from the start for another data log.
 HttpAnswer ExportSite::Report() {
   const LineSnapshot snapshot = board_.Read();
-  const std::string key = snapshot.data_log + "\n" +
-                          std::to_string(files_.Stat(snapshot.data_log).size) + " " +
-                          std::to_string(files_.Stat(EventLogPath(snapshot.data_log)).size) + " " +
-                          std::to_string(CurrentDate(clock_) / 86400);
+  const int64_t now = CurrentDate(clock_);
   std::lock_guard lock(report_mutex_);
-  if (key != cached_key_ || !cached_report_) {
+  const bool fresh = cached_report_ && snapshot.data_log == cached_log_ && now >= cached_at_ &&
+                     now - cached_at_ < kReportSeconds;
+  if (!fresh) {
     HistorySource source;
     source.log = snapshot.data_log;
     source.subscribed_kbps = static_cast<int32_t>(snapshot.subscribed_kbps);
     source.thresholds = snapshot.thresholds;
     source.version = version_;
-    HistoryPage page = MakeHistoryPage(files_, clock_, source, RecentDays(clock_));
+    HistoryPage page = MakeHistoryPage(files_, clock_, source, RecentDays(clock_), follower_);
     if (!page.html) return Text(404, "No history to show yet\n");
     cached_report_ = std::make_shared<const std::string>(std::move(*page.html));
-    cached_key_ = key;
+    cached_log_ = snapshot.data_log;
+    cached_at_ = now;
   }
   return Page("text/html; charset=utf-8", cached_report_);
 }

@@ -15,6 +15,7 @@
 #include "base/ini_store.h"
 #include "export/http_server.h"
 #include "export/line_metrics.h"
+#include "report/history_page.h"
 
 namespace verdalin {
 
@@ -77,9 +78,12 @@ class ExportSite : public HttpHandler {
   std::string credentials_;         // "user:password", "" without authentication
   std::vector<std::string> hosts_;  // the names a Host header may give, in lower case
   std::string version_;
-  std::mutex report_mutex_;  // one report built at a time, and its cache
+  static constexpr int64_t kReportSeconds = 60;  // the page is made at most this often
+  std::mutex report_mutex_;                      // one report built at a time, and its cache
+  LogFollower follower_;  // the data log's rows of the last days, read as it grows
   std::shared_ptr<const std::string> cached_report_;
-  std::string cached_key_;  // the data log, both logs' sizes and the day of the cached page
+  std::string cached_log_;  // the data log of the cached page, and when it was made
+  int64_t cached_at_ = 0;
 };
 
 }  // namespace verdalin

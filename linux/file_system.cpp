@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,14 +95,28 @@ void SyncFolder(const std::string& folder) {
   close(fd);
 }
 
-// Writes the whole text to a fresh file at `temp` with the given mode and flushes it to disk.
-bool WriteTempFile(const std::string& temp, std::string_view contents, mode_t mode) {
+// Writes the whole text to a fresh file at `temp` (a link left there is removed, never followed),
+// made with `create` less the umask, or with `exact` when given, and flushes it to disk.
+bool WriteTempFile(const std::string& temp, std::string_view contents, mode_t create,
+                   std::optional<mode_t> exact) {
   unlink(temp.c_str());  // a leftover of an earlier crash under the same process id
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, create);
   if (fd < 0) return false;
-  bool ok = fchmod(fd, mode) == 0 &&
+  bool ok = (!exact || fchmod(fd, *exact) == 0) &&
             WriteFully(fd, contents) == static_cast<int64_t>(contents.size()) && fsync(fd) == 0;
   return close(fd) == 0 && ok;
+}
+
+// Writes the text beside `target` and renames it over `target`; nothing is left on failure.
+bool WriteAndRename(const std::string& target, std::string_view contents, mode_t create,
+                    std::optional<mode_t> exact) {
+  std::string temp = target + std::string(kTempSuffix) + std::to_string(getpid());
+  if (!WriteTempFile(temp, contents, create, exact) || rename(temp.c_str(), target.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  SyncFolder(FolderOf(target));
+  return true;
 }
 
 class PosixFileSystem : public FileSystem {
@@ -165,14 +180,40 @@ class PosixFileSystem : public FileSystem {
     bool exists = !target.empty() && stat(target.c_str(), &st) == 0;
     if (target.empty() || (exists && (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))))
       return false;
-    mode_t mode = exists ? (st.st_mode & 07777) : 0600;
-    std::string temp = target + std::string(kTempSuffix) + std::to_string(getpid());
-    if (!WriteTempFile(temp, contents, mode) || rename(temp.c_str(), target.c_str()) != 0) {
-      unlink(temp.c_str());
-      return false;
+    return WriteAndRename(target, contents, 0600, exists ? (st.st_mode & 07777) : 0600);
+  }
+
+  bool Publish(const std::string& path, std::string_view contents) override {
+    struct stat st;
+    if (!IsUsablePath(path) || (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) return false;
+    return WriteAndRename(path, contents, 0666, std::nullopt);
+  }
+
+  bool ReadPart(const std::string& path, int64_t offset, std::size_t count,
+                std::string& contents) override {
+    contents.clear();
+    if (!IsUsablePath(path) || offset < 0) return false;
+    int fd = OpenRegular(path, O_RDONLY, 0);
+    if (fd < 0) return false;
+    contents.resize(count);
+    std::size_t done = 0;
+    ssize_t n = 0;
+    while (done < count &&
+           (n = pread(fd, contents.data() + done, count - done,
+                      static_cast<off_t>(offset) + static_cast<off_t>(done))) != 0) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) break;
+      done += static_cast<std::size_t>(n);
     }
-    SyncFolder(FolderOf(target));
-    return true;
+    close(fd);
+    contents.resize(done);
+    return n >= 0;
+  }
+
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override {
+    struct stat st;
+    if (!IsUsablePath(path) || stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   }
 
   std::vector<std::string> ListFolder(const std::string& folder) override {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "base/file_system.h"
 #include "monitor/line_events.h"
 #include "report/line_history.h"
+#include "report/log_reader.h"
 
 namespace verdalin {
 
@@ -24,6 +26,32 @@ struct HistorySource {
   std::string version;
 };
 
+// A data log's rows read piece by piece and kept from one reading to the next: each reading goes
+// on from where the last one stopped, so that a growing log is never read twice.
+class LogFollower {
+ public:
+  // Reads what the log gained since the last call: all of it the first time, when the path
+  // names another file, or when the file got shorter than what was read. Rows dated before
+  // `keep_from` are let go. With `finish`, a last line without its end is read too (for a log
+  // read once). False when the log cannot be read.
+  bool Update(FileSystem& fs, const std::string& path, int64_t keep_from, bool finish);
+  // The rows kept, in file order, with the texts they index.
+  DataLog Rows() const;
+  // The same, handed over: the follower keeps no row after it (for a log read once).
+  DataLog TakeRows();
+  // Whether any row at all was read, kept or not.
+  bool AnyRow() const { return any_row_; }
+
+ private:
+  void Restart(const std::string& path, std::optional<FileIdentity> identity);
+
+  std::string path_;
+  std::optional<FileIdentity> identity_;
+  std::unique_ptr<DataLogStream> stream_;
+  std::vector<LogRow> rows_;
+  bool any_row_ = false;
+};
+
 // The page of the log's rows in the period, or the line that says why there is none (no log, an
 // unreadable one, no row in the period).
 struct HistoryPage {
@@ -32,6 +60,9 @@ struct HistoryPage {
 };
 HistoryPage MakeHistoryPage(FileSystem& fs, const Clock& clock, const HistorySource& source,
                             const HistoryPeriod& period);
+// The same from the rows `follower` keeps, brought up to date first (a page made again and again).
+HistoryPage MakeHistoryPage(FileSystem& fs, const Clock& clock, const HistorySource& source,
+                            const HistoryPeriod& period, LogFollower& follower);
 
 // The last kShowHistoryDays days, today included.
 HistoryPeriod RecentDays(const Clock& clock);

@@ -147,6 +147,7 @@ class ReportWriter {
     Figure("Lowest SNR margin",
            "down " + Decibels(total.lowest_snr[0]) + ", up " + Decibels(total.lowest_snr[1]));
     Figure("Log lines not read", std::to_string(log_.rows_skipped));
+    if (request_.odd_dates > 0) Figure("Rows with odd dates", std::to_string(request_.odd_dates));
     Html("</dl>\n</section>\n");
   }
 
@@ -242,6 +243,7 @@ class ReportWriter {
     Html(request_.events ? ",\"events_source\":\"event log\"" : ",\"events_source\":\"data rows\"");
     AppendNumber(out_, "interval_s", history_.interval);
     AppendNumber(out_, "rows_skipped", log_.rows_skipped);
+    if (request_.odd_dates > 0) AppendNumber(out_, "rows_odd_dates", request_.odd_dates);
     AppendNumber(out_, "events_skipped", request_.events_skipped);
     AppendNumber(out_, "events", static_cast<int64_t>(events_.size()));
     AppendNumber(out_, "subscribed_kbps", request_.subscribed_kbps);
@@ -312,6 +314,7 @@ class ReportWriter {
 
 std::string BuildHistoryReport(ReportRequest request) {
   KeepRowsInPeriod(request.log, request.period);
+  if (request.odd_dates < 0) request.odd_dates = TakeOutOddDates(request.log.rows, request.made_at);
   std::vector<LineEvent> events;
   if (request.events) {
     events = std::move(*request.events);

@@ -27,6 +27,8 @@ struct ReportRequest {
   AlertThresholds thresholds;
   std::string version;  // the program's version text
   int64_t made_at = 0;  // date value the report was made
+  // Rows with odd dates already taken out of `log` (TakeOutOddDates); -1: not looked for yet.
+  int64_t odd_dates = -1;
 };
 
 // The page, UTF-8. It fetches nothing: the library, styles, script and data are all inside.

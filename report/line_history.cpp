@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 
 namespace verdalin {
@@ -175,6 +176,28 @@ void KeepRowsInPeriod(DataLog& log, const HistoryPeriod& period) {
 
 void KeepEventsInPeriod(std::vector<LineEvent>& events, const HistoryPeriod& period) {
   std::erase_if(events, [&period](const LineEvent& event) { return !period.Holds(event.time); });
+}
+
+int64_t TakeOutOddDates(std::vector<LogRow>& rows, int64_t now) {
+  constexpr int64_t kYear = 366 * int64_t{kDaySeconds};
+  constexpr int64_t kYear2000 = 10957 * int64_t{kDaySeconds};  // 2000/01/01 00:00:00
+  auto far = [&rows](std::size_t a, std::size_t b) {
+    return b >= rows.size() || std::abs(rows[a].time - rows[b].time) > kYear;
+  };
+  std::vector<bool> odd(rows.size(), false);
+  for (std::size_t i = 0; rows.size() >= 3 && i < rows.size(); ++i)
+    odd[i] = (i == 0 || far(i, i - 1)) && far(i, i + 1);
+  auto unlikely = [now](const LogRow& row) {
+    return row.time < kYear2000 || (now != 0 && row.time > now + kDaySeconds);
+  };
+  const bool any_likely =
+      std::any_of(rows.begin(), rows.end(), [&](const LogRow& row) { return !unlikely(row); });
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (!odd[i] && !(any_likely && unlikely(rows[i]))) rows[kept++] = rows[i];
+  const int64_t taken = static_cast<int64_t>(rows.size() - kept);
+  rows.resize(kept);
+  return taken;
 }
 
 PollOutcome OutcomeOf(const LogRow& row, const DataLog& log) {

@@ -20,6 +20,12 @@ struct HistoryPeriod {
 };
 
 void KeepRowsInPeriod(DataLog& log, const HistoryPeriod& period);
+
+// Takes out the rows whose dates lie far outside the log's main run, and gives their count: a row
+// more than a year away from each row beside it in the file, and, when the log has rows with
+// likely dates, the rows dated before 2000 or more than a day after `now` (0: no such bound).
+// Dates are read as they say, before 1970 too: a log whose rows all lie there keeps them.
+int64_t TakeOutOddDates(std::vector<LogRow>& rows, int64_t now);
 void KeepEventsInPeriod(std::vector<LineEvent>& events, const HistoryPeriod& period);
 
 // A row with no value at all is a page the parser did not recognise: not in sync, no mode, no

@@ -93,15 +93,15 @@ std::string Unquoted(std::string_view field) {
 }
 
 // Calls `row` for each line that is not blank and not a header (a line opening like `header`),
-// without its line end; a byte-order mark before the first line is dropped.
+// without its line end: LF, CR LF or CR alone (which older Mac editors wrote); a byte-order mark
+// before the first line is dropped.
 template <typename RowFunction>
 void ForEachLine(std::string_view contents, std::string_view header, RowFunction row) {
   if (contents.starts_with("\xEF\xBB\xBF")) contents.remove_prefix(3);
   while (!contents.empty()) {
-    std::size_t end = contents.find('\n');
+    std::size_t end = contents.find_first_of("\r\n");
     std::string_view line = contents.substr(0, end);
     contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
     if (!line.empty() && !line.starts_with(header)) row(line);
   }
 }
@@ -124,23 +124,28 @@ std::string_view Span(const std::vector<std::string_view>& fields, std::size_t f
                           static_cast<std::size_t>(end - fields[first].data()));
 }
 
+}  // namespace
+
 class DataLogReader {
  public:
-  DataLog Read(std::string_view contents) {
+  DataLogReader() {
     log_.texts.emplace_back();
     ids_.emplace("", 0);
-    log_.rows.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) +
-                      1);
-    ForEachLine(contents, "Date;", [this](std::string_view line) {
+  }
+
+  // Reads the lines of `contents`, each whole, giving each row to `sink`.
+  void Read(std::string_view contents, const RowSink& sink) {
+    ForEachLine(contents, "Date;", [&](std::string_view line) {
       LogRow row;
       if (ReadRow(line, row)) {
-        log_.rows.push_back(row);
+        sink(row);
       } else {
         ++log_.rows_skipped;
       }
     });
-    return std::move(log_);
   }
+
+  DataLog log_;
 
  private:
   // Only Mode may hold semicolons (Type and Firmware have theirs turned into commas, Device is
@@ -207,11 +212,12 @@ class DataLogReader {
     uint32_t id = 0;
   };
 
-  DataLog log_;
   std::vector<std::string_view> fields_;
   std::array<Remembered, 3> last_;
   std::unordered_map<std::string, uint32_t> ids_;
 };
+
+namespace {
 
 int DigitsAt(std::string_view text, std::size_t at, std::size_t count) {
   int value = 0;
@@ -269,8 +275,38 @@ std::optional<int64_t> ReadTimestamp(std::string_view text) {
   return date;
 }
 
+DataLogStream::DataLogStream() : reader_(std::make_unique<DataLogReader>()) {}
+DataLogStream::~DataLogStream() = default;
+
+void DataLogStream::Feed(std::string_view bytes, const RowSink& sink) {
+  pending_.append(bytes);
+  const std::size_t end = pending_.find_last_of("\r\n");
+  if (end == std::string::npos) return;
+  reader_->Read(std::string_view(pending_).substr(0, end + 1), sink);
+  offset_ += static_cast<int64_t>(end + 1);
+  pending_.erase(0, end + 1);
+}
+
+void DataLogStream::Finish(const RowSink& sink) {
+  reader_->Read(pending_, sink);
+  offset_ += static_cast<int64_t>(pending_.size());
+  pending_.clear();
+}
+
+const DataLog& DataLogStream::Log() const {
+  return reader_->log_;
+}
+
 DataLog ReadDataLog(std::string_view contents) {
-  return DataLogReader().Read(contents);
+  DataLogStream stream;
+  std::vector<LogRow> rows;
+  rows.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1);
+  const RowSink keep = [&rows](const LogRow& row) { rows.push_back(row); };
+  stream.Feed(contents, keep);
+  stream.Finish(keep);
+  DataLog log = std::move(stream.reader_->log_);
+  log.rows = std::move(rows);
+  return log;
 }
 
 EventLog ReadEventLog(std::string_view contents) {

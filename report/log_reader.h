@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,33 @@ struct DataLog {
   std::vector<LogRow> rows;        // in the order of the file, that is of the polls
   std::vector<std::string> texts;  // each distinct quoted text once, as written; texts[0] is ""
   int64_t rows_skipped = 0;        // lines that are neither a row, a header nor blank
+};
+
+using RowSink = std::function<void(const LogRow&)>;
+class DataLogReader;
+
+// Reads a data log piece by piece as it grows, keeping no row: each row goes to the sink.
+class DataLogStream {
+ public:
+  DataLogStream();
+  ~DataLogStream();
+  // Reads the whole lines of `bytes`, which follow the bytes fed before; a last line without
+  // its end waits for the next piece.
+  void Feed(std::string_view bytes, const RowSink& sink);
+  // Reads the line still waiting for its end as a whole one.
+  void Finish(const RowSink& sink);
+  // The bytes read up to the end of the last whole line: where the next piece starts.
+  int64_t Offset() const { return offset_; }
+  // The bytes fed so far, the line waiting for its end included: where the next piece starts.
+  int64_t Fed() const { return offset_ + static_cast<int64_t>(pending_.size()); }
+  // The texts the rows index, and the count of lines that were not rows (no row is kept).
+  const DataLog& Log() const;
+
+ private:
+  friend DataLog ReadDataLog(std::string_view contents);
+  std::unique_ptr<DataLogReader> reader_;
+  std::string pending_;
+  int64_t offset_ = 0;
 };
 
 // Reads every row of a data log. Never fails: what does not read as a row is counted in

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,10 +85,27 @@ bool MoveIntoPlace(const std::string& temp, const std::string& path) {
   return false;
 }
 
+// The temporary file beside the path, moved over it; nothing is left on failure.
+bool WriteAndMove(const std::string& path, std::string_view contents) {
+  std::string temp = path + std::string(kTempSuffix) + std::to_string(GetCurrentProcessId());
+  if (!WriteTempFile(temp, contents) || !MoveIntoPlace(temp, path)) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
 // Checked by hand: Wine running as root would otherwise replace or delete a read-only file.
 bool IsReadOnly(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// Opens a file on disk for reading, letting others read, write and delete it meanwhile.
+HANDLE OpenForReading(const std::string& path, DWORD flags) {
+  return OnDiskOnly(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | flags, nullptr));
 }
 
 class WindowsFileSystem : public FileSystem {
@@ -140,12 +158,49 @@ class WindowsFileSystem : public FileSystem {
     if (!IsUsablePath(path) || IsReadOnly(path)) return false;
     const PathKind kind = Stat(path).kind;
     if (kind == PathKind::kDirectory || kind == PathKind::kOther) return false;
-    std::string temp = path + std::string(kTempSuffix) + std::to_string(GetCurrentProcessId());
-    if (!WriteTempFile(temp, contents) || !MoveIntoPlace(temp, path)) {
-      DeleteFileA(temp.c_str());
-      return false;
+    return WriteAndMove(path, contents);
+  }
+
+  // The rename replaces a link at the path, never its target.
+  bool Publish(const std::string& path, std::string_view contents) override {
+    if (!IsUsablePath(path) || Stat(path).kind == PathKind::kDirectory) return false;
+    return WriteAndMove(path, contents);
+  }
+
+  bool ReadPart(const std::string& path, int64_t offset, std::size_t count,
+                std::string& contents) override {
+    contents.clear();
+    if (!IsUsablePath(path) || offset < 0) return false;
+    HANDLE handle = OpenForReading(path, 0);
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    bool ok = SetFilePointerEx(handle, to, nullptr, FILE_BEGIN);
+    contents.resize(count);
+    std::size_t done = 0;
+    DWORD n = 0;
+    while (ok && done < count) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+      ok = ReadFile(handle, contents.data() + done, chunk, &n, nullptr);
+      if (!ok || n == 0) break;
+      done += n;
     }
-    return true;
+    CloseHandle(handle);
+    contents.resize(done);
+    return ok;
+  }
+
+  // The volume's serial number and the file's index on it, as GetFileInformationByHandle says.
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override {
+    if (!IsUsablePath(path)) return std::nullopt;
+    HANDLE handle = OpenForReading(path, FILE_FLAG_BACKUP_SEMANTICS);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!ok) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
   }
 
   std::vector<std::string> ListFolder(const std::string& folder) override {

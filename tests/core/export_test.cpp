@@ -222,9 +222,9 @@ TEST(ExportSettings, ReadStoredBackAndCheckedAtTheStart) {
   }
 }
 
-// The report is kept while nothing changes, and written again when the log grows or a day
-// passes (the last 30 days move on: here the log's first day falls out of them). Every client
-// reading the page shares one copy of it.
+// The report is made at most once a minute, from the rows read before and those the log gained
+// since: the same page as one made from the whole log; a day later the last 30 days move on (here
+// the log's first day falls out of them). Every client reading the page shares one copy of it.
 TEST(ExportSite, TheReportFollowsTheLogAndTheDay) {
   MetricsBoard board;
   LineSnapshot snapshot = ASnapshot();
@@ -242,10 +242,18 @@ TEST(ExportSite, TheReportFollowsTheLogAndTheDay) {
   };
   EXPECT_EQ(polls(), 12);
   EXPECT_EQ(Ask(site, "GET", "/report").body, Ask(site, "HEAD", "/report").body);
-  reports.disk.files[snapshot.data_log] += LogRowText({841});
-  EXPECT_EQ(polls(), 13);
+  reports.disk.files[snapshot.data_log] += LogRowText({841}) + LogRowText({842}).substr(0, 30);
+  EXPECT_EQ(polls(), 12);  // within the minute
+  reports.clock.now.minute = 1;
+  EXPECT_EQ(polls(), 13);  // the half-written row waits for its end
+  reports.disk.files[snapshot.data_log] += LogRowText({842}).substr(30);
+  reports.clock.now.minute = 2;
+  const std::string grown = *Ask(site, "GET", "/report").body;
+  ExportSite fresh(board, reports.disk, reports.clock, Open(), "1.7.2");
+  EXPECT_EQ(*Ask(fresh, "GET", "/report").body, grown);
+  EXPECT_NE(grown.find("\"polls\":14,"), std::string::npos);
   reports.clock.now = {2027, 1, 6, 12, 0, 0};  // 2026/12/07 is more than 30 days ago now
-  EXPECT_EQ(polls(), 2);
+  EXPECT_EQ(polls(), 3);                       // the rows of 2026/12/08
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/file_layer.h"
+
 #include "fakes/temp_folder.h"
 
 namespace verdalin {
@@ -45,6 +47,44 @@ TEST(PlatformFileSystem, AReadOnlyFileIsNeitherReplacedNorDeleted) {
   ASSERT_TRUE(fs.ReadAll(ini, contents));
   EXPECT_EQ(contents, "old");
   EXPECT_EQ(temp.Names(), std::vector<std::string>{"a.ini"});
+}
+
+// One file under other names (through "./", through "sub/..", a link where the system makes one)
+// is one identity; another file, or a missing one, is not.
+TEST(PlatformFileSystem, SameFileKnowsAFileUnderEveryName) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  const std::string log = temp.Path("log.csv");
+  ASSERT_TRUE(fs.ReplaceAll(log, "rows"));
+  ASSERT_TRUE(fs.ReplaceAll(temp.Path("other.csv"), "rows"));
+  std::filesystem::create_directory(temp.Path("sub"));
+  std::error_code no_link;
+  std::filesystem::create_symlink(log, temp.Path("soft.csv"), no_link);
+  std::filesystem::create_hard_link(log, temp.Path("hard.csv"), no_link);
+  for (const char* name : {"./log.csv", "sub/../log.csv", "soft.csv", "hard.csv"}) {
+    if (fs.Stat(temp.Path(name)).kind != PathKind::kFile) continue;  // no links here
+    EXPECT_TRUE(SameFile(fs, temp.Path(name), log)) << name;
+  }
+  EXPECT_FALSE(SameFile(fs, temp.Path("other.csv"), log));
+  EXPECT_FALSE(SameFile(fs, temp.Path("missing.csv"), temp.Path("missing.csv")));
+}
+
+// A page goes in whole beside what was there; ranges of a file read back as written.
+TEST(PlatformFileSystem, PublishReplacesWholeAndReadPartReadsRanges) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  const std::string page = temp.Path("page.html");
+  std::string part;
+  ASSERT_TRUE(fs.Publish(page, "old page"));
+  ASSERT_TRUE(fs.Publish(page, "0123456789"));
+  EXPECT_FALSE(fs.Publish(temp.Path(""), "x"));
+  EXPECT_EQ(temp.Names(), std::vector<std::string>{"page.html"});
+  const std::pair<int64_t, std::string> ranges[] = {{0, "0123"}, {8, "89"}, {10, ""}, {99, ""}};
+  for (const auto& [offset, expected] : ranges) {
+    EXPECT_TRUE(fs.ReadPart(page, offset, 4, part)) << offset;
+    EXPECT_EQ(part, expected) << offset;
+  }
+  EXPECT_FALSE(fs.ReadPart(temp.Path("missing"), 0, 4, part));
 }
 
 TEST(PlatformFileSystem, PathsOf1024CharactersOrMoreAreRefused) {

@@ -76,6 +76,29 @@ TEST(HistoryReport, SummaryHoldsTheCountsOfThePeriodInEveryEra) {
   }
 }
 
+// Rows dated far from the rest (1969, 1999, two years off between two rows of the run, a week in
+// the future) are counted apart and left out of the period, the charts and the rates.
+TEST(HistoryReport, RowsWithOddDatesAreCountedApart) {
+  const int64_t start = LogStart();
+  std::string log = HandMadeLog(start);
+  const std::size_t middle = log.find("2026/12/07 10:05:09");
+  log.insert(middle, LogRowText({2 * 366 * 1440}, start));
+  for (int64_t stray : {DateFromFields({1969, 12, 31, 23, 0, 0}),
+                        DateFromFields({1999, 6, 1, 0, 0, 0}), start + 8 * 1440 * 60})
+    log += LogRowText({0}, stray);
+  ReportRequest request = HandMadeRequest();
+  request.log = ReadDataLog(log);
+  request.made_at = start + 840 * 60;
+  const std::string html = BuildHistoryReport(request);
+  const std::string summary = SummaryOf(html);
+  for (const std::string member :
+       {"\"polls\":12,", "\"rows_odd_dates\":4,", "\"first\":\"2026/12/07 10:00:09\"",
+        "\"last\":\"2026/12/08 00:00:09\"", "\"availability_sync_pct\":83.333,"})
+    EXPECT_NE(summary.find(member), std::string::npos) << member << " in " << summary;
+  EXPECT_NE(html.find("<dt>Rows with odd dates</dt><dd>4</dd>"), std::string::npos);
+  EXPECT_EQ(SummaryOf(BuildHistoryReport(HandMadeRequest())).find("odd"), std::string::npos);
+}
+
 TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
   ReportRequest request = HandMadeRequest();
   request.log.texts[request.log.rows.back().device] =
@@ -173,6 +196,34 @@ TEST_F(ReportCommand, EachFailureGivesOneLineAndAnExitCode) {
   host.fs.files["logs/line.csv"] = "Date;Connected\r\n";
   EXPECT_EQ(Run({}), 1);
   EXPECT_EQ(host.errors.back(), "no row in logs/line.csv");
+}
+
+// --out never replaces a file the program keeps, under whatever name it is given; the refusal is
+// one line and the files stay as they were. A link planted at the page's name is replaced.
+TEST_F(ReportCommand, ThePageNeverReplacesALogOrTheSettings) {
+  host.fs.files["logs/Verdalin_Events.csv"] = "Date;Event;Detail\r\n";
+  host.fs.files["prog/Verdalin_Presets.ini"] = "[Presets]\r\n";
+  const std::pair<std::string, std::string> kept[] = {
+      {"logs/line.csv", "the data log"},         {"logs/./line.csv", "the data log"},
+      {"docs/events-link.csv", "the event log"}, {"docs/settings.ini", "the settings file"},
+      {"docs/presets.ini", "the presets file"},
+  };
+  host.fs.links = {{"logs/./line.csv", "logs/line.csv"},
+                   {"docs/events-link.csv", "logs/Verdalin_Events.csv"},
+                   {"docs/settings.ini", places.settings_file},
+                   {"docs/presets.ini", "prog/Verdalin_Presets.ini"}};
+  const auto before = host.fs.files;
+  for (const auto& [out, what] : kept) {
+    host.errors.clear();
+    EXPECT_EQ(Run({"--out", out, "--no-open"}), 1) << out;
+    ASSERT_EQ(host.errors.size(), 1u) << out;
+    EXPECT_NE(host.errors[0].find(what), std::string::npos) << host.errors[0];
+  }
+  EXPECT_EQ(host.fs.files, before);
+  host.fs.links["docs/r.html"] = "logs/other.html";
+  EXPECT_EQ(Run({"--out", "docs/r.html", "--no-open"}), 0);
+  EXPECT_FALSE(host.fs.links.count("docs/r.html"));
+  EXPECT_FALSE(Summary("docs/r.html").empty());
 }
 
 TEST_F(ReportCommand, DaysAndTheLastThirtyDaysPast2106) {

@@ -148,6 +148,31 @@ TEST(DataLogLines, BrokenFilesGiveEveryRowTheyHold) {
   EXPECT_EQ(log.texts.size(), 4u);  // "", mode, device, firmware: each text once
 }
 
+// LF, CR LF and CR alone all end a line; a log fed in pieces of any size gives the same rows, and
+// stops at the end of its last whole line until the rest comes.
+TEST(DataLogLines, EveryLineEndAndEveryPieceSize) {
+  const std::string row =
+      "2026/12/07 21:05:09;1;\"ADSL2+:Fast\";1023;17904;23,50;12,00;6,40;"
+      "11,20;12;\"LiveBox Sagem\";\"V1\"";
+  for (const char* end : {"\n", "\r\n", "\r"}) {
+    const std::string whole = std::string(kLogHeader) + row + end + row + end + row;
+    EXPECT_EQ(ReadDataLog(whole).rows.size(), 3u) << int(end[0]);
+    EXPECT_EQ(ReadDataLog(whole).rows_skipped, 0);
+    for (std::size_t piece : {1u, 2u, 7u, 64u}) {
+      DataLogStream stream;
+      std::size_t rows = 0;
+      const RowSink count = [&rows](const LogRow&) { ++rows; };
+      for (std::size_t at = 0; at < whole.size(); at += piece)
+        stream.Feed(std::string_view(whole).substr(at, piece), count);
+      EXPECT_EQ(rows, 2u) << piece;
+      EXPECT_EQ(stream.Offset(), static_cast<int64_t>(whole.size() - row.size())) << piece;
+      stream.Finish(count);
+      EXPECT_EQ(rows, 3u) << piece;
+      EXPECT_EQ(stream.Log().texts.size(), 4u);
+    }
+  }
+}
+
 TEST(DataLogLines, OldRowsWithRawQuotesAndSemicolons) {
   // Older versions quoted without doubling, and the Inventel mode may hold a semicolon.
   const DataLog log = ReadDataLog(

@@ -1,6 +1,8 @@
 // An in-memory file system for fast tests: files, folders, the one-writer rule and failing writes.
 #pragma once
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -17,7 +19,9 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders;  // a file can be made only in one of these (or with no folder)
   std::set<std::string> others;   // FIFOs and devices: never read, written or opened
-  bool fail_replace = false;      // ReplaceAll fails as on a full disk: the file stays as it was
+  // Other names of a file (hard or symbolic links): the name and the file it stands for.
+  std::map<std::string, std::string> links;
+  bool fail_replace = false;  // ReplaceAll fails as on a full disk: the file stays as it was
   // Open files cannot grow past this size: a write beyond it is cut short, as on a full disk.
   std::size_t room = std::string::npos;
 
@@ -48,6 +52,27 @@ class FakeFileSystem : public FileSystem {
     if (!CanMake(path) || fail_replace) return false;
     files[path] = contents;
     return true;
+  }
+  bool Publish(const std::string& path, std::string_view contents) override {
+    if (!CanMake(path) || fail_replace) return false;
+    links.erase(path);
+    files[path] = contents;
+    return true;
+  }
+  bool ReadPart(const std::string& path, int64_t offset, std::size_t count,
+                std::string& contents) override {
+    auto file = files.find(path);
+    if (file == files.end() || offset < 0) return false;
+    const std::size_t at = std::min(file->second.size(), static_cast<std::size_t>(offset));
+    contents = file->second.substr(at, count);
+    return true;
+  }
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override {
+    auto link = links.find(path);
+    const std::string& name = link == links.end() ? path : link->second;
+    auto file = files.find(name);
+    if (file == files.end()) return std::nullopt;
+    return FileIdentity{1, static_cast<uint64_t>(std::distance(files.begin(), file))};
   }
   std::vector<std::string> ListFolder(const std::string& folder) override {
     std::string inside = folder;

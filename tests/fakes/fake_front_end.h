@@ -211,6 +211,17 @@ class LoggingFileSystem : public FileSystem {
     log_.push_back("write " + path);
     return inner_.ReplaceAll(path, contents);
   }
+  bool Publish(const std::string& path, std::string_view contents) override {
+    log_.push_back("publish " + path);
+    return inner_.Publish(path, contents);
+  }
+  bool ReadPart(const std::string& path, int64_t offset, std::size_t count,
+                std::string& contents) override {
+    return inner_.ReadPart(path, offset, count, contents);
+  }
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override {
+    return inner_.IdentityOf(path);
+  }
   std::vector<std::string> ListFolder(const std::string& folder) override {
     return inner_.ListFolder(folder);
   }

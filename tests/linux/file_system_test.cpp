@@ -93,6 +93,33 @@ TEST(LinuxFileSystem, NewLogsFollowTheUmaskNewIniFilesAreTheOwnersOnly) {
   EXPECT_EQ(ModeOf(ini), 0644u);
 }
 
+// A page is made as other programs' files are (0666 less the umask), whatever stood at its name
+// before; a link planted there is replaced, and the file it pointed to is left as it was.
+TEST(LinuxFileSystem, APageFollowsTheUmaskAndReplacesALinkWithoutFollowingIt) {
+  TempFolder temp;
+  FileSystem& fs = PlatformFileSystem();
+  const std::string page = temp.Path("page.html"), log = temp.Path("log.csv");
+  std::string contents;
+  ASSERT_TRUE(fs.ReplaceAll(log, "rows"));
+  const std::pair<mode_t, mode_t> masks[] = {{022, 0644}, {027, 0640}, {0, 0666}};
+  for (const auto& [mask, mode] : masks) {
+    const mode_t old_mask = umask(mask);
+    const bool published = fs.Publish(page, "page");
+    umask(old_mask);
+    ASSERT_TRUE(published);
+    EXPECT_EQ(ModeOf(page), mode);
+  }
+  ASSERT_EQ(unlink(page.c_str()), 0);
+  ASSERT_EQ(symlink(log.c_str(), page.c_str()), 0);
+  ASSERT_TRUE(fs.Publish(page, "page"));
+  struct stat st;
+  ASSERT_EQ(lstat(page.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  ASSERT_TRUE(fs.ReadAll(log, contents));
+  EXPECT_EQ(contents, "rows");
+  EXPECT_EQ(temp.Names(), (std::vector<std::string>{"log.csv", "page.html"}));
+}
+
 TEST(LinuxFileSystem, AFullDiskLeavesTheOldFileWhole) {
   TempFolder temp;
   std::string ini = temp.Path("a.ini"), contents;
