@@ -27,7 +27,7 @@ bool IsValidFileName(std::string_view name) {
 // A minimised window goes to the tray after any event but a close, a control and a menu choice.
 bool HidesAMinimisedWindow(EventKind kind) {
   return kind != EventKind::kCloseRequested && kind != EventKind::kControl &&
-         kind != EventKind::kTrayMenuItem;
+         kind != EventKind::kListPick && kind != EventKind::kTrayMenuItem;
 }
 
 }  // namespace
@@ -125,6 +125,9 @@ void DesktopController::Dispatch(const Event& event) {
     case EventKind::kControl:
       OnControl(event.value);
       break;
+    case EventKind::kListPick:
+      OnListPick(event.value);
+      break;
     case EventKind::kTrayMenuItem:
       OnMenuItem(event.value);
       break;
@@ -180,9 +183,6 @@ void DesktopController::OnControl(int id) {
     case kStartButton:
       StartMonitoring();
       break;
-    case kPresetList:
-      ApplyPreset(desktop_.window, presets_);
-      break;
     case kBrowseButton:
       ChooseOutputFile();
       break;
@@ -195,6 +195,12 @@ void DesktopController::OnControl(int id) {
     default:
       break;
   }
+}
+
+// Only a pick copies a preset: the list's focus, opening and closing leave the typed fields be.
+void DesktopController::OnListPick(int id) {
+  presence_.KeepShown();
+  if (id == kPresetList) ApplyPreset(desktop_.window, presets_);
 }
 
 void DesktopController::StartMonitoring() {

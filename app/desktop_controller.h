@@ -49,6 +49,7 @@ class DesktopController : public EventSink {
   void BuildWindow();
   void StartMonitor();
   void OnControl(int id);
+  void OnListPick(int id);
   void OnMenuItem(int item);
   void StartMonitoring();
   void StopMonitoring();

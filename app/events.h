@@ -7,6 +7,7 @@ namespace verdalin {
 enum class EventKind {
   kCloseRequested,        // the window's close button, system menu or Alt+F4
   kControl,               // a control notified; value: its identifier
+  kListPick,              // the user picked a list entry (the same again too); value: the list
   kTrayMenuItem,          // a tray menu item was chosen; value: its identifier
   kTrayIconRightPress,    // the right button went down on the tray icon
   kTrayIconDoubleClick,   // the left button was double-clicked on the tray icon

@@ -85,6 +85,8 @@ class ProgramHost {
   virtual std::shared_ptr<HttpPoster> MakePoster() = 0;
   // One line on standard error (on Windows, the console the program was started from, if any).
   virtual void WriteError(const std::string& line) = 0;
+  // Text as it is on standard output (on Windows, as standard error goes).
+  virtual void WriteOutput(const std::string& text) = 0;
   // Builds the desktop front end and runs `program` on it; its result is the exit code.
   virtual int RunDesktop(const std::function<int(Desktop&)>& program) = 0;
   // Turns the termination signals into Event{kTerminationRequested} posted to `loop` until the

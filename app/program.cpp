@@ -1,5 +1,5 @@
-// The program's one entry point: the report command, the password scrambler, the headless monitor
-// or the desktop program.
+// The program's one entry point: the report command, the password scrambler, the headless monitor,
+// the help and version texts or the desktop program.
 #include "app/program.h"
 
 #include <iostream>
@@ -7,7 +7,9 @@
 #include "app/desktop_controller.h"
 #include "app/headless.h"
 #include "app/report_command.h"
+#include "app/settings_folder.h"
 #include "base/scramble.h"
+#include "ui/control_table.h"
 
 namespace verdalin {
 
@@ -30,6 +32,15 @@ int RunReport(ProgramHost& host, const std::vector<std::string>& arguments) {
                       [&host](const std::string& line) { host.WriteError("verdalin: " + line); });
   const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
   return RunReportCommand(reports, StoredReportPlaces(host.Files(), host.Shell()), options);
+}
+
+// The problem, then the usage, on standard error.
+int RefuseCommandLine(ProgramHost& host, const std::string& problem) {
+  std::string usage = UsageText();
+  usage.pop_back();  // the last line's end: WriteError ends each line itself
+  host.WriteError("verdalin: " + problem);
+  host.WriteError(usage);
+  return 2;
 }
 
 }  // namespace
@@ -57,14 +68,28 @@ int ScramblePassword(std::istream& in, std::ostream& out, ProgramHost& host) {
 }
 
 int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
-  if (!arguments.empty() && arguments.front() == kHeadlessOption)
-    return RunHeadless(host, arguments);
-  if (arguments.size() == 1 && arguments.front() == kScrambleOption)
-    return ScramblePassword(std::cin, std::cout, host);
-  if (!arguments.empty() && arguments.front() == kReportOption) return RunReport(host, arguments);
-  const std::string first = arguments.empty() ? std::string() : arguments.front();
+  const CommandLine command = ParseCommandLine(arguments);
+  switch (command.mode) {
+    case ProgramMode::kHeadless:
+      return RunHeadless(host, arguments);
+    case ProgramMode::kScramblePassword:
+      return ScramblePassword(std::cin, std::cout, host);
+    case ProgramMode::kReport:
+      return RunReport(host, arguments);
+    case ProgramMode::kHelp:
+      host.WriteOutput(HelpText(SettingsFolder(host.Files(), host.Shell())));
+      return 0;
+    case ProgramMode::kVersion:
+      host.WriteOutput(VersionText());
+      return 0;
+    case ProgramMode::kUsageError:
+      return RefuseCommandLine(host, command.problem);
+    case ProgramMode::kDesktop:
+      break;
+  }
+  const std::string_view first = command.at_startup ? kStartupArgument : std::string_view();
   return host.RunDesktop(
-      [&host, &first](Desktop& desktop) { return RunDesktopProgram(host, desktop, first); });
+      [&host, first](Desktop& desktop) { return RunDesktopProgram(host, desktop, first); });
 }
 
 }  // namespace verdalin

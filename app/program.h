@@ -7,20 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/host.h"
 
 namespace verdalin {
 
-inline constexpr std::string_view kReportOption = "--report";
-inline constexpr std::string_view kHeadlessOption = "--headless";
-inline constexpr std::string_view kScrambleOption = "--scramble-password";
-
 // "--report [options]" writes a history report and opens it, without a window;
 // "--scramble-password" prints the stored form of a password read from standard input;
 // "--headless [--config DIR]" monitors without a window or a display, events said on standard
-// error and the metrics endpoint on; anything else runs the desktop program, in the tray with
-// monitoring on when the first argument is "-startup". `arguments` are those after the program's
-// own path. Returns the exit code.
+// error and the metrics endpoint on; "--help" and "--version" print their text; no argument
+// runs the desktop program, and "-startup" runs it in the tray with monitoring on. Anything
+// else is refused with the usage on standard error and exit code 2, before any window or
+// display. `arguments` are those after the program's own path. Returns the exit code.
 int Main(ProgramHost& host, const std::vector<std::string>& arguments);
 
 // The parameters after the program's own path in a raw command line (Windows), blank

@@ -53,7 +53,9 @@ void FillPresetList(WindowControls& window, const PresetTable& presets) {
 }
 
 void ApplyPreset(WindowControls& window, const PresetTable& presets) {
-  const Preset& preset = PresetAtPosition(presets, window.GetControlState(kPresetList));
+  const int position = window.GetControlState(kPresetList);
+  if (position < 0 || static_cast<std::size_t>(position) + 1 >= presets.size()) return;
+  const Preset& preset = PresetAtPosition(presets, position);
   window.SetControlText(kAddressField, preset.URL);
   window.SetControlText(kLoginField, preset.login);
   window.SetControlText(kPasswordField, preset.password);

@@ -86,7 +86,8 @@ PresetTable ReadPresets(const IniFile& presets_file);
 const Preset& PresetAtPosition(const PresetTable& presets, int position);
 // Adds the labels of presets 1 to n to the preset list.
 void FillPresetList(WindowControls& window, const PresetTable& presets);
-// Copies the selected preset's URL, login, password and downmax into fields 1, 2, 3 and 13.
+// Copies the selected preset's URL, login, password and downmax into fields 1, 2, 3 and 13;
+// with no preset selected the fields keep what they hold.
 void ApplyPreset(WindowControls& window, const PresetTable& presets);
 
 // The poll's snapshot of the settings, the model from the preset at the settings' position.

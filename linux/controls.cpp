@@ -60,8 +60,9 @@ void Field::keyPressEvent(QKeyEvent* event) {
 
 PresetList::PresetList(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
-  // The user's choices only: a selection made by the program reports nothing, as on Windows.
-  connect(this, &QComboBox::activated, this, &PresetList::Notified);
+  // The user's picks only (the same entry again too): a selection made by the program, the list's
+  // opening and closing and Escape pick nothing, as on Windows.
+  connect(this, &QComboBox::activated, this, &PresetList::Picked);
 }
 
 void PresetList::showPopup() {

@@ -53,8 +53,8 @@ class Field : public QLineEdit {
   bool digits_only_;
 };
 
-// The drop-down list that cannot be typed into; it reports focus changes, the list opening and
-// closing, and selection changes.
+// The drop-down list that cannot be typed into; it notifies focus changes and the list opening
+// and closing, and reports apart the entries the user picks.
 class PresetList : public QComboBox {
   Q_OBJECT
  public:
@@ -64,6 +64,7 @@ class PresetList : public QComboBox {
 
  signals:
   void Notified();
+  void Picked();
 
  protected:
   void focusInEvent(QFocusEvent* event) override;

@@ -199,8 +199,10 @@ QWidget* MainWindow::CreateControl(int id, const QString& text) {
 void MainWindow::ConnectEvents(int id, QWidget* control) {
   auto report = [this, id] { Report({EventKind::kControl, id}); };
   if (auto* field = qobject_cast<Field*>(control)) connect(field, &Field::Notified, this, report);
-  if (auto* list = qobject_cast<PresetList*>(control))
+  if (auto* list = qobject_cast<PresetList*>(control)) {
     connect(list, &PresetList::Notified, this, report);
+    connect(list, &PresetList::Picked, this, [this, id] { Report({EventKind::kListPick, id}); });
+  }
   if (auto* link = qobject_cast<LinkLabel*>(control))
     connect(link, &LinkLabel::Clicked, this, report);
   if (auto* button = qobject_cast<QAbstractButton*>(control))

@@ -84,6 +84,11 @@ void LinuxProgramHost::WriteError(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+void LinuxProgramHost::WriteOutput(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
 int LinuxProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {
   return RunQtDesktop(argc_, argv_, program);
 }

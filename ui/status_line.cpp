@@ -23,6 +23,11 @@ void ShowStatus(WindowControls& window, std::string_view text) {
   window.SetStatusText(kStatusLineField, std::string(text), kPollStatusAppearance);
 }
 
+// Without a gateway model no page can give values, whatever the password: the list is to blame.
+std::string_view NoValuesText(const MonitorConfig& config) {
+  return config.model.empty() ? kNoModelWarning : kBadValuesWarning;
+}
+
 }  // namespace
 
 std::string QualityText(float quality) {
@@ -34,7 +39,7 @@ void ShowPollResult(WindowControls& window, const PollResult& result, const std:
   if (!result.row_written) ShowStatus(window, kOutputFileError);
   const std::string stamp = FormatDate("Time: %hh:%ii:%ss", result.end_time);
   if (result.outcome != PollOutcome::kSample)
-    return ShowStatus(window, stamp + " | Warning : Bad/Empty values ! Please check password.");
+    return ShowStatus(window, stamp + std::string(NoValuesText(result.config)));
   const LineSample& sample = result.sample;
   float quality = 0;
   if (sample.Connected != 0) {

@@ -323,9 +323,15 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam
   return self->Handle(message, wparam, lparam);
 }
 
+// A drop-down list's pick is CBN_SELENDOK alone: a selection change while the list is open, its
+// closing and its focus changes are plain notifications.
 void MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
   const int id = LOWORD(wparam);
-  if (lparam != 0)
+  const ControlSpec* control_row = FindControlSpec(id);
+  const bool list = control_row != nullptr && control_row->kind == ControlKind::kDropDownList;
+  if (lparam != 0 && list && HIWORD(wparam) == CBN_SELENDOK)
+    Report({EventKind::kListPick, id});
+  else if (lparam != 0)
     Report({EventKind::kControl, id});
   else if (HIWORD(wparam) == 0)
     Report({EventKind::kTrayMenuItem, id});

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+
 #include "win32/dialogs.h"
 #include "win32/interval_timer.h"
 #include "win32/main_window.h"
@@ -16,24 +18,39 @@ namespace verdalin {
 
 namespace {
 
-// A GUI program has no standard error of its own unless its starter gave it one; a command
-// prompt's console can be borrowed.
-HANDLE ErrorOutput() {
-  const HANDLE given = GetStdHandle(STD_ERROR_HANDLE);
+// A GUI program has no standard output or error of its own unless its starter gave it one; a
+// command prompt's console can be borrowed (attached once, for both).
+HANDLE ConsoleOrStandard(DWORD standard) {
+  const HANDLE given = GetStdHandle(standard);
   if (given != nullptr && given != INVALID_HANDLE_VALUE) return given;
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return INVALID_HANDLE_VALUE;
+  static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
+  if (!attached) return INVALID_HANDLE_VALUE;
   return CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                      nullptr);
+}
+
+// The text with Windows line ends.
+void WriteLines(HANDLE output, std::string_view text) {
+  if (output == INVALID_HANDLE_VALUE) return;
+  std::string lines;
+  for (char ch : text) {
+    if (ch == '\n') lines += '\r';
+    lines += ch;
+  }
+  DWORD written = 0;
+  WriteFile(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
 }
 
 }  // namespace
 
 void Win32ProgramHost::WriteError(const std::string& line) {
-  static const HANDLE output = ErrorOutput();
-  if (output == INVALID_HANDLE_VALUE) return;
-  const std::string text = line + "\r\n";
-  DWORD written = 0;
-  WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  static const HANDLE output = ConsoleOrStandard(STD_ERROR_HANDLE);
+  WriteLines(output, line + "\n");
+}
+
+void Win32ProgramHost::WriteOutput(const std::string& text) {
+  static const HANDLE output = ConsoleOrStandard(STD_OUTPUT_HANDLE);
+  WriteLines(output, text);
 }
 
 int Win32ProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {

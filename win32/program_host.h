@@ -12,8 +12,10 @@ namespace verdalin {
 class Win32ProgramHost : public NativeHost {
  public:
   explicit Win32ProgramHost(HINSTANCE instance) : instance_(instance) {}
-  // Standard error when the program has one, else the console of the process that started it.
+  // Standard error (output) when the program has one, else the console of the process that
+  // started it.
   void WriteError(const std::string& line) override;
+  void WriteOutput(const std::string& text) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The Windows program always has its window: nothing to watch.
   std::unique_ptr<Watch> WatchTermination(EventLoop&) override { return nullptr; }

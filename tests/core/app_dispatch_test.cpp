@@ -108,6 +108,7 @@ TEST(AppDispatch, StopShowsItsMessageWithOrWithoutATimer) {
 TEST(AppDispatch, TicksDuringAFetchAreDroppedAndStopWaitsForThePoll) {
   Started h;
   h.fetcher.page = "<html>a page of no known model</html>";
+  h.front.states[kPresetList] = 0;
   h.app.Dispatch({EventKind::kControl, kStartButton});
   h.app.Dispatch({EventKind::kTimerTick});
   h.app.Dispatch({EventKind::kControl, kStopButton});
@@ -136,14 +137,17 @@ TEST(AppDispatch, QuitDuringAFetchCancelsItAndSavesTheSettings) {
   EXPECT_EQ(h.Setting("output_file"), "C:\\Verdalin\\log.csv");
 }
 
-TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
+// A pick copies the selected preset, the same one again too; the list's other notifications
+// (focus, opening, closing) and a pick of nothing leave the typed fields be.
+TEST(AppDispatch, OnlyAPickCopiesTheSelectedPreset) {
   Started h;
   h.front.texts[kDelayField] = "45";
   h.front.texts[kOutputFileField] = "C:\\out.csv";
   h.front.states[kPresetList] = 1;
   h.front.texts[kAddressField] = "typed by hand";
-  h.Send(EventKind::kControl,
-         kPresetList);  // a focus change, say: the preset comes back all the same
+  h.Send(EventKind::kControl, kPresetList);
+  EXPECT_EQ(h.Since(), CallLog{});
+  h.Send(EventKind::kListPick, kPresetList);
   EXPECT_EQ(h.Since(), (CallLog{"text 1", "text 2", "text 3", "text 13"}));
   EXPECT_EQ(h.Text(kAddressField), "ub");
   EXPECT_EQ(h.Text(kLoginField), "lb");
@@ -151,16 +155,16 @@ TEST(AppDispatch, EveryPresetListEventCopiesTheSelectedPreset) {
   EXPECT_EQ(h.Text(kDownstreamMaxField), "2");
   EXPECT_EQ(h.Text(kDelayField), "45");
   EXPECT_EQ(h.Text(kOutputFileField), "C:\\out.csv");
-  h.front.states[kPresetList] = 0;
-  h.Send(EventKind::kControl, kPresetList);
-  EXPECT_EQ(h.Text(kAddressField), "ua");
+  h.front.texts[kAddressField] = "typed again";
+  h.Send(EventKind::kListPick, kPresetList);
+  EXPECT_EQ(h.Text(kAddressField), "ub");
   for (int nothing : {-1, 5}) {
     h.front.states[kPresetList] = nothing;
+    h.mark = h.log.size();
     h.Send(EventKind::kControl, kPresetList);
-    EXPECT_EQ(h.Text(kAddressField), "");
-    EXPECT_EQ(h.Text(kLoginField), "");
-    EXPECT_EQ(h.Text(kPasswordField), "");
-    EXPECT_EQ(h.Text(kDownstreamMaxField), "");
+    h.Send(EventKind::kListPick, kPresetList);
+    EXPECT_EQ(h.Since(), CallLog{}) << nothing;
+    EXPECT_EQ(h.Text(kAddressField), "ub");
   }
 }
 

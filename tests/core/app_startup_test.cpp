@@ -168,6 +168,39 @@ TEST(AppStartup, MainRunsTheReportCommandOrTheDesktop) {
   EXPECT_LT(LogIndex(h.log, "run loop"), LogIndex(h.log, "remove icon"));
 }
 
+// --help, --version and a refused command line end without a window: help and version on
+// standard output, a refusal as its problem and the usage on standard error with exit code 2.
+TEST(AppStartup, MainAnswersHelpVersionAndRefusalsWithoutAWindow) {
+  const struct {
+    std::vector<std::string> arguments;
+    int exit_code;
+    std::string output;  // found in standard output
+    std::string error;   // standard error's first line
+  } cases[] = {
+      {{"--help"}, 0, "Verdalin_Presets.ini", ""},
+      {{"-h"}, 0, "--scramble-password", ""},
+      {{"--version"}, 0, "verdalin " VERDALIN_VERSION "\n", ""},
+      {{"--bogus"}, 2, "", "verdalin: unknown option '--bogus'"},
+      {{"file.csv", "-STARTUP", "--bogus"}, 2, "", "verdalin: unknown option '--bogus'"},
+      {{"--help", "x"}, 2, "", "verdalin: --help takes no argument"},
+      {{"--scramble-password", "x"}, 2, "", "verdalin: --scramble-password takes no argument"},
+  };
+  for (const auto& c : cases) {
+    AppHarness h;
+    EXPECT_EQ(Main(h.host, c.arguments), c.exit_code) << c.arguments.front();
+    EXPECT_EQ(h.host.desktops, 0) << c.arguments.front();
+    if (!c.output.empty()) EXPECT_NE(h.host.output.find(c.output), std::string::npos);
+    EXPECT_EQ(h.host.output.empty(), c.output.empty()) << c.arguments.front();
+    EXPECT_EQ(h.host.errors.empty(), c.error.empty()) << c.arguments.front();
+    if (!c.error.empty()) EXPECT_EQ(h.host.errors.front(), c.error);
+    if (!c.error.empty()) EXPECT_EQ(h.host.errors.back().rfind("Usage: verdalin", 0), 0u);
+  }
+  AppHarness h;  // the files named where the program keeps them
+  EXPECT_EQ(Main(h.host, {"--help"}), 0);
+  EXPECT_NE(h.host.output.find(AppHarness::kSettings), std::string::npos) << h.host.output;
+  EXPECT_NE(h.host.output.find(AppHarness::kPresets), std::string::npos);
+}
+
 // The password scrambler gives what the program reads back as the password, line ends aside;
 // without a line it says so and writes nothing.
 TEST(AppStartup, ScramblePasswordGivesTheStoredForm) {

@@ -26,6 +26,7 @@ namespace {
 const char kConnectedLine[] =
     "Time: 21:05:09 | Down: 8192 Kbps | Up: 1024 Kbps | SNR Margin: 12 dB";
 const char kWarning[] = "Time: 21:05:09 | Warning : Bad/Empty values ! Please check password.";
+const char kNoModel[] = "Time: 21:05:09 | No gateway model: choose one in the list of presets.";
 
 class NoTimer : public Timer {
  public:
@@ -192,7 +193,7 @@ TEST_F(PollTest, NoPresetSelectedRunsNoParser) {
   for (int position : {-1, 3, 99}) {  // none, and past the presets: no model
     window_.states[kPresetList] = position;
     Poll();
-    EXPECT_EQ(window_.status[kStatusLineField].text, kWarning) << position;
+    EXPECT_EQ(window_.status[kStatusLineField].text, kNoModel) << position;
   }
   EXPECT_EQ(Log(), std::string(kLogHeader) + Row({}) + Row({}) + Row({}));
 }

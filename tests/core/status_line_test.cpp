@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "base/date_format.h"
 #include "fakes/fake_clock.h"
@@ -25,14 +27,17 @@ LineSample Connected(float down, float up, float snr) {
 
 class StatusLineTest : public ::testing::Test {
  protected:
-  // The end of a poll that wrote its row, made with `maximum` as the subscribed rate.
-  void Show(const LineSample& sample, bool values_found, const std::string& maximum = "8192") {
+  // The end of a poll that wrote its row, made with `maximum` as the subscribed rate and the
+  // gateway model `model`.
+  void Show(const LineSample& sample, bool values_found, const std::string& maximum = "8192",
+            const std::string& model = "INVENTEL") {
     PollResult result;
     result.outcome = values_found ? PollOutcome::kSample : PollOutcome::kUnrecognised;
     result.sample = sample;
     result.row_written = true;
     result.end_time = CurrentDate(clock_);
     result.config.subscribed_kbps = SubscribedRate(maximum);
+    result.config.model = model;
     ShowPollResult(window_, result, "");
   }
   std::string Field(int field) { return window_.status[field].text; }
@@ -76,15 +81,20 @@ TEST_F(StatusLineTest, DisconnectedLineDropsTheQualityToZero) {
   EXPECT_EQ(window_.LastStateSet(kQualityGauge), 0);
 }
 
+// Without values the password is blamed, unless no gateway model was chosen at all.
 TEST_F(StatusLineTest, PageWithoutValuesKeepsGaugeAndQuality) {
-  Show(Connected(1024, 512, 12), true);
-  std::size_t gauge_calls = window_.state_calls.size();
-  Show(Connected(8192, 1024, 10), false);
-  EXPECT_EQ(Field(kStatusLineField),
-            "Time: 21:05:09 | Warning : Bad/Empty values ! Please check password.");
-  EXPECT_EQ(window_.status[kStatusLineField].appearance, 5);
-  EXPECT_EQ(Field(kQualityField), "Quality Index: 7.5%");
-  EXPECT_EQ(window_.state_calls.size(), gauge_calls);
+  const std::pair<std::string, std::string> cases[] = {
+      {"INVENTEL", "Time: 21:05:09 | Warning : Bad/Empty values ! Please check password."},
+      {"", "Time: 21:05:09 | No gateway model: choose one in the list of presets."}};
+  for (const auto& [model, expected] : cases) {
+    Show(Connected(1024, 512, 12), true);
+    std::size_t gauge_calls = window_.state_calls.size();
+    Show(Connected(8192, 1024, 10), false, "8192", model);
+    EXPECT_EQ(Field(kStatusLineField), expected);
+    EXPECT_EQ(window_.status[kStatusLineField].appearance, 5);
+    EXPECT_EQ(Field(kQualityField), "Quality Index: 7.5%");
+    EXPECT_EQ(window_.state_calls.size(), gauge_calls);
+  }
 }
 
 TEST_F(StatusLineTest, MaximumRateThatIsNoPositiveNumberGivesAZeroIndex) {

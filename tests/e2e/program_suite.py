@@ -2,6 +2,8 @@
 """End to end, the same cases for each program: the Linux one natively or the Windows one under
 Wine, each copied into a folder of its own with its settings beside it.
 
+--help names the settings files, --version the project's version, and an unknown option gets
+the usage on standard error and exit code 2, natively without any display.
 The report command refuses a missing log with one line on standard error, exit code 1 and no
 settings written. Started with -startup against the fake gateway (VERDALIN_GATEWAY_PORT) and
 [Export] listen= on a free port, the desktop program serves /metrics and /status.json with the
@@ -13,6 +15,7 @@ Usage: program_suite.py BUILD_DIR native|wine
 
 import json
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -49,16 +52,51 @@ class Program(ProgramFolder):
         return "Z:" + linux_path.replace("/", "\\") if self.wine else linux_path
 
     def run(self, args):
-        """(exit code, standard error lines) of the program run to its end; files, not pipes:
-        Wine's background processes would hold a pipe open."""
+        """(exit code, standard error lines) of the program run to its end."""
+        code, _out, err = self.run_with_output(args)
+        return code, err
+
+    def run_with_output(self, args, extra_env=None):
+        """(exit code, standard output lines, standard error lines) of the program run to its
+        end; files, not pipes: Wine's background processes would hold a pipe open."""
         out, err = (os.path.join(self.root, n) for n in ("out", "err"))
         with open(out, "wb") as out_file, open(err, "wb") as err_file:
             code = subprocess.run(list(self.launcher) + [self.program] + args, timeout=120,
-                                  env=self.environment(), stdin=subprocess.DEVNULL,
+                                  env=self.environment(extra_env), stdin=subprocess.DEVNULL,
                                   stdout=out_file, stderr=err_file).returncode
-        with open(err, encoding="utf-8", errors="replace") as source:
-            lines = [l.rstrip("\r") for l in source.read().splitlines()]
-        return code, [l for l in lines if not l.startswith(WINE_NOISE)]
+        out_lines, err_lines = (read_lines(name) for name in (out, err))
+        return code, out_lines, [l for l in err_lines if not l.startswith(WINE_NOISE)]
+
+
+def read_lines(path):
+    with open(path, encoding="utf-8", errors="replace") as source:
+        return [l.rstrip("\r") for l in source.read().splitlines()]
+
+
+def project_version():
+    with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as source:
+        return re.search(r"project\(Verdalin VERSION ([0-9.]+)", source.read()).group(1)
+
+
+def command_line_answers(_build, program):
+    """--help, --version and an unknown option, natively with no display at all (so no Qt)."""
+    no_display = {} if program.wine else {"QT_QPA_PLATFORM": "", "DISPLAY": ""}
+    usage = "Usage: verdalin [-startup]"
+    cases = (  # arguments, exit code, lines in standard output, standard error's first lines
+        (["--help"], 0, [usage, "  " + program.path(program.settings),
+                         "  " + program.path(program.presets)], []),
+        (["--version"], 0, ["verdalin " + project_version()], []),
+        (["--no-such-option"], 2, [], ["verdalin: unknown option '--no-such-option'", usage]),
+    )
+    for args, want_code, want_out, want_err in cases:
+        code, out, err = program.run_with_output(args, no_display)
+        expect(code == want_code, "%s: exit code %d, not %d" % (args, code, want_code))
+        expect(all(line in out for line in want_out) and bool(out) == bool(want_out),
+               "%s: standard output %r" % (args, out))
+        expect(err[:len(want_err)] == want_err and bool(err) == bool(want_err),
+               "%s: standard error %r" % (args, err))
+    expect(not os.path.exists(program.settings), "an option wrote settings")
+    print("ok --help, --version and an unknown option: texts, streams and exit codes")
 
 
 def report_refusal(_build, program):
@@ -140,7 +178,7 @@ def endpoint_of_a_polling_program(_build, program):
 def main():
     build, wine = os.path.abspath(sys.argv[1]), sys.argv[2] == "wine"
     os.umask(0o022)
-    for case in (report_refusal, endpoint_of_a_polling_program):
+    for case in (command_line_answers, report_refusal, endpoint_of_a_polling_program):
         program = Program(build, wine)
         try:
             case(build, program)

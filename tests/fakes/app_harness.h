@@ -34,6 +34,7 @@ class FakeHost : public ProgramHost {
   PageFetcher& Fetcher() override { return fetcher_; }
   std::shared_ptr<HttpPoster> MakePoster() override { return poster; }
   void WriteError(const std::string& line) override { errors.push_back(line); }
+  void WriteOutput(const std::string& text) override { output += text; }
   int RunDesktop(const std::function<int(Desktop&)>& program) override {
     ++desktops;
     return program(front_.desktop);
@@ -42,6 +43,7 @@ class FakeHost : public ProgramHost {
 
   std::shared_ptr<HttpPoster> poster;
   std::vector<std::string> errors;
+  std::string output;
   int desktops = 0;
 
  private:

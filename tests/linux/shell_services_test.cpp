@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 // The shell services as both programs' hosts offer them.
 struct ShellHost : NativeHost {
   void WriteError(const std::string&) override {}
+  void WriteOutput(const std::string&) override {}
   int RunDesktop(const std::function<int(Desktop&)>&) override { return 2; }
   std::unique_ptr<Watch> WatchTermination(EventLoop&) override { return nullptr; }
 };

@@ -1,4 +1,5 @@
 // The controls' behaviour: field limits, digits, the preset list's events, the link, tooltips.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFontInfo>
@@ -57,7 +58,7 @@ TEST_F(WindowTest, FieldsReportFocusAndChanges) {
   EXPECT_EQ(events_.Count(2), 1);
 }
 
-TEST_F(WindowTest, PresetListReportsEveryNotificationButNotProgramSelections) {
+TEST_F(WindowTest, PresetListNotifiesFocusAndOpeningAndReportsPicksApart) {
   window_.AddListItem(15, -1, "Inventel");
   window_.AddListItem(15, -1, "Sagem");
   window_.AddListItem(15, 0, "Tecom");
@@ -83,11 +84,39 @@ TEST_F(WindowTest, PresetListReportsEveryNotificationButNotProgramSelections) {
   EXPECT_GT(events_.Count(15), before);
   list->setFocus();
   before = events_.Count(15);
+  EXPECT_EQ(events_.Count(EventKind::kListPick), 0);
   QTest::keyClick(list, Qt::Key_Down);  // a keyboard choice on the closed list
   EXPECT_EQ(window_.GetControlState(15), 0);
-  EXPECT_EQ(events_.Count(15), before + 1);
+  EXPECT_TRUE(events_.Has(EventKind::kListPick, 15));
+  EXPECT_EQ(events_.Count(15), before);
   window_.Control(0)->setFocus();
-  EXPECT_EQ(events_.Count(15), before + 2);
+  EXPECT_EQ(events_.Count(15), before + 1);
+}
+
+// The mended fault: opening the list and leaving it with Escape, or tabbing through it, picked
+// the empty selection and so wiped the typed fields. Only Enter on an entry picks it, the same
+// entry again too.
+TEST_F(WindowTest, PresetListPicksOnlyWhatTheUserChooses) {
+  window_.AddListItem(15, -1, "Inventel");
+  window_.AddListItem(15, -1, "Sagem");
+  Activate();
+  auto* list = As<PresetList>(15);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Tab);  // through the list and on
+  const struct {
+    Qt::Key key;
+    long picks;
+    int selected;
+  } steps[] = {{Qt::Key_Escape, 0, -1}, {Qt::Key_Return, 1, 0}, {Qt::Key_Return, 2, 0}};
+  for (const auto& step : steps) {
+    list->showPopup();
+    ASSERT_TRUE(list->view()->isVisible());
+    if (list->view()->currentIndex().row() < 0) QTest::keyClick(list->view(), Qt::Key_Down);
+    QTest::keyClick(list->view(), step.key);
+    EXPECT_FALSE(list->view()->isVisible());
+    EXPECT_EQ(events_.Count(EventKind::kListPick), step.picks) << step.key;
+    EXPECT_EQ(window_.GetControlState(15), step.selected) << step.key;
+  }
 }
 
 TEST_F(WindowTest, ButtonsAndBoxReportClicks) {

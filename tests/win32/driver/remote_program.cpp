@@ -192,10 +192,14 @@ void RemoteProgram::Click(int id) const {
 }
 
 void RemoteProgram::SelectPreset(int position) const {
-  const HWND list = Control(kPresetList);
-  SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
-  SendMessageA(window_, WM_COMMAND, MAKEWPARAM(kPresetList, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(list));
+  SendMessageA(Control(kPresetList), CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+  NotifyPresetList(CBN_SELCHANGE);
+  NotifyPresetList(CBN_SELENDOK);
+}
+
+void RemoteProgram::NotifyPresetList(WORD code) const {
+  SendMessageA(window_, WM_COMMAND, MAKEWPARAM(kPresetList, code),
+               reinterpret_cast<LPARAM>(Control(kPresetList)));
 }
 
 // SB_GETTEXTA does not carry its buffer across processes: the buffer lives in the program.

@@ -73,8 +73,11 @@ class RemoteProgram {
   // Clicks a button that starts a poll and waits for the poll's end: the poll fetches beside
   // the window's thread, and its status text marks its end.
   void ClickAndWaitForPoll(int id) const;
-  // Selects a preset list entry and reports the selection change as the list would.
+  // Selects a preset list entry and reports it as the list does for a pick: the selection's
+  // change, then CBN_SELENDOK.
   void SelectPreset(int position) const;
+  // One notification of the preset list (CBN_*), as the list sends it to the window.
+  void NotifyPresetList(WORD code) const;
   // The text and the drawing type (SBT_* bits) of a status bar field.
   std::string StatusText(int field, int* type = nullptr) const;
   // A mouse message on the tray icon, as the shell posts it.

@@ -211,18 +211,37 @@ TEST_F(WindowTest, StoredSettingsFillTheFieldsWithoutCopyingThePreset) {
   EXPECT_EQ(SendMessageA(status, SB_GETPARTS, 0, 0), 2);
 }
 
+// Only a pick copies a preset, the same entry again too; an empty pick empties nothing.
 TEST_F(WindowTest, PresetsFillTheFields) {
   RemoteProgram program(folder_, "");
   program.SelectPreset(0);
   EXPECT_EQ(program.Text(kAddressField), "http://127.0.0.1:1/a");
   EXPECT_EQ(program.Text(kLoginField), "la");
   EXPECT_EQ(program.Text(kDownstreamMaxField), "1000");
+  program.SetText(kAddressField, "typed");
+  program.SelectPreset(0);
+  EXPECT_EQ(program.Text(kAddressField), "http://127.0.0.1:1/a");
   program.SelectPreset(1);
   EXPECT_EQ(program.Text(kAddressField), "http://127.0.0.1:1/b");
   EXPECT_EQ(program.Text(kDownstreamMaxField), "2000");
-  program.SelectPreset(-1);  // nothing selected: preset 0, which is empty
-  EXPECT_EQ(program.Text(kAddressField), "");
-  EXPECT_EQ(program.Text(kLoginField), "");
+  program.SelectPreset(-1);
+  EXPECT_EQ(program.Text(kAddressField), "http://127.0.0.1:1/b");
+  EXPECT_EQ(program.Text(kLoginField), "lb");
+}
+
+// The mended fault: opening the list, moving in it, Escape and focus changes wiped typed fields.
+TEST_F(WindowTest, PresetListNotificationsWithoutAPickKeepTypedFields) {
+  RemoteProgram program(folder_, "");
+  for (int selected : {-1, 1}) {
+    SendMessageA(program.Control(kPresetList), CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    program.SetText(kAddressField, "http://typed/");
+    program.SetText(kLoginField, "typed login");
+    for (WORD code :
+         {CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDCANCEL, CBN_CLOSEUP, CBN_KILLFOCUS})
+      program.NotifyPresetList(code);
+    EXPECT_EQ(program.Text(kAddressField), "http://typed/") << selected;
+    EXPECT_EQ(program.Text(kLoginField), "typed login") << selected;
+  }
 }
 
 TEST_F(WindowTest, StopShowsItsMessageBorderless) {
