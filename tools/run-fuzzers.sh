@@ -13,7 +13,9 @@ cd "$root"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "${JOBS:-2}"
 
-status=0
+# The targets run JOBS at a time (each libFuzzer run takes one core); a failed one leaves a mark.
+rm -f "$build"/*.failed
+running=0
 for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   [ -e "$source" ] || continue
   target=$(basename "$source" .cpp)
@@ -41,13 +43,19 @@ for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   fi
   log="$build/$name.log"
   echo "Fuzzing $name for $seconds s"
-  if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  (if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len=4096 -print_final_stats=1 -artifact_prefix="$artifacts/" "$@" >"$log" 2>&1; then
-    grep -E '^stat::number_of_executed_units' "$log" || true
+    echo "$name: $(grep -E '^stat::number_of_executed_units' "$log" || true)"
   else
     echo "FAILED: $name (log $log, artifacts in $artifacts)"
     tail -n 40 "$log"
-    status=1
+    touch "$build/$name.failed"
+  fi) &
+  running=$((running + 1))
+  if [ "$running" -ge "${JOBS:-2}" ]; then
+    wait
+    running=0
   fi
 done
-exit $status
+wait
+! ls "$build"/*.failed >/dev/null 2>&1
