@@ -132,7 +132,7 @@ void HeadlessProgram::Start(HeadlessLoop& loop) {
 void HeadlessProgram::ReadFiles() {
   FileSystem& files = host_.Files();
   ShellServices& shell = host_.Shell();
-  const IniFile presets_file(files, folder_ + std::string(kPresetsFileName));
+  const IniFile presets_file(files, PresetsFile(files, shell, folder_));
   presets_ = ReadPresets(presets_file);
   settings_path_ = folder_ + std::string(kSettingsFileName);
   RemoveLeftoverTempFiles(files, settings_path_);

@@ -25,7 +25,12 @@ const FolderCase kCases[] = {
     {"a portable copy", {}, false, "C:\\Users\\me\\AppData\\Roaming\\Verdalin", kProgramFolder},
     {"a read-only folder", {}, true, "C:\\Users\\me\\AppData\\Roaming\\Verdalin", kUserFolder},
     {"read-only, settings beside", {"Verdalin_Settings.ini"}, true, "x", kProgramFolder},
-    {"read-only, presets beside", {"Verdalin_Presets.ini"}, true, "x", kProgramFolder},
+    // The presets beside the program are the shipped ones: they keep nothing there.
+    {"read-only, presets beside",
+     {"Verdalin_Presets.ini"},
+     true,
+     "C:\\Users\\me\\AppData\\Roaming\\Verdalin",
+     kUserFolder},
     {"an installed copy",
      {"Verdalin_Installed.txt"},
      false,
@@ -52,6 +57,46 @@ TEST(SettingsFolder, ChoosesBesideTheProgramOrTheUsersFolder) {
     front.settings_folder = c.user_folder;
     EXPECT_EQ(SettingsFolder(disk, front), c.chosen);
   }
+}
+
+TEST(SettingsFolder, ReadsTheUsersPresetsFileElseTheShippedOne) {
+  constexpr const char* kShipped = "C:\\Program Files\\Verdalin";
+  const std::string own = std::string(kUserFolder) + "Verdalin_Presets.ini";
+  const std::string shipped = std::string(kShipped) + "\\Verdalin_Presets.ini";
+  enum Own { kNone, kFile, kFolder };
+  struct {
+    const char* what;
+    Own own_kind;
+    bool shipped_file;
+    const char* shipped_folder;
+    std::string chosen;
+  } const cases[] = {
+      {"both: the user's", kFile, true, kShipped, own},
+      {"only the shipped one", kNone, true, kShipped, shipped},
+      {"a folder named like the user's is none", kFolder, true, kShipped, shipped},
+      {"neither: the user's place", kNone, false, kShipped, own},
+      {"no shipped folder known", kNone, false, "", own},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CallLog log;
+    FakeFrontEnd front(log);
+    FakeFileSystem disk;
+    front.shipped_folder = c.shipped_folder;
+    if (c.own_kind == kFile) disk.files[own] = "";
+    if (c.own_kind == kFolder) disk.folders.insert(own);
+    if (c.shipped_file) disk.files[shipped] = "";
+    EXPECT_EQ(PresetsFile(disk, front, kUserFolder), c.chosen);
+  }
+}
+
+// An installed copy whose user has no presets of their own: the window lists the shipped ones.
+TEST(SettingsFolder, AnInstalledProgramListsTheShippedPresets) {
+  AppHarness h;
+  h.disk.files["C:\\Verdalin\\Verdalin_Installed.txt"] = "";
+  h.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=2\r\n1=A\r\n2=B\r\n";
+  ASSERT_TRUE(h.Start());
+  EXPECT_EQ(h.front.list_items[kPresetList].size(), 2u);
 }
 
 TEST(SettingsFolder, ASubfolderNamedLikeTheSettingsIsNoSettingsFile) {

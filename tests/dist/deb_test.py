@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The Debian package, unpacked into a temporary root (never installed): its files, its control
-fields, lintian, and its program run from a read-only /usr/bin against the fake gateway, keeping
-its settings in $XDG_CONFIG_HOME/verdalin.
+fields, lintian, its program run from a read-only /usr/bin against the fake gateway, keeping
+its settings in $XDG_CONFIG_HOME/verdalin, and the presets it reads (the shipped ones, else the
+user's own).
 
 Usage: deb_test.py BUILD_DIR DEB VERSION; exits 77 (skipped) when the package is not built.
 """
@@ -75,6 +76,43 @@ def check_files(root, version):
     expect(os.path.isfile(os.path.join(doc, "examples", "verdalin-grafana.json")),
            "the Grafana dashboard among the examples")
     print("ok files: program, desktop entry, icons, manual page, documents, units, dashboard")
+
+
+def shipped_presets(root):
+    """The labels of the presets file in /usr/share/verdalin, each preset whole."""
+    ini = read_ini(os.path.join(root, "usr", "share", "verdalin", "Verdalin_Presets.ini"))
+    index = ini["index"]
+    groups = [index[str(i)] for i in range(1, int(index["total"]) + 1)]
+    for group in groups:
+        preset = {k.lower(): v for k, v in ini[group.lower()].items()}
+        expect(preset["type"] in ("INVENTEL", "SAGEM", "AH4222") and
+               preset["url"].startswith("http://") and preset["login"] and
+               not preset["password"], "the shipped preset %s: %r" % (group, preset))
+    return [ini[group.lower()]["label"] for group in groups]
+
+
+def check_presets(build, root):
+    """--help names the presets file the installed program reads: the shipped one, and the
+    user's own once there is one."""
+    labels = shipped_presets(root)
+    expect(len(labels) == 3, "a preset for each gateway kind: %r" % labels)
+    folder = ProgramFolder(build, os.path.join(root, "usr", "bin", "verdalin"))
+    try:
+        def files_line():
+            run = subprocess.run([folder.program, "--help"], env=folder.environment(),
+                                 capture_output=True, text=True, timeout=30)
+            expect(run.returncode == 0, "--help ends with 0: " + run.stderr)
+            return [line.strip() for line in run.stdout.splitlines()
+                    if line.strip().endswith("Verdalin_Presets.ini")]
+        shipped = os.path.join(root, "usr", "share", "verdalin", "Verdalin_Presets.ini")
+        expect(files_line() == [shipped], "--help names the shipped presets: %r" % files_line())
+        own = os.path.join(folder.config, "verdalin", "Verdalin_Presets.ini")
+        os.makedirs(os.path.dirname(own))
+        write_ini(own, [("Index", [("total", "0")])])
+        expect(files_line() == [own], "--help names the user's presets: %r" % files_line())
+    finally:
+        folder.close()
+    print("ok presets: %s shipped, the user's own file first" % ", ".join(labels))
 
 
 def check_control(deb, version):
@@ -193,6 +231,7 @@ def main():
         subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
         check_control(deb, version)
         check_files(root, version)
+        check_presets(build, root)
         gateway = Gateway()
         check_program(build, root, gateway)
         check_headless(root, gateway)
