@@ -187,8 +187,9 @@ def check_program(build, root, gateway):
 
 
 def check_headless(root, gateway):
-    """The installed program hands "--headless" over to its build without Qt: it polls, and no
-    GUI library is ever mapped into it."""
+    """The installed program hands "--headless" over to its build without Qt: it polls the
+    gateway of the shipped preset the settings choose, and no GUI library is ever mapped into
+    it."""
     folder = tempfile.mkdtemp(prefix="verdalin-deb-headless-")
     try:
         output = os.path.join(folder, "log.csv")
@@ -197,7 +198,8 @@ def check_headless(root, gateway):
             port = probe.getsockname()[1]
         write_ini(os.path.join(folder, "Verdalin_Settings.ini"), [
             ("Settings", [("url", gateway.page_address("inventel", "u", "p", "deb-headless")),
-                          ("login", "u"), ("delay", "3600"), ("output_file", output)]),
+                          ("login", "u"), ("delay", "3600"), ("preset", "0"),
+                          ("output_file", output)]),
             ("Export", [("listen", "127.0.0.1:%d" % port)])])
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env.pop("QT_QPA_PLATFORM", None)
