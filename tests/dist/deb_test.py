@@ -91,27 +91,23 @@ def shipped_presets(root):
     return [ini[group.lower()]["label"] for group in groups]
 
 
-def check_presets(build, root):
-    """--help names the presets file the installed program reads: the shipped one, and the
-    user's own once there is one."""
+def check_presets(root, folder, launcher):
+    """--help of the program in its read-only /usr/bin names the presets file it reads: the
+    shipped one, and the user's own once there is one."""
     labels = shipped_presets(root)
     expect(len(labels) == 3, "a preset for each gateway kind: %r" % labels)
-    folder = ProgramFolder(build, os.path.join(root, "usr", "bin", "verdalin"))
-    try:
-        def files_line():
-            run = subprocess.run([folder.program, "--help"], env=folder.environment(),
-                                 capture_output=True, text=True, timeout=30)
-            expect(run.returncode == 0, "--help ends with 0: " + run.stderr)
-            return [line.strip() for line in run.stdout.splitlines()
-                    if line.strip().endswith("Verdalin_Presets.ini")]
-        shipped = os.path.join(root, "usr", "share", "verdalin", "Verdalin_Presets.ini")
-        expect(files_line() == [shipped], "--help names the shipped presets: %r" % files_line())
-        own = os.path.join(folder.config, "verdalin", "Verdalin_Presets.ini")
-        os.makedirs(os.path.dirname(own))
-        write_ini(own, [("Index", [("total", "0")])])
-        expect(files_line() == [own], "--help names the user's presets: %r" % files_line())
-    finally:
-        folder.close()
+
+    def files_line():
+        run = subprocess.run(list(launcher) + [folder.program, "--help"],
+                             env=folder.environment(), capture_output=True, text=True, timeout=30)
+        expect(run.returncode == 0, "--help ends with 0: " + run.stderr)
+        return [line.strip() for line in run.stdout.splitlines()
+                if line.strip().endswith("Verdalin_Presets.ini")]
+    shipped = os.path.join(root, "usr", "share", "verdalin", "Verdalin_Presets.ini")
+    expect(files_line() == [shipped], "--help names the shipped presets: %r" % files_line())
+    own = os.path.join(folder.config, "verdalin", "Verdalin_Presets.ini")
+    write_ini(own, [("Index", [("total", "0")])])
+    expect(files_line() == [own], "--help names the user's presets: %r" % files_line())
     print("ok presets: %s shipped, the user's own file first" % ", ".join(labels))
 
 
@@ -151,7 +147,8 @@ def read_only_launcher(folder):
 
 def check_program(build, root, gateway):
     """First start: the settings folder is made and the statistics land there. Second start
-    with -startup against the fake gateway: rows, and the edited settings kept there."""
+    with -startup against the fake gateway: rows, and the edited settings kept there. Then the
+    presets it reads."""
     program_dir = os.path.join(root, "usr", "bin")
     launcher = read_only_launcher(program_dir)
     if launcher is None:
@@ -182,6 +179,7 @@ def check_program(build, root, gateway):
         expect(ini["settings"]["output_file"] == output, "the settings kept: %r" % ini)
         expect(sorted(os.listdir(program_dir)) == ["verdalin"], "nothing beside the program")
         print("ok read-only program: settings in XDG_CONFIG_HOME/verdalin, polls logged")
+        check_presets(root, folder, launcher)
     finally:
         folder.close()
 
@@ -233,7 +231,6 @@ def main():
         subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
         check_control(deb, version)
         check_files(root, version)
-        check_presets(build, root)
         gateway = Gateway()
         check_program(build, root, gateway)
         check_headless(root, gateway)
