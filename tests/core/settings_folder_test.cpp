@@ -90,15 +90,6 @@ TEST(SettingsFolder, ReadsTheUsersPresetsFileElseTheShippedOne) {
   }
 }
 
-// An installed copy whose user has no presets of their own: the window lists the shipped ones.
-TEST(SettingsFolder, AnInstalledProgramListsTheShippedPresets) {
-  AppHarness h;
-  h.disk.files["C:\\Verdalin\\Verdalin_Installed.txt"] = "";
-  h.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=2\r\n1=A\r\n2=B\r\n";
-  ASSERT_TRUE(h.Start());
-  EXPECT_EQ(h.front.list_items[kPresetList].size(), 2u);
-}
-
 TEST(SettingsFolder, ASubfolderNamedLikeTheSettingsIsNoSettingsFile) {
   CallLog log;
   FakeFrontEnd front(log);
