@@ -59,32 +59,23 @@ TEST(SettingsFolder, ChoosesBesideTheProgramOrTheUsersFolder) {
   }
 }
 
+// The user's own presets file first, else the shipped one; a folder is no file.
 TEST(SettingsFolder, ReadsTheUsersPresetsFileElseTheShippedOne) {
-  constexpr const char* kShipped = "C:\\Program Files\\Verdalin";
   const std::string own = std::string(kUserFolder) + "Verdalin_Presets.ini";
-  const std::string shipped = std::string(kShipped) + "\\Verdalin_Presets.ini";
-  enum Own { kNone, kFile, kFolder };
-  struct {
-    const char* what;
-    Own own_kind;
-    bool shipped_file;
-    const char* shipped_folder;
+  const std::string shipped = "C:\\Verdalin\\Verdalin_Presets.ini";
+  const struct {
+    bool own_file, own_folder, shipped_file;
     std::string chosen;
-  } const cases[] = {
-      {"both: the user's", kFile, true, kShipped, own},
-      {"only the shipped one", kNone, true, kShipped, shipped},
-      {"a folder named like the user's is none", kFolder, true, kShipped, shipped},
-      {"neither: the user's place", kNone, false, kShipped, own},
-      {"no shipped folder known", kNone, false, "", own},
-  };
+  } cases[] = {{true, false, true, own},
+               {false, false, true, shipped},
+               {false, true, true, shipped},
+               {false, false, false, own}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
     CallLog log;
     FakeFrontEnd front(log);
     FakeFileSystem disk;
-    front.shipped_folder = c.shipped_folder;
-    if (c.own_kind == kFile) disk.files[own] = "";
-    if (c.own_kind == kFolder) disk.folders.insert(own);
+    if (c.own_file) disk.files[own] = "";
+    if (c.own_folder) disk.folders.insert(own);
     if (c.shipped_file) disk.files[shipped] = "";
     EXPECT_EQ(PresetsFile(disk, front, kUserFolder), c.chosen);
   }
