@@ -89,11 +89,13 @@ std::string UsageText() {
   return std::string(kUsage);
 }
 
-std::string HelpText(std::string_view settings_folder) {
+std::string HelpText(std::string_view settings_folder, std::string_view presets_file) {
   const std::string folder(settings_folder);
   return UsageText() + "\nFiles:\n  " + folder + std::string(kSettingsFileName) +
-         "\n      the settings, written from the window at each exit\n  " + folder +
-         std::string(kPresetsFileName) + "\n      the presets of the preset list, only read\n" +
+         "\n      the settings, written from the window at each exit\n  " +
+         std::string(presets_file) +
+         "\n      the presets of the preset list, only read (the user's own file in the settings'\n"
+         "      folder when there is one, else the one installed with the program)\n" +
          "  the data log (the output file of the settings) and " + std::string(kEventsLogFileName) +
          " beside it\n";
 }

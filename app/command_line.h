@@ -40,7 +40,8 @@ std::string VersionText();
 // The commands and their options, without the files.
 std::string UsageText();
 
-// --help: the usage, then the files of `settings_folder` (with its trailing separator).
-std::string HelpText(std::string_view settings_folder);
+// --help: the usage, then the files: those of `settings_folder` (with its trailing separator)
+// and the presets file that is read (the user's own or the shipped one).
+std::string HelpText(std::string_view settings_folder, std::string_view presets_file);
 
 }  // namespace verdalin

@@ -55,7 +55,7 @@ bool DesktopController::Start(std::string_view first_parameter) {
   texts_.Load();
   locale_ = host_.Numbers().TakeSnapshot();
   folder_ = SettingsFolder(host_.Files(), host_.Shell());
-  const IniFile presets_file(host_.Files(), folder_ + std::string(kPresetsFileName));
+  const IniFile presets_file(host_.Files(), PresetsFile(host_.Files(), host_.Shell(), folder_));
   presets_ = ReadPresets(presets_file);
   presets_outcome_ = presets_file.outcome();
   if (!host_.Process().StartNetwork()) {

@@ -7,6 +7,8 @@
 #include "app/settings.h"
 #include "app/settings_folder.h"
 #include "base/ini_store.h"
+#include "base/text_ops.h"
+#include "monitor/http.h"
 #include "ui/control_table.h"
 #include "ui/status_line.h"
 
@@ -91,16 +93,50 @@ std::optional<std::string> ConfigFolderProblem(FileSystem& files, const std::str
   return std::nullopt;
 }
 
+// How to set what the settings lack: the file, its keys, and the presets to choose from.
+std::vector<std::string> GatewaySetupLines(const std::vector<std::string>& missing,
+                                           const std::string& settings_path,
+                                           const std::string& presets_path,
+                                           const PresetTable& presets) {
+  std::string what;
+  for (const std::string& item : missing) what += (what.empty() ? "" : ", ") + item;
+  std::vector<std::string> lines = {
+      "no gateway to monitor: " + what + "; nothing is polled",
+      "set them in group [Settings] of " + settings_path + ":",
+      "  url=     the address of the gateway's status page, such as " + std::string(kDefaultUrl),
+      "  preset=  the gateway's kind: the number of its preset in " + presets_path + ":"};
+  for (std::size_t i = 1; i < presets.size(); ++i)
+    lines.push_back("    preset=" + IntegerToText(static_cast<int32_t>(i - 1)) + "  " +
+                    presets[i].label + " (" + presets[i].type + ")");
+  if (presets.size() == 1) lines.emplace_back("    (that file holds no presets)");
+  lines.emplace_back("  login= and crypted_password= (what `verdalin --scramble-password` prints)");
+  return lines;
+}
+
+// The line said at the start: the gateway's kind, host and port (never its credentials), the
+// data log and the endpoint's address.
+std::string StartLine(const MonitorConfig& config, const std::string& listening) {
+  const std::optional<HttpAddress> address = ParseHttpAddress(config.address);
+  const std::string gateway =
+      address ? address->host + ":" + std::to_string(address->port) : "an address that is not HTTP";
+  const std::string endpoint =
+      listening.empty() ? "no metrics endpoint" : "metrics on http://" + listening + "/";
+  return "monitoring the " + config.model + " gateway at " + gateway + ", data log " +
+         config.output_file + ", " + endpoint;
+}
+
 class HeadlessProgram : public EventSink {
  public:
-  HeadlessProgram(ProgramHost& host, std::string folder, LineSink say)
-      : host_(host), folder_(std::move(folder)), say_(std::move(say)) {}
+  HeadlessProgram(ProgramHost& host, std::string folder, LineSink say, LineSink tell)
+      : host_(host), folder_(std::move(folder)), say_(std::move(say)), tell_(std::move(tell)) {}
 
-  void Start(HeadlessLoop& loop);
+  // False, with what is missing said, when the settings name no gateway: nothing is started.
+  bool Start(HeadlessLoop& loop);
   void Dispatch(const Event& event) override;
   int Shutdown();
 
  private:
+  bool GatewayConfigured();
   void ReadFiles();
   void FinishPoll();
   void ReportWebhookFailures();
@@ -109,6 +145,7 @@ class HeadlessProgram : public EventSink {
   ProgramHost& host_;
   std::string folder_;
   LineSink say_;
+  LineSink tell_;  // standard output
   HeadlessLoop* loop_ = nullptr;
   std::string settings_path_;
   PresetTable presets_;
@@ -119,32 +156,48 @@ class HeadlessProgram : public EventSink {
   bool event_log_failed_ = false;
 };
 
-void HeadlessProgram::Start(HeadlessLoop& loop) {
+bool HeadlessProgram::Start(HeadlessLoop& loop) {
   loop_ = &loop;
+  if (!GatewayConfigured()) return false;
   ReadFiles();
   monitor_ = std::make_unique<MonitorService>(host_, loop, loop, host_.Numbers().TakeSnapshot(),
                                               stored_.alerts.settings);
   if (const auto error = monitor_->StartEndpoint(stored_.exports, kDefaultHeadlessListen))
     say_("metrics endpoint: " + *error);
-  monitor_->Session().StartRegardless(ConfigOf(stored_.line, presets_));
+  const MonitorConfig config = ConfigOf(stored_.line, presets_);
+  tell_(StartLine(config, monitor_->Listening()));
+  monitor_->Session().StartRegardless(config);
+  return true;
+}
+
+// Reads the presets and the settings, writing nothing yet.
+bool HeadlessProgram::GatewayConfigured() {
+  FileSystem& files = host_.Files();
+  const std::string presets_path = PresetsFile(files, host_.Shell(), folder_);
+  const IniFile presets_file(files, presets_path);
+  presets_ = ReadPresets(presets_file);
+  if (presets_file.outcome() == IniLoad::kRefused) say_(std::string(kPresetsFileRefused));
+  settings_path_ = folder_ + std::string(kSettingsFileName);
+  const std::vector<std::string> missing =
+      MissingGatewaySettings(IniFile(files, settings_path_), presets_);
+  if (missing.empty()) return true;
+  for (const std::string& line : GatewaySetupLines(missing, settings_path_, presets_path, presets_))
+    say_(line);
+  return false;
 }
 
 void HeadlessProgram::ReadFiles() {
   FileSystem& files = host_.Files();
   ShellServices& shell = host_.Shell();
-  const IniFile presets_file(files, folder_ + std::string(kPresetsFileName));
-  presets_ = ReadPresets(presets_file);
-  settings_path_ = folder_ + std::string(kSettingsFileName);
   RemoveLeftoverTempFiles(files, settings_path_);
   PrepareSettingsFolder(shell, folder_);
   const bool statistics_saved = UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
-  const std::string documents = shell.SpecialFolderPath(SpecialFolder::kDocuments);
-  stored_ = ReadProgramSettings(IniFile(files, settings_path_),
-                                DefaultOutputFile(documents, shell.PathSeparator()));
+  // The logs of a program without a window default to its own folder, never the desktop's log.
+  stored_ =
+      ReadProgramSettings(IniFile(files, settings_path_), folder_ + std::string(kDataFileName));
   // As the preset list would: a position outside the presets is no selection.
   if (&PresetAtPosition(presets_, stored_.line.preset) == &presets_.front())
     stored_.line.preset = -1;
-  if (presets_file.outcome() == IniLoad::kRefused) say_(std::string(kPresetsFileRefused));
   if (stored_.outcome == IniLoad::kRefused) say_(std::string(kSettingsFileRefused));
   unwritable_said_ = !statistics_saved && stored_.outcome != IniLoad::kRefused;
   if (unwritable_said_) say_(std::string(kSettingsFileUnwritable));
@@ -231,9 +284,10 @@ int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
   const std::string folder =
       config ? WithSeparator(arguments[2], separator) : SettingsFolder(host.Files(), host.Shell());
   HeadlessProgram program(
-      host, folder, [&host](const std::string& line) { host.WriteError("verdalin: " + line); });
+      host, folder, [&host](const std::string& line) { host.WriteError("verdalin: " + line); },
+      [&host](const std::string& line) { host.WriteOutput("verdalin: " + line + "\n"); });
+  if (!program.Start(loop)) return 2;
   relay.Connect(&program);
-  program.Start(loop);
   loop.Run();
   const int exit_code = program.Shutdown();
   relay.Connect(nullptr);

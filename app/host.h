@@ -16,8 +16,10 @@
 namespace verdalin {
 
 // kSettings: the user's own folder for this program's settings ($XDG_CONFIG_HOME/verdalin,
-// %APPDATA%\Verdalin), which may not exist yet.
-enum class SpecialFolder { kDocuments, kStartup, kSettings };
+// %APPDATA%\Verdalin), which may not exist yet. kShippedData: the folder of the files installed
+// with the program (the shipped presets): <prefix>/share/verdalin for an installed Linux program,
+// else the executable's own folder.
+enum class SpecialFolder { kDocuments, kStartup, kSettings, kShippedData };
 
 // The start-at-logon entry (a shell link on Windows, an XDG autostart entry on Linux).
 struct StartupEntrySpec {

@@ -55,6 +55,7 @@ std::optional<std::string> MonitorService::StartEndpoint(const ExportLoaded& loa
     server_.reset();
     return error;
   }
+  listening_ = endpoint.listen;
   return plan.note;
 }
 
@@ -97,6 +98,7 @@ std::optional<WebhookReport> MonitorService::ReportWebhookFailures(const std::st
 
 bool MonitorService::End() {
   server_.reset();  // no request is answered from what is being taken down
+  listening_.clear();
   const bool reading_ended = session_.End(kFetchEndWait);
   const bool sender_ended = !webhook_ || webhook_->Stop();
   return reading_ended && sender_ended;

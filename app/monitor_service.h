@@ -44,6 +44,8 @@ class MonitorService {
   // are); the line to say when it does not listen or listens unguarded.
   std::optional<std::string> StartEndpoint(const ExportLoaded& loaded,
                                            std::string_view default_listen);
+  // The address the endpoint listens on ("host:port"); empty when it does not.
+  const std::string& Listening() const { return listening_; }
 
   // The end of the poll's reading: the session's result, sent on to the webhook and published
   // to the endpoint. Nothing when no poll was reading.
@@ -71,6 +73,7 @@ class MonitorService {
   MetricsBoard board_;
   std::unique_ptr<ExportSite> site_;
   std::unique_ptr<HttpServer> server_;
+  std::string listening_;
 };
 
 }  // namespace verdalin

@@ -43,6 +43,12 @@ int RefuseCommandLine(ProgramHost& host, const std::string& problem) {
   return 2;
 }
 
+// --help with the files this copy reads.
+std::string Help(ProgramHost& host) {
+  const std::string folder = SettingsFolder(host.Files(), host.Shell());
+  return HelpText(folder, PresetsFile(host.Files(), host.Shell(), folder));
+}
+
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(std::string_view command_line) {
@@ -77,7 +83,7 @@ int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
     case ProgramMode::kReport:
       return RunReport(host, arguments);
     case ProgramMode::kHelp:
-      host.WriteOutput(HelpText(SettingsFolder(host.Files(), host.Shell())));
+      host.WriteOutput(Help(host));
       return 0;
     case ProgramMode::kVersion:
       host.WriteOutput(VersionText());

@@ -153,6 +153,18 @@ bool SaveProgramSettings(FileSystem& fs, std::string_view settings_file, const L
   return file.Save();
 }
 
+std::vector<std::string> MissingGatewaySettings(const IniFile& file, const PresetTable& presets) {
+  if (file.outcome() == IniLoad::kMissing) return {"no settings file"};
+  if (file.outcome() == IniLoad::kRefused) return {"a settings file that cannot be read"};
+  std::vector<std::string> missing;
+  if (TrimBlanks(file.Read(kSettingsGroup, "url", "")).empty())
+    missing.emplace_back("no gateway address (url=)");
+  const std::string position = TrimBlanks(file.Read(kSettingsGroup, "preset", ""));
+  if (position.empty() || PresetAtPosition(presets, ParseInteger(position)).type.empty())
+    missing.emplace_back("no preset chosen (preset=)");
+  return missing;
+}
+
 MonitorConfig ConfigOf(const LineSettings& settings, const PresetTable& presets) {
   MonitorConfig config;
   config.address = settings.url;

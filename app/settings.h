@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/host.h"
 #include "base/clock.h"
@@ -89,6 +90,12 @@ void FillPresetList(WindowControls& window, const PresetTable& presets);
 // Copies the selected preset's URL, login, password and downmax into fields 1, 2, 3 and 13;
 // with no preset selected the fields keep what they hold.
 void ApplyPreset(WindowControls& window, const PresetTable& presets);
+
+// What the settings file lacks for a program that must not guess which gateway to poll: the file
+// itself, the gateway's address (url=), a chosen preset that names a gateway kind (preset=).
+// Empty when the gateway is configured.
+std::vector<std::string> MissingGatewaySettings(const IniFile& settings_file,
+                                                const PresetTable& presets);
 
 // The poll's snapshot of the settings, the model from the preset at the settings' position.
 MonitorConfig ConfigOf(const LineSettings& settings, const PresetTable& presets);

@@ -7,8 +7,12 @@ namespace verdalin {
 
 namespace {
 
+bool IsFile(FileSystem& fs, const std::string& path) {
+  return fs.Stat(path).kind == PathKind::kFile;
+}
+
 bool Holds(FileSystem& fs, const std::string& folder, std::string_view name) {
-  return fs.Stat(folder + std::string(name)).kind == PathKind::kFile;
+  return IsFile(fs, folder + std::string(name));
 }
 
 // Without its trailing separator, as the platform takes folders.
@@ -18,7 +22,7 @@ std::string Unterminated(const std::string& folder, char separator) {
 }
 
 bool KeepsFilesBesideTheProgram(FileSystem& fs, ShellServices& shell, const std::string& folder) {
-  if (Holds(fs, folder, kSettingsFileName) || Holds(fs, folder, kPresetsFileName)) return true;
+  if (Holds(fs, folder, kSettingsFileName)) return true;
   return !Holds(fs, folder, kInstalledMarkerName) &&
          shell.CanCreateFilesIn(Unterminated(folder, shell.PathSeparator()));
 }
@@ -31,6 +35,15 @@ std::string SettingsFolder(FileSystem& fs, ShellServices& shell) {
   const std::string user_folder = shell.SpecialFolderPath(SpecialFolder::kSettings);
   if (user_folder.empty()) return program_folder;
   return user_folder + shell.PathSeparator();
+}
+
+std::string PresetsFile(FileSystem& fs, ShellServices& shell, const std::string& settings_folder) {
+  const std::string own = settings_folder + std::string(kPresetsFileName);
+  const std::string shipped_folder = shell.SpecialFolderPath(SpecialFolder::kShippedData);
+  if (IsFile(fs, own) || shipped_folder.empty()) return own;
+  const std::string shipped =
+      shipped_folder + shell.PathSeparator() + std::string(kPresetsFileName);
+  return IsFile(fs, shipped) ? shipped : own;
 }
 
 void PrepareSettingsFolder(ShellServices& shell, const std::string& folder) {

@@ -15,12 +15,18 @@ namespace verdalin {
 inline constexpr std::string_view kInstalledMarkerName = "Verdalin_Installed.txt";
 
 // The folder of the INI files, with its trailing separator:
-// - the program's folder when it already holds the settings or the presets file;
+// - the program's folder when it already holds the settings file (a presets file there may be
+//   the one shipped with the program, which says nothing of where the user keeps files);
 // - the program's folder when it is not an installed copy and the user may create files there
 //   (a portable copy);
 // - otherwise the user's settings folder (SpecialFolder::kSettings), which may not exist yet,
 //   or the program's folder when the platform knows no such folder.
 std::string SettingsFolder(FileSystem& fs, ShellServices& shell);
+
+// The presets file to read: the user's own in the settings folder (with its trailing separator)
+// when there is one, else the one shipped with the program (SpecialFolder::kShippedData), else
+// the user's path, which then gives no presets.
+std::string PresetsFile(FileSystem& fs, ShellServices& shell, const std::string& settings_folder);
 
 // Creates the settings folder when it is missing, before the first file is written in it.
 void PrepareSettingsFolder(ShellServices& shell, const std::string& folder);

@@ -94,7 +94,19 @@ std::string ExecutablePath() {
   return std::string(path, static_cast<std::size_t>(length));
 }
 
+std::string ShippedDataFolderOf(std::string_view executable) {
+  const std::string folder(executable.substr(0, executable.rfind('/')));
+  for (std::string_view installed : {"/bin", "/lib/verdalin"}) {
+    if (folder.size() < installed.size() ||
+        folder.compare(folder.size() - installed.size(), installed.size(), installed) != 0)
+      continue;
+    return folder.substr(0, folder.size() - installed.size()) + "/share/verdalin";
+  }
+  return folder;
+}
+
 std::string SpecialFolderPath(SpecialFolder folder) {
+  if (folder == SpecialFolder::kShippedData) return ShippedDataFolderOf(ExecutablePath());
   if (folder == SpecialFolder::kStartup) return ConfigHome() + "/autostart";
   if (folder == SpecialFolder::kSettings) return ConfigHome() + "/verdalin";
   return DocumentsFolderFrom(ReadText(ConfigHome() + "/user-dirs.dirs"), HomeFolder());

@@ -15,6 +15,10 @@ namespace verdalin {
 std::string HomeFolder();
 // $XDG_CONFIG_HOME when it is an absolute path, otherwise the home folder's ".config".
 std::string ConfigHome();
+// The folder of the files installed with the program at `executable`: <prefix>/share/verdalin
+// for a program in <prefix>/bin or <prefix>/lib/verdalin (the headless build), else the
+// executable's own folder (a build tree, or a copy run where it lies).
+std::string ShippedDataFolderOf(std::string_view executable);
 // XDG_DOCUMENTS_DIR out of the text of a user-dirs.dirs file ("$HOME/..." or absolute), without
 // a trailing slash; the home folder when the file does not name one (as xdg-user-dir does).
 std::string DocumentsFolderFrom(std::string_view user_dirs, const std::string& home);

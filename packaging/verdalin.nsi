@@ -59,6 +59,7 @@ Section "Verdalin"
   SetShellVarContext current
   SetOutPath "$INSTDIR"
   File "${STAGE}\verdalin.exe"
+  File "${STAGE}\Verdalin_Presets.ini"
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\THIRD-PARTY-NOTICES.txt"
@@ -88,6 +89,7 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext current
   Delete "$INSTDIR\verdalin.exe"
+  Delete "$INSTDIR\Verdalin_Presets.ini"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"

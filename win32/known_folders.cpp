@@ -25,7 +25,19 @@ std::string SpecialFolderPath(int csidl) {
   return result;
 }
 
+namespace {
+
+// The folder the shipped files are installed in, beside the program; "" when unknown.
+std::string ExecutableFolder() {
+  const std::string executable = ExecutablePath();
+  const std::size_t last = executable.rfind('\\');
+  return last == std::string::npos ? std::string() : executable.substr(0, last);
+}
+
+}  // namespace
+
 std::string SpecialFolderPath(SpecialFolder folder) {
+  if (folder == SpecialFolder::kShippedData) return ExecutableFolder();
   if (folder == SpecialFolder::kStartup) return SpecialFolderPath(kCsidlStartup);
   if (folder == SpecialFolder::kDocuments) return SpecialFolderPath(kCsidlPersonal);
   const std::string roaming = SpecialFolderPath(kCsidlAppData);

@@ -150,6 +150,25 @@ TEST(AppSettings, PresetCountsThatGiveNoPresetsOrTooMany) {
   EXPECT_EQ(ReadPresets(IniFile(disk, "p.ini")).size(), static_cast<std::size_t>(kMaxPresets) + 1);
 }
 
+// Blanks are no address; a position beyond the list or on a preset of no kind chooses none.
+TEST(AppSettings, WhatTheSettingsLackToNameAGateway) {
+  FakeFileSystem disk;
+  disk.files["p.ini"] = "[Index]\r\ntotal=2\r\n1=A\r\n2=B\r\n[A]\r\ntype=SAGEM\r\n";
+  const PresetTable presets = ReadPresets(IniFile(disk, "p.ini"));
+  const std::string url = "no gateway address (url=)", preset = "no preset chosen (preset=)";
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"url=http://g/\r\npreset=0", {}},
+      {"url=  \r\npreset=0", {url}},
+      {"url=http://g/\r\npreset=2", {preset}},
+      {"url=http://g/\r\npreset=1", {preset}},
+      {"preset=-1", {url, preset}},
+  };
+  for (const auto& [settings, missing] : cases) {
+    disk.files["s.ini"] = std::string("[Settings]\r\n") + settings + "\r\n";
+    EXPECT_EQ(MissingGatewaySettings(IniFile(disk, "s.ini"), presets), missing) << settings;
+  }
+}
+
 TEST(AppSettings, SelectionBeyondTheListIsSavedAsNone) {
   AppHarness h;
   h.disk.files[AppHarness::kPresets] = "[Index]\r\ntotal=1\r\n1=P\r\n[P]\r\nlabel=One\r\n";

@@ -25,7 +25,12 @@ const FolderCase kCases[] = {
     {"a portable copy", {}, false, "C:\\Users\\me\\AppData\\Roaming\\Verdalin", kProgramFolder},
     {"a read-only folder", {}, true, "C:\\Users\\me\\AppData\\Roaming\\Verdalin", kUserFolder},
     {"read-only, settings beside", {"Verdalin_Settings.ini"}, true, "x", kProgramFolder},
-    {"read-only, presets beside", {"Verdalin_Presets.ini"}, true, "x", kProgramFolder},
+    // The presets beside the program are the shipped ones: they keep nothing there.
+    {"read-only, presets beside",
+     {"Verdalin_Presets.ini"},
+     true,
+     "C:\\Users\\me\\AppData\\Roaming\\Verdalin",
+     kUserFolder},
     {"an installed copy",
      {"Verdalin_Installed.txt"},
      false,
@@ -51,6 +56,28 @@ TEST(SettingsFolder, ChoosesBesideTheProgramOrTheUsersFolder) {
     if (c.read_only) front.read_only_folders.insert("C:\\Verdalin");
     front.settings_folder = c.user_folder;
     EXPECT_EQ(SettingsFolder(disk, front), c.chosen);
+  }
+}
+
+// The user's own presets file first, else the shipped one; a folder is no file.
+TEST(SettingsFolder, ReadsTheUsersPresetsFileElseTheShippedOne) {
+  const std::string own = std::string(kUserFolder) + "Verdalin_Presets.ini";
+  const std::string shipped = "C:\\Verdalin\\Verdalin_Presets.ini";
+  const struct {
+    bool own_file, own_folder, shipped_file;
+    std::string chosen;
+  } cases[] = {{true, false, true, own},
+               {false, false, true, shipped},
+               {false, true, true, shipped},
+               {false, false, false, own}};
+  for (const auto& c : cases) {
+    CallLog log;
+    FakeFrontEnd front(log);
+    FakeFileSystem disk;
+    if (c.own_file) disk.files[own] = "";
+    if (c.own_folder) disk.folders.insert(own);
+    if (c.shipped_file) disk.files[shipped] = "";
+    EXPECT_EQ(PresetsFile(disk, front, kUserFolder), c.chosen);
   }
 }
 

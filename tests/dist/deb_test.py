@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The Debian package, unpacked into a temporary root (never installed): its files, its control
-fields, lintian, and its program run from a read-only /usr/bin against the fake gateway, keeping
-its settings in $XDG_CONFIG_HOME/verdalin.
+fields, lintian, its program run from a read-only /usr/bin against the fake gateway, keeping
+its settings in $XDG_CONFIG_HOME/verdalin, and the presets it reads (the shipped ones, else the
+user's own).
 
 Usage: deb_test.py BUILD_DIR DEB VERSION; exits 77 (skipped) when the package is not built.
 """
@@ -77,6 +78,28 @@ def check_files(root, version):
     print("ok files: program, desktop entry, icons, manual page, documents, units, dashboard")
 
 
+def check_presets(root, folder, launcher):
+    """--help of the program in its read-only /usr/bin names the presets file it reads: the
+    shipped one, and the user's own once there is one."""
+    shipped = os.path.join(root, "usr", "share", "verdalin", "Verdalin_Presets.ini")
+    presets = [g for g in read_ini(shipped).values() if "type" in g]
+    kinds = sorted(g["type"] for g in presets)
+    expect(kinds == ["AH4222", "INVENTEL", "SAGEM"] and not any(g["password"] for g in presets),
+           "a preset for each page kind, no password: %r" % presets)
+
+    def files_line():
+        run = subprocess.run(list(launcher) + [folder.program, "--help"],
+                             env=folder.environment(), capture_output=True, text=True, timeout=30)
+        expect(run.returncode == 0, "--help ends with 0: " + run.stderr)
+        return [line.strip() for line in run.stdout.splitlines()
+                if line.strip().endswith("Verdalin_Presets.ini")]
+    expect(files_line() == [shipped], "--help names the shipped presets: %r" % files_line())
+    own = os.path.join(folder.config, "verdalin", "Verdalin_Presets.ini")
+    write_ini(own, [("Index", [("total", "0")])])
+    expect(files_line() == [own], "--help names the user's presets: %r" % files_line())
+    print("ok presets: %s shipped, the user's own file first" % ", ".join(kinds))
+
+
 def check_control(deb, version):
     expect(os.path.basename(deb) == "verdalin_%s_amd64.deb" % version, "the package's file name")
     expect(control_field(deb, "Version") == version, "the package's version")
@@ -113,7 +136,8 @@ def read_only_launcher(folder):
 
 def check_program(build, root, gateway):
     """First start: the settings folder is made and the statistics land there. Second start
-    with -startup against the fake gateway: rows, and the edited settings kept there."""
+    with -startup against the fake gateway: rows, and the edited settings kept there. Then the
+    presets it reads."""
     program_dir = os.path.join(root, "usr", "bin")
     launcher = read_only_launcher(program_dir)
     if launcher is None:
@@ -144,13 +168,15 @@ def check_program(build, root, gateway):
         expect(ini["settings"]["output_file"] == output, "the settings kept: %r" % ini)
         expect(sorted(os.listdir(program_dir)) == ["verdalin"], "nothing beside the program")
         print("ok read-only program: settings in XDG_CONFIG_HOME/verdalin, polls logged")
+        check_presets(root, folder, launcher)
     finally:
         folder.close()
 
 
 def check_headless(root, gateway):
-    """The installed program hands "--headless" over to its build without Qt: it polls, and no
-    GUI library is ever mapped into it."""
+    """The installed program hands "--headless" over to its build without Qt: it polls the
+    gateway of the shipped preset the settings choose, and no GUI library is ever mapped into
+    it."""
     folder = tempfile.mkdtemp(prefix="verdalin-deb-headless-")
     try:
         output = os.path.join(folder, "log.csv")
@@ -159,7 +185,8 @@ def check_headless(root, gateway):
             port = probe.getsockname()[1]
         write_ini(os.path.join(folder, "Verdalin_Settings.ini"), [
             ("Settings", [("url", gateway.page_address("inventel", "u", "p", "deb-headless")),
-                          ("login", "u"), ("delay", "3600"), ("output_file", output)]),
+                          ("login", "u"), ("delay", "3600"), ("preset", "0"),
+                          ("output_file", output)]),
             ("Export", [("listen", "127.0.0.1:%d" % port)])])
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env.pop("QT_QPA_PLATFORM", None)

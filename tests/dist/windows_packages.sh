@@ -18,8 +18,9 @@ want="verdalin-$3-win64/
 verdalin-$3-win64/LICENSE.txt
 verdalin-$3-win64/README.txt
 verdalin-$3-win64/THIRD-PARTY-NOTICES.txt
+verdalin-$3-win64/Verdalin_Presets.ini
 verdalin-$3-win64/verdalin.exe"
-got=$(unzip -Z1 "$zip" | sort)
+got=$(unzip -Z1 "$zip" | LC_ALL=C sort)
 if [ "$got" != "$want" ]; then
   printf 'The zip holds:\n%s\nwanted:\n%s\n' "$got" "$want"
   exit 1

@@ -1,6 +1,7 @@
 // The Windows packages as a user gets them: the setup program installs for the user alone and
 // its program keeps the settings in %APPDATA%\Verdalin; the uninstaller takes the program and its
-// entries away and leaves the user's data; the zip's program keeps its settings beside it.
+// entries away and leaves the user's data; the zip's program keeps its settings beside it. Both
+// list the shipped presets, and the user's own presets file once there is one.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -8,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
 
 #include "remote_program.h"
 #include "ui/control_ids.h"
@@ -76,6 +80,33 @@ void RunOnceAndEdit(const std::string& program, const std::string& settings_file
   EXPECT_EQ(running.WaitForExit(), 0u);
 }
 
+// The labels of the running program's preset list.
+std::vector<std::string> PresetLabels(const RemoteProgram& running) {
+  const HWND list = running.Control(kPresetList);
+  std::vector<std::string> labels;
+  const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t label[256] = {};  // the list is a Unicode window; the labels are ASCII
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(label));
+    labels.emplace_back(label, label + wcslen(label));
+  }
+  return labels;
+}
+
+const std::vector<std::string> kShippedLabels = {"LiveBox Inventel", "LiveBox Sagem",
+                                                 "Tecom AH4222"};
+
+// The presets the program lists: the shipped ones, then, with a presets file in the settings
+// folder, the user's.
+void ExpectPresets(const std::string& program, const std::string& settings_file,
+                   const std::vector<std::string>& labels) {
+  RemoteProgram running(program, settings_file, "");
+  ASSERT_NE(running.Window(), nullptr);
+  EXPECT_EQ(PresetLabels(running), labels);
+  PostMessageA(running.Window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(running.WaitForExit(), 0u);
+}
+
 class PackagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -99,8 +130,9 @@ TEST_F(PackagesTest, SetupInstallsForTheUserAndItsUninstallerKeepsTheirData) {
   const std::string folder = Folder(CSIDL_LOCAL_APPDATA) + "Programs\\Verdalin\\";
   const std::string menu_entry = Folder(CSIDL_PROGRAMS) + "Verdalin.lnk";
   ASSERT_EQ(RunAndWait("\"" + setup + "\" /S"), 0u);
-  for (const char* name : {"verdalin.exe", "uninstall.exe", "README.txt", "LICENSE.txt",
-                           "THIRD-PARTY-NOTICES.txt", "Verdalin_Installed.txt"})
+  for (const char* name :
+       {"verdalin.exe", "uninstall.exe", "README.txt", "LICENSE.txt", "THIRD-PARTY-NOTICES.txt",
+        "Verdalin_Installed.txt", "Verdalin_Presets.ini"})
     EXPECT_TRUE(FileExists(folder + name)) << name;
   EXPECT_TRUE(FileExists(menu_entry));
   EXPECT_EQ(UninstallValue("DisplayName"), "Verdalin");
@@ -114,11 +146,15 @@ TEST_F(PackagesTest, SetupInstallsForTheUserAndItsUninstallerKeepsTheirData) {
   EXPECT_GT(UninstallNumber("EstimatedSize"), 100u);  // KB
   EXPECT_LT(UninstallNumber("EstimatedSize"), 10000u);
 
+  ExpectPresets(folder + "verdalin.exe", settings_file_, kShippedLabels);
   RunOnceAndEdit(folder + "verdalin.exe", settings_file_);
   EXPECT_EQ(IniValue(settings_file_, "Settings", "login"), "packaged");
-  EXPECT_EQ(IniValue(settings_file_, "Statistics", "Runs"), "1");
+  EXPECT_EQ(IniValue(settings_file_, "Statistics", "Runs"), "2");
   EXPECT_FALSE(FileExists(folder + "Verdalin_Settings.ini"));
   EXPECT_TRUE(FileExists(StartupShortcutPath()));
+  WriteTextFile(settings_folder_ + "Verdalin_Presets.ini",
+                "[Index]\r\ntotal=1\r\n1=Mine\r\n[Mine]\r\nlabel=My gateway\r\n");
+  ExpectPresets(folder + "verdalin.exe", settings_file_, {"My gateway"});
   WriteTextFile(settings_folder_ + "my log.csv", "Date;Connected\r\n");
 
   // The uninstaller runs from a copy of itself, which ends by removing the programs list entry.
@@ -136,6 +172,7 @@ TEST_F(PackagesTest, ThePortableProgramKeepsItsSettingsBesideIt) {
   const std::string program = PackagePath("VERDALIN_PORTABLE");
   if (program.empty()) GTEST_SKIP() << "VERDALIN_PORTABLE names no unpacked program";
   const std::string beside = program.substr(0, program.rfind('\\') + 1) + "Verdalin_Settings.ini";
+  ExpectPresets(program, beside, kShippedLabels);
   RunOnceAndEdit(program, beside);
   EXPECT_EQ(IniValue(beside, "Settings", "login"), "packaged");
   EXPECT_FALSE(FileExists(settings_file_));

@@ -105,6 +105,7 @@ class FakeFrontEnd : public FakeWindow,
   // Shell.
   std::string SpecialFolderPath(SpecialFolder folder) override {
     if (folder == SpecialFolder::kSettings) return settings_folder;
+    if (folder == SpecialFolder::kShippedData) return shipped_folder;
     return folder == SpecialFolder::kDocuments ? documents_folder : startup_folder;
   }
   std::string ExecutablePath() override { return executable; }
@@ -162,6 +163,7 @@ class FakeFrontEnd : public FakeWindow,
   std::string startup_folder = "C:\\Users\\me\\Start Menu\\Programs\\Startup";
   std::string executable = "C:\\Verdalin\\verdalin.exe";
   std::string settings_folder = "C:\\Users\\me\\AppData\\Roaming\\Verdalin";
+  std::string shipped_folder = "C:\\Verdalin";
   std::set<std::string> read_only_folders;
   std::set<std::string>* disk_folders = nullptr;
   std::vector<StartupEntrySpec> entries;

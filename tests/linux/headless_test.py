@@ -6,8 +6,8 @@ Checks the CSV rows, the event lines on standard error, the endpoint's pages aga
 gateway's values, that no credential, address or path shows in any of them, hostile clients
 (the program's memory read from /proc meanwhile), a second program on the same port, the Grafana
 dashboard's series, Basic authentication, the Host header, the [Export] settings the endpoint
-refuses to start with, the end on SIGTERM and SIGINT, and the dates of a run whose clock is past
-2038 (through faketime).
+refuses to start with, the end on SIGTERM and SIGINT, the dates of a run whose clock is past
+2038 (through faketime), the start line, and settings that name no gateway (exit 2, no request).
 Usage: headless_test.py BUILD_DIR
 """
 
@@ -24,7 +24,7 @@ import time
 
 from hostile_clients import ATTACKS, measure
 from program_fixture import (SOURCE, Gateway, HeadlessFolder, expect, fail, http_get,
-                             parse_metrics, read_ini, store_password, wait_for)
+                             parse_metrics, read_ini, store_password, wait_for, write_ini)
 
 sys.path.insert(0, os.path.join(SOURCE, "tools"))
 import gateway_pages  # noqa: E402
@@ -65,6 +65,13 @@ def expected_samples():
         ("verdalin_events_total", (("event", "SYNC_BACK"),)): 1,
         ("verdalin_subscribed_max_datarate", ()): 20000 * 1000,
     }
+
+
+def start_line(folder):
+    """The line said at the start (it names the data log's path on purpose), and the rest."""
+    lines = folder.output().splitlines()
+    said = [l for l in lines if l.startswith("verdalin: monitoring ")]
+    return (said or [None])[0], "\n".join(l for l in lines if l not in said)
 
 
 def secrets_absent(folder, text, where):
@@ -287,7 +294,10 @@ def monitored_line(build, gateway):
         seconds = time.monotonic() - ended
         expect(seconds < 5, "SIGTERM ends the program at once: %.2f s" % seconds)
         print("ok SIGTERM: ended in %.2f s" % seconds)
-        secrets_absent(folder, folder.output(), "standard error")
+        secrets_absent(folder, start_line(folder)[1], "standard error")
+        want = ("verdalin: monitoring the INVENTEL gateway at 127.0.0.1:%d, data log %s, "
+                "metrics on http://127.0.0.1:%d/" % (gateway.port, folder.data_log, folder.port))
+        expect(start_line(folder)[0] == want, "the start line: %r" % start_line(folder)[0])
         ini = read_ini(folder.settings)
         expect(ini["statistics"]["Runs"] == "8", "Runs counts the start: %r" % ini["statistics"])
         expect(ini["export"] == dict(folder.export), "[Export] kept: %r" % ini["export"])
@@ -334,7 +344,7 @@ def authenticated_endpoint(build, gateway):
         expect(folder.stop(signal.SIGINT, 10) == 0 and time.monotonic() - ended < 5,
                "SIGINT ends the program with 0 at once")
         expect("sc-R4pe" not in folder.output(), "the endpoint's password stays out of stderr")
-        secrets_absent(folder, folder.output(), "standard error")
+        secrets_absent(folder, start_line(folder)[1], "standard error")
         ini = read_ini(folder.settings)
         expect(ini["statistics"]["Runs"] == "8" and ini["export"] == dict(folder.export),
                "settings saved on SIGINT: %r" % ini)
@@ -429,6 +439,51 @@ def refused_settings(build, gateway):
     print("ok refused settings: %d cases said on standard error" % len(cases))
 
 
+def unconfigured_gateway(build, gateway):
+    """Settings that name no gateway: the program says what is missing and where to set it, and
+    ends with 2 having sent no request and written nothing. Settings naming no output file: the
+    logs go into the settings folder, never the desktop's default in the home folder."""
+    def settings(url=True, preset=True):
+        pairs = [("url", gateway.page_address("inventel", USER, PASSWORD, "headless-unset"))] * url
+        return [("Settings", pairs + [("preset", "0")] * preset + [("delay", "1")])]
+    def requests():
+        return int(gateway.control("last-auth", tag="headless-unset", field="count") or 0)
+    cases = [("an empty folder", None, "no settings file"),
+             ("no address", settings(url=False), "no gateway address (url=)"),
+             ("no preset", settings(preset=False), "no preset chosen (preset=)"),
+             ("all there", settings(), None)]
+    for what, groups, missing in cases:
+        folder = HeadlessFolder(build)
+        try:
+            if groups:
+                write_ini(folder.settings,
+                          groups + [("Export", [("listen", "127.0.0.1:%d" % folder.port)])])
+            before = os.listdir(folder.config_dir)
+            folder.start(["--headless", "--config", folder.config_dir])
+            if missing:
+                code = folder.process.wait(20)
+                said = folder.output()
+                expect(code == 2, "%s: exit code %r: %s" % (what, code, said))
+                expect(missing in said and folder.settings in said and "url=" in said and
+                       "preset=0  LiveBox Inventel (INVENTEL)" in said, "%s: %s" % (what, said))
+                expect(os.listdir(folder.config_dir) == before, what + ": nothing written")
+                expect(requests() == 0, what + ": no request reached the gateway")
+            else:
+                own_log = os.path.join(folder.config_dir, "Verdalin_Data.CsV")
+                wait_for(lambda: rows(own_log) or folder.process.poll() is not None, 20,
+                         "a row in the settings folder")
+                expect(own_log in (start_line(folder)[0] or ""), "the start line names the log")
+                expect(folder.stop(signal.SIGTERM) == 0, what + ": SIGTERM ends it")
+                expect(not os.path.exists(os.path.join(folder.home, "Verdalin_Data.CsV")),
+                       "nothing in the desktop's default place")
+            folder.process = None
+        finally:
+            folder.close()
+    expect(requests() >= 1, "the configured run polled: %d" % requests())
+    print("ok unconfigured gateway: %d cases exit 2 without a request; the logs default to the "
+          "settings folder" % (len(cases) - 1))
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     gateway = Gateway()
@@ -436,6 +491,7 @@ def main():
     authenticated_endpoint(build, gateway)
     clock_past_2038(build, gateway)
     refused_settings(build, gateway)
+    unconfigured_gateway(build, gateway)
     return 0
 
 

@@ -100,6 +100,15 @@ TEST(SpecialFolders, DocumentsFolderComesFromUserDirsOrIsTheHome) {
   EXPECT_EQ(DocumentsFolderFrom("XDG_DOCUMENTS_DIRX=\"/no\"\n", "/home/u"), "/home/u");
 }
 
+// The shipped files of an installed program are in its prefix's share/verdalin; any other copy
+// keeps them beside itself.
+TEST(SpecialFolders, ShippedDataFollowsTheInstallLayout) {
+  EXPECT_EQ(ShippedDataFolderOf("/usr/bin/verdalin"), "/usr/share/verdalin");
+  EXPECT_EQ(ShippedDataFolderOf("/opt/v/lib/verdalin/verdalin-headless"), "/opt/v/share/verdalin");
+  EXPECT_EQ(ShippedDataFolderOf("/work/build/linux/verdalin"), "/work/build/linux");
+  EXPECT_EQ(ShippedDataFolderOf("/home/u/lib/verdalin-2/verdalin"), "/home/u/lib/verdalin-2");
+}
+
 TEST(SpecialFolders, FoldersFollowTheXdgEnvironment) {
   TempFolder temp;
   const ScopedEnv home("HOME", temp.Path());
