@@ -85,6 +85,9 @@ class ProgramHost {
   virtual std::shared_ptr<HttpPoster> MakePoster() = 0;
   // One line on standard error (on Windows, the console the program was started from, if any).
   virtual void WriteError(const std::string& line) = 0;
+  // Writes `line` over the last one on standard error when that is a terminal (a console on
+  // Windows), for a progress line; "" clears it. Nothing elsewhere.
+  virtual void ShowProgress(const std::string& line) { (void)line; }
   // Builds the desktop front end and runs `program` on it; its result is the exit code.
   virtual int RunDesktop(const std::function<int(Desktop&)>& program) = 0;
   // Turns the termination signals into Event{kTerminationRequested} posted to `loop` until the

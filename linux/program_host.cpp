@@ -84,6 +84,13 @@ void LinuxProgramHost::WriteError(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+void LinuxProgramHost::ShowProgress(const std::string& line) {
+  static const bool terminal = isatty(STDERR_FILENO) == 1;
+  if (!terminal) return;
+  std::fprintf(stderr, "\r%-72s\r%s", "", line.c_str());
+  std::fflush(stderr);
+}
+
 int LinuxProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {
   return RunQtDesktop(argc_, argv_, program);
 }

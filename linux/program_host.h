@@ -17,6 +17,7 @@ class LinuxProgramHost : public NativeHost {
   LinuxProgramHost(int& argc, char** argv);
   ~LinuxProgramHost() override;
   void WriteError(const std::string& line) override;
+  void ShowProgress(const std::string& line) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The signals become Event{kTerminationRequested} on `loop` while the watch lasts; outside one
   // they end the process as they would by default.

@@ -14,6 +14,7 @@ class Win32ProgramHost : public NativeHost {
   explicit Win32ProgramHost(HINSTANCE instance) : instance_(instance) {}
   // Standard error when the program has one, else the console of the process that started it.
   void WriteError(const std::string& line) override;
+  void ShowProgress(const std::string& line) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The Windows program always has its window: nothing to watch.
   std::unique_ptr<Watch> WatchTermination(EventLoop&) override { return nullptr; }

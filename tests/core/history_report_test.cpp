@@ -99,6 +99,57 @@ TEST(HistoryReport, RowsWithOddDatesAreCountedApart) {
   EXPECT_EQ(SummaryOf(BuildHistoryReport(HandMadeRequest())).find("odd"), std::string::npos);
 }
 
+// Rows handed from memory as a file reading would give them.
+class HeldRows : public RowSource {
+ public:
+  explicit HeldRows(const DataLog& log) : log_(log) {}
+  std::optional<DataLog> Read(const Sink& sink) override {
+    for (const LogRow& row : log_.rows) sink(row, log_);
+    DataLog texts = log_;
+    texts.rows.clear();
+    return texts;
+  }
+
+ private:
+  const DataLog& log_;
+};
+
+// A log counted as it is read gives the page of the same log held whole, byte for byte, while its
+// rows are in time order: odd dates, an event log with an outage left open, a period's edges.
+TEST(HistoryReport, ALogCountedAsItIsReadGivesThePageOfTheLogHeldWhole) {
+  const int64_t start = LogStart();
+  std::string odd = HandMadeLog(start);
+  odd.insert(0, LogRowText({0}, DateFromFields({1999, 6, 1, 0, 0, 0})));
+  odd += LogRowText({0}, start + 8 * 1440 * 60) + "garbage\n";
+  struct Case {
+    const char* name;
+    std::string log;
+    std::optional<std::vector<LineEvent>> events;
+    HistoryPeriod period;
+  };
+  const std::vector<LineEvent> outage = {{LineEventKind::kGatewayUnreachable, start + 90, ""},
+                                         {LineEventKind::kSyncBack, start + 420, ""},
+                                         {LineEventKind::kGatewayUnreachable, start + 700, ""}};
+  const Case cases[] = {
+      {"derived events", HandMadeLog(start), std::nullopt, {}},
+      {"odd dates", odd, std::nullopt, {}},
+      {"event log", HandMadeLog(start), outage, {}},
+      {"period", HandMadeLog(start), outage, {start + 120, start + 600}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReportRequest request = HandMadeRequest();
+    request.log = ReadDataLog(c.log);
+    request.events = c.events;
+    request.period = c.period;
+    request.made_at = start + 840 * 60;
+    HeldRows rows(request.log);
+    const std::optional<std::string> streamed = BuildStreamedReport(request, rows);
+    ASSERT_TRUE(streamed);
+    EXPECT_EQ(*streamed, BuildHistoryReport(request));
+  }
+}
+
 TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
   ReportRequest request = HandMadeRequest();
   request.log.texts[request.log.rows.back().device] =
