@@ -14,9 +14,9 @@ constexpr std::array<int32_t, 12> kBucketWidths = {60,   120,  300,   600,   900
 
 using RowValues = std::array<int32_t, kChartSeriesCount>;
 
-// A rate in hundredths of kbit/s; an absurd rate (a damaged log) stays at the ends of the range,
-// above the mark of a missing value.
+// A rate in hundredths of kbit/s, or none; a rate out of range stays at the ends of the range.
 int32_t RateHundredths(int32_t kbps) {
+  if (kbps == kNoValue) return kNoValue;
   constexpr int64_t kLowest = int64_t{kNoValue} + 1;
   constexpr int64_t kHighest = std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(std::clamp(int64_t{kbps} * 100, kLowest, kHighest));

@@ -312,7 +312,6 @@ class ReportWriter {
   std::string out_;
 };
 
-
 // The rows of the period as a first reading finds them: how many, and those of the main run.
 class RunSurvey {
  public:

@@ -233,7 +233,7 @@ PollOutcome OutcomeOf(const LogRow& row, const DataLog& log) {
   if (row.connected) return PollOutcome::kSample;
   const std::string& mode_type = log.texts[row.mode_type];
   const bool no_text = (mode_type.empty() || mode_type == ":") && row.firmware == 0;
-  const bool no_number = row.upstream_kbps == 0 && row.downstream_kbps == 0 &&
+  const bool no_number = IsZero(row.upstream_kbps) && IsZero(row.downstream_kbps) &&
                          row.crc_errors == 0 &&
                          std::all_of(row.centi_db.begin(), row.centi_db.end(), IsZero);
   return no_text && no_number ? PollOutcome::kUnrecognised : PollOutcome::kSample;
@@ -242,8 +242,9 @@ PollOutcome OutcomeOf(const LogRow& row, const DataLog& log) {
 LineSample SampleOf(const LogRow& row) {
   LineSample sample;
   sample.Connected = row.connected ? 1 : 0;
-  sample.Upstream_kbps = static_cast<float>(row.upstream_kbps);
-  sample.Downstream_kbps = static_cast<float>(row.downstream_kbps);
+  auto rate = [](int32_t kbps) { return kbps == kNoValue ? NAN : static_cast<float>(kbps); };
+  sample.Upstream_kbps = rate(row.upstream_kbps);
+  sample.Downstream_kbps = rate(row.downstream_kbps);
   std::array<float*, 4> decibels = {&sample.Attenuation_local, &sample.Attenuation_distant,
                                     &sample.SNR_local, &sample.SNR_distant};
   for (std::size_t k = 0; k < decibels.size(); ++k) {
