@@ -93,7 +93,8 @@ class ExportSite : public HttpHandler {
   std::condition_variable report_made_;
   std::thread report_maker_;  // one page made at a time, off the requests' threads
   bool making_ = false;
-  LogFollower follower_;  // the data log's rows of the last days, read as it grows
+  // The data log's rows of the last days, read as it grows: at most 30 days polled every 10 s.
+  LogFollower follower_{1 << 18};
   std::shared_ptr<const std::string> cached_report_;
   bool no_history_ = false;  // the last page made found no row to show
   std::string cached_log_;   // the data log of the cached page, and when it was made

@@ -107,7 +107,7 @@ bool LogFollower::Update(FileSystem& fs, const std::string& path, const HistoryP
     if (!period.Holds(row.time) || too_long_) return;
     if (!period_start_) period_start_ = piece_start;
     rows_.push_back(row);
-    too_long_ = rows_.size() > kMostHeldRows;
+    too_long_ = rows_.size() > most_rows_;
   };
   ProgressLine line(progress, size);
   const std::function<void(int64_t)> read_to = line.Reading(piece_start, 1);
@@ -126,7 +126,8 @@ void LogFollower::Restart(const std::string& path, std::optional<FileIdentity> i
   path_ = path;
   identity_ = identity;
   stream_ = std::make_unique<DataLogStream>();
-  rows_.clear();
+  rows_ = {};
+  rows_.reserve(most_rows_ + 1);  // never moved as it grows: pages count once written
   any_row_ = false;
   too_long_ = false;
   period_start_.reset();

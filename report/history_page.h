@@ -38,10 +38,13 @@ struct HistorySource {
 // on from where the last one stopped, so that a growing log is never read twice.
 class LogFollower {
  public:
+  // Holds at most `most_rows` rows (kMostHeldRows by default).
+  explicit LogFollower(std::size_t most_rows = kMostHeldRows) : most_rows_(most_rows) {}
+
   // Reads what the log gained since the last call: all of it the first time, when the path
   // names another file, or when the file got shorter than what was read. Rows outside `period`
   // are let go. With `finish`, a last line without its end is read too (for a log read once).
-  // Past kMostHeldRows rows it lets them all go and stops: the log is then too long to hold
+  // Past its most rows it lets them all go and stops: the log is then too long to hold
   // (TooLong) and is read from StartOfPeriod on each time. False when the log cannot be read.
   bool Update(FileSystem& fs, const std::string& path, const HistoryPeriod& period, bool finish,
               const ReadProgress& progress = {});
@@ -58,6 +61,7 @@ class LogFollower {
  private:
   void Restart(const std::string& path, std::optional<FileIdentity> identity);
 
+  std::size_t most_rows_;
   std::string path_;
   std::optional<FileIdentity> identity_;
   std::unique_ptr<DataLogStream> stream_;

@@ -66,7 +66,7 @@ int32_t UsualInterval(const std::vector<LogRow>& rows);
 // that long itself). 60 s without a step.
 class StepMedian {
  public:
-  static constexpr std::size_t kExactSteps = 1 << 20;
+  static constexpr std::size_t kExactSteps = 1 << 18;
   static constexpr int32_t kLongestCountedStep = 1 << 18;
   void Add(int64_t step);
   int32_t Median();
