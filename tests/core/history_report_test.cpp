@@ -9,6 +9,8 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/log_rows.h"
+#include "fakes/quiet_reports.h"
+#include "report/history_page.h"
 
 namespace verdalin {
 namespace {
@@ -148,6 +150,35 @@ TEST(HistoryReport, ALogCountedAsItIsReadGivesThePageOfTheLogHeldWhole) {
     ASSERT_TRUE(streamed);
     EXPECT_EQ(*streamed, BuildHistoryReport(request));
   }
+}
+
+// A log whose period holds more rows than the follower may hold is read again from the start of
+// the period and counted as it goes: the same page, the progress going up to the whole, and the
+// rows held let go.
+TEST(HistoryReport, ALogTooLongToHoldIsReadAgainForTheSamePage) {
+  QuietReports reports;
+  reports.disk.folders.insert("C:\\logs");
+  const std::string path = "C:\\logs\\Verdalin_Data.csv";
+  reports.disk.files[path] = std::string(kLogHeader) + HandMadeLog();
+  reports.clock.now = {2026, 12, 8, 12, 0, 0};
+  HistorySource source;
+  source.log = path;
+  source.version = "1.7.2";
+  const HistoryPeriod period = RecentDays(reports.clock);
+  LogFollower whole;
+  LogFollower few(5);
+  const HistoryPage held = MakeHistoryPage(reports.disk, reports.clock, source, period, whole);
+  const HistoryPage streamed = MakeHistoryPage(reports.disk, reports.clock, source, period, few);
+  ASSERT_TRUE(held.html && streamed.html) << held.error << streamed.error;
+  EXPECT_EQ(*streamed.html, *held.html);
+  EXPECT_TRUE(few.TooLong());
+  EXPECT_FALSE(whole.TooLong());
+  EXPECT_TRUE(few.Rows().rows.empty());
+  double shown = 0;
+  const HistoryPage once = MakeHistoryPage(reports.disk, reports.clock, source, period,
+                                           [&shown](double done) { shown = done; });
+  EXPECT_EQ(*once.html, *held.html);
+  EXPECT_DOUBLE_EQ(shown, 1.0);
 }
 
 TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
