@@ -89,6 +89,9 @@ class ProgramHost {
   virtual void WriteError(const std::string& line) = 0;
   // Text as it is on standard output (on Windows, as standard error goes).
   virtual void WriteOutput(const std::string& text) = 0;
+  // Writes `line` over the last one on standard error when that is a terminal (a console on
+  // Windows), for a progress line; "" clears it. Nothing elsewhere.
+  virtual void ShowProgress(const std::string& line) { (void)line; }
   // Builds the desktop front end and runs `program` on it; its result is the exit code.
   virtual int RunDesktop(const std::function<int(Desktop&)>& program) = 0;
   // Turns the termination signals into Event{kTerminationRequested} posted to `loop` until the

@@ -71,7 +71,9 @@ class ReportMaker {
   int Make(ReportOptions options) {
     HistorySource source = Source();
     if (!options.log.empty()) source.log = options.log;
-    const HistoryPage page = MakeHistoryPage(fs_, host_.LocalClock(), source, options.period);
+    const HistoryPage page =
+        MakeHistoryPage(fs_, host_.LocalClock(), source, options.period, Progress(source.log));
+    host_.ShowProgress("");
     if (!page.html) return Fail(page.error);
     const std::string out = options.out.empty()
                                 ? FolderWithSeparator(source.log) + std::string(kReportFileName)
@@ -85,6 +87,16 @@ class ReportMaker {
   }
 
  private:
+  // "reading LOG: 37 %", said again only when the percentage changes.
+  ReadProgress Progress(const std::string& log) {
+    return [this, log, shown = -1](double done) mutable {
+      const int percent = static_cast<int>(done * 100.0);
+      if (percent == shown) return;
+      shown = percent;
+      host_.ShowProgress("reading " + log + ": " + std::to_string(percent) + " %");
+    };
+  }
+
   int Fail(const std::string& line) {
     host_.ShowError(line);
     return kFailed;

@@ -30,6 +30,8 @@ class ReportHost {
   virtual bool OpenInBrowser(const std::string& path) = 0;
   // One line for the user: standard error for the command, a message box for the tray.
   virtual void ShowError(const std::string& line) = 0;
+  // The progress line of a long reading ("" clears it); nothing where none is shown.
+  virtual void ShowProgress(const std::string& line) { (void)line; }
 };
 
 // The report on the program's host: its files, clock and browser, errors to `show_error` (standard
@@ -42,6 +44,7 @@ class HostReports : public ReportHost {
   const Clock& LocalClock() override { return host_.LocalClock(); }
   bool OpenInBrowser(const std::string& path) override { return host_.Shell().OpenAddress(path); }
   void ShowError(const std::string& line) override { show_error_(line); }
+  void ShowProgress(const std::string& line) override { host_.ShowProgress(line); }
 
  private:
   ProgramHost& host_;

@@ -203,27 +203,53 @@ void StoreExport(IniFile& settings_file, const ExportLoaded& loaded) {
   for (const auto& [key, value] : loaded.stored) settings_file.Write(kExportGroup, key, value);
 }
 
-// Made again at most once a minute, from the rows kept since the last time and those the log
-// gained since (never the whole log again), or from the start for another data log.
+ExportSite::~ExportSite() {
+  if (report_maker_.joinable()) report_maker_.join();
+}
+
+// Made again at most once a minute on a thread of its own, from the rows kept since the last time
+// and those the log gained since (never the whole log again), or from the start for another data
+// log; a log too long to hold is read again from the start of the period each time, counted as it
+// goes. A request waits a moment for a page being made, then gets the one made before.
 HttpAnswer ExportSite::Report() {
   const LineSnapshot snapshot = board_.Read();
   const int64_t now = CurrentDate(clock_);
-  std::lock_guard lock(report_mutex_);
-  const bool fresh = cached_report_ && snapshot.data_log == cached_log_ && now >= cached_at_ &&
+  std::unique_lock lock(report_mutex_);
+  const bool fresh = made_once_ && snapshot.data_log == cached_log_ && now >= cached_at_ &&
                      now - cached_at_ < kReportSeconds;
-  if (!fresh) {
-    HistorySource source;
-    source.log = snapshot.data_log;
-    source.subscribed_kbps = static_cast<int32_t>(snapshot.subscribed_kbps);
-    source.thresholds = snapshot.thresholds;
-    source.version = version_;
-    HistoryPage page = MakeHistoryPage(files_, clock_, source, RecentDays(clock_), follower_);
-    if (!page.html) return Text(404, "No history to show yet\n");
-    cached_report_ = std::make_shared<const std::string>(std::move(*page.html));
-    cached_log_ = snapshot.data_log;
-    cached_at_ = now;
+  if (!fresh && !making_) StartReport(snapshot, now);
+  report_made_.wait_for(lock, kReportWait, [this] { return !making_; });
+  if (making_ && !cached_report_) {
+    HttpAnswer answer = Text(503, "The report is being made: try again in a few seconds\n");
+    answer.headers.push_back({"Retry-After", "5"});
+    return answer;
   }
+  if (!making_ && no_history_) return Text(404, "No history to show yet\n");
+  if (!cached_report_) return Text(404, "No history to show yet\n");
   return Page("text/html; charset=utf-8", cached_report_);
+}
+
+void ExportSite::StartReport(const LineSnapshot& snapshot, int64_t now) {
+  if (report_maker_.joinable()) report_maker_.join();  // it has finished: making_ is false
+  HistorySource source;
+  source.log = snapshot.data_log;
+  source.subscribed_kbps = static_cast<int32_t>(snapshot.subscribed_kbps);
+  source.thresholds = snapshot.thresholds;
+  source.version = version_;
+  making_ = true;
+  report_maker_ = std::thread(&ExportSite::MakeReport, this, source, snapshot.data_log, now);
+}
+
+void ExportSite::MakeReport(const HistorySource& source, std::string log, int64_t now) {
+  HistoryPage page = MakeHistoryPage(files_, clock_, source, RecentDays(clock_), follower_);
+  std::lock_guard lock(report_mutex_);
+  no_history_ = !page.html;
+  if (page.html) cached_report_ = std::make_shared<const std::string>(std::move(*page.html));
+  cached_log_ = std::move(log);
+  cached_at_ = now;
+  made_once_ = true;
+  making_ = false;
+  report_made_.notify_all();
 }
 
 }  // namespace verdalin

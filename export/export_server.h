@@ -2,11 +2,14 @@
 // /) from the snapshots the poll publishes, answered by the HTTP server of export/http_server.h.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -64,6 +67,8 @@ class ExportSite : public HttpHandler {
   ExportSite(MetricsBoard& board, FileSystem& files, const Clock& clock, ExportSettings settings,
              std::string version);
 
+  ~ExportSite() override;
+
   HttpAnswer Answer(const ServedRequest& request) override;
 
  private:
@@ -79,11 +84,22 @@ class ExportSite : public HttpHandler {
   std::vector<std::string> hosts_;  // the names a Host header may give, in lower case
   std::string version_;
   static constexpr int64_t kReportSeconds = 60;  // the page is made at most this often
-  std::mutex report_mutex_;                      // one report built at a time, and its cache
-  LogFollower follower_;  // the data log's rows of the last days, read as it grows
+  // A request waits this long for the page being made, then gets the page made before (or 503).
+  static constexpr std::chrono::milliseconds kReportWait{800};
+  void StartReport(const LineSnapshot& snapshot, int64_t now);
+  void MakeReport(const HistorySource& source, std::string log, int64_t now);
+
+  std::mutex report_mutex_;  // the page made last, and the one being made
+  std::condition_variable report_made_;
+  std::thread report_maker_;  // one page made at a time, off the requests' threads
+  bool making_ = false;
+  // The data log's rows of the last days, read as it grows: at most 30 days polled every 10 s.
+  LogFollower follower_{1 << 18};
   std::shared_ptr<const std::string> cached_report_;
-  std::string cached_log_;  // the data log of the cached page, and when it was made
+  bool no_history_ = false;  // the last page made found no row to show
+  std::string cached_log_;   // the data log of the cached page, and when it was made
   int64_t cached_at_ = 0;
+  bool made_once_ = false;
 };
 
 }  // namespace verdalin

@@ -52,9 +52,19 @@ std::string Label(std::string_view name, std::string_view value) {
   return std::string(name) + "=\"" + PrometheusLabel(value) + "\"";
 }
 
-void DirectionPair(Exposition& out, std::string_view name, double down, double up, int decimals) {
-  out.Sample(name, Label("direction", "down"), Number(down, decimals));
-  out.Sample(name, Label("direction", "up"), Number(up, decimals));
+// A line value in `unit`s of what it is measured in (1000: kbit/s as bit/s); "" for no value.
+std::string LineNumber(double value, LineQuantity quantity, int decimals, double unit = 1) {
+  const std::optional<double> held = LineValue(value, quantity);
+  return held ? Number(*held * unit, decimals) : "";
+}
+
+// A pair of line values; one that does not hold is left out.
+void DirectionPair(Exposition& out, std::string_view name, double down, double up,
+                   LineQuantity quantity, int decimals, double unit = 1) {
+  for (const auto& [direction, value] : {std::pair{"down", down}, {"up", up}}) {
+    const std::string text = LineNumber(value, quantity, decimals, unit);
+    if (!text.empty()) out.Sample(name, Label("direction", direction), text);
+  }
 }
 
 void LineFamilies(Exposition& out, const LineSnapshot& s) {
@@ -62,12 +72,14 @@ void LineFamilies(Exposition& out, const LineSnapshot& s) {
   out.Family("dsl_up", "gauge", "Whether the DSL line is in sync.");
   out.Sample("dsl_up", "", line.Connected != 0 ? "1" : "0");
   out.Family("dsl_datarate", "gauge", "Sync rate of the line in bit/s.");
-  DirectionPair(out, "dsl_datarate", line.Downstream_kbps * 1000.0, line.Upstream_kbps * 1000.0, 0);
+  DirectionPair(out, "dsl_datarate", line.Downstream_kbps, line.Upstream_kbps, LineQuantity::kRate,
+                0, 1000.0);
   out.Family("dsl_line_attenuation_db", "gauge", "Line attenuation in dB.");
   DirectionPair(out, "dsl_line_attenuation_db", line.Attenuation_local, line.Attenuation_distant,
-                2);
+                LineQuantity::kDecibels, 2);
   out.Family("dsl_signal_to_noise_margin_db", "gauge", "SNR margin in dB.");
-  DirectionPair(out, "dsl_signal_to_noise_margin_db", line.SNR_local, line.SNR_distant, 2);
+  DirectionPair(out, "dsl_signal_to_noise_margin_db", line.SNR_local, line.SNR_distant,
+                LineQuantity::kDecibels, 2);
   out.Family("dsl_errors_total", "counter", "Line errors as the gateway counts them.");
   out.Sample("dsl_errors_total", Label("err", "crc") + "," + Label("loc", "near"),
              std::to_string(line.CRC_errors));
@@ -122,12 +134,18 @@ std::string SampleJson(const LineSample& line) {
   AppendMember(out, "connected", line.Connected != 0 ? "true" : "false");
   AppendMember(out, "mode", JsonText(line.Mode));
   AppendMember(out, "type", JsonText(line.Type));
-  AppendMember(out, "down_kbps", Number(line.Downstream_kbps, 0));
-  AppendMember(out, "up_kbps", Number(line.Upstream_kbps, 0));
-  AppendMember(out, "attenuation_down_db", Number(line.Attenuation_local, 2));
-  AppendMember(out, "attenuation_up_db", Number(line.Attenuation_distant, 2));
-  AppendMember(out, "snr_down_db", Number(line.SNR_local, 2));
-  AppendMember(out, "snr_up_db", Number(line.SNR_distant, 2));
+  const auto value = [](double held, LineQuantity quantity, int decimals) {
+    const std::string text = LineNumber(held, quantity, decimals);
+    return text.empty() ? std::string("null") : text;
+  };
+  AppendMember(out, "down_kbps", value(line.Downstream_kbps, LineQuantity::kRate, 0));
+  AppendMember(out, "up_kbps", value(line.Upstream_kbps, LineQuantity::kRate, 0));
+  AppendMember(out, "attenuation_down_db",
+               value(line.Attenuation_local, LineQuantity::kDecibels, 2));
+  AppendMember(out, "attenuation_up_db",
+               value(line.Attenuation_distant, LineQuantity::kDecibels, 2));
+  AppendMember(out, "snr_down_db", value(line.SNR_local, LineQuantity::kDecibels, 2));
+  AppendMember(out, "snr_up_db", value(line.SNR_distant, LineQuantity::kDecibels, 2));
   AppendMember(out, "crc_errors", std::to_string(line.CRC_errors));
   AppendMember(out, "device", JsonText(line.Device));
   AppendMember(out, "firmware", JsonText(line.Firmware));

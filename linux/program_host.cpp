@@ -89,6 +89,13 @@ void LinuxProgramHost::WriteOutput(const std::string& text) {
   std::fflush(stdout);
 }
 
+void LinuxProgramHost::ShowProgress(const std::string& line) {
+  static const bool terminal = isatty(STDERR_FILENO) == 1;
+  if (!terminal) return;
+  std::fprintf(stderr, "\r%-72s\r%s", "", line.c_str());
+  std::fflush(stderr);
+}
+
 int LinuxProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {
   return RunQtDesktop(argc_, argv_, program);
 }

@@ -18,6 +18,7 @@ class LinuxProgramHost : public NativeHost {
   ~LinuxProgramHost() override;
   void WriteError(const std::string& line) override;
   void WriteOutput(const std::string& text) override;
+  void ShowProgress(const std::string& line) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The signals become Event{kTerminationRequested} on `loop` while the watch lasts; outside one
   // they end the process as they would by default.

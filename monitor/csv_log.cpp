@@ -16,10 +16,12 @@ std::string Quoted(std::string_view text) {
 }
 
 std::string WholeNumber(float value) {
-  return IntegerToText(RoundToEven(value));
+  const std::optional<double> rate = LineValue(value, LineQuantity::kRate);
+  return rate ? IntegerToText(RoundToEven(*rate)) : "";
 }
 
 std::string LocaleDecimal(float value, const LocaleNumbers& numbers) {
+  if (!LineValue(value, LineQuantity::kDecibels)) return "";
   return FormatLocaleNumber(numbers.service, numbers.snapshot, FloatToText(value, 2), "");
 }
 

@@ -27,6 +27,23 @@ struct LineExtras {
   std::string profile;              // "17a", ...
 };
 
+// One rule for a value of the line that does not hold: a rate (kbit/s) below 0 or above
+// kMostRateKbps, decibels beyond kMostDecibels either way, NaN and the infinities are no value.
+// No value is written and shown the same everywhere: an empty CSV field, a sample left out of
+// /metrics, null in /status.json, an empty column and a gap in the report.
+inline constexpr double kMostRateKbps = 10'000'000;  // 10 Gbit/s
+inline constexpr double kMostDecibels = 10'000;
+enum class LineQuantity { kRate, kDecibels };
+
+// The value, or nothing when it does not hold.
+inline std::optional<double> LineValue(double value, LineQuantity quantity) {
+  const bool rate = quantity == LineQuantity::kRate;
+  const double lowest = rate ? 0.0 : -kMostDecibels;
+  const double highest = rate ? kMostRateKbps : kMostDecibels;
+  if (!(value >= lowest && value <= highest)) return std::nullopt;  // NaN too
+  return value;
+}
+
 struct LineSample {
   uint8_t Connected = 0;
   std::string Mode;

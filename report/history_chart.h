@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "report/line_history.h"
@@ -45,5 +46,22 @@ int32_t ChartBucketSeconds(int64_t first, int64_t full_from, int32_t interval);
 // lost at any zoom. Rows out of sync (or not recognised) and steps of more than twice the interval
 // between rows give a break: a point of nulls.
 ChartData BuildChartData(const DataLog& log, const LineHistory& history);
+
+// The same, row by row, for a log too long to hold, from what a first reading found: rows come
+// in file order (one earlier than the row before is left out of the charts), and the part drawn
+// row by row is cut to kMostPoints / 2 intervals; a bucket that breaks gives its two points and
+// one break after them, so the series stay bounded whatever the rows.
+class ChartStream {
+ public:
+  ChartStream(const DataLog& log, int64_t first, int64_t last, int32_t interval);
+  ~ChartStream();
+  void Take(const LogRow& row, int32_t crc_per_minute);
+  ChartData Finish();
+
+ private:
+  friend ChartData BuildChartData(const DataLog& log, const LineHistory& history);
+  class Builder;
+  std::unique_ptr<Builder> builder_;
+};
 
 }  // namespace verdalin

@@ -2,6 +2,7 @@
 #include "report/history_report.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/date_format.h"
 #include "base/encoding.h"
@@ -64,11 +65,11 @@ void AppendCountsJson(std::string& out, const HistoryCounts& counts) {
 class ReportWriter {
  public:
   ReportWriter(const ReportRequest& request, const std::vector<LineEvent>& events,
-               const LineHistory& history)
-      : request_(request), log_(request.log), events_(events), history_(history) {}
+               const LineHistory& history, const ChartData& chart)
+      : request_(request), log_(request.log), events_(events), history_(history), chart_(chart) {}
 
   std::string Write() {
-    out_.reserve(4096 + 48 * log_.rows.size() / 6);
+    out_.reserve(4096 + 48 * chart_.times.size());
     Head();
     Summary();
     Charts();
@@ -293,7 +294,7 @@ class ReportWriter {
 
   void Scripts() {
     SummaryJson();
-    SeriesJson(BuildChartData(log_, history_));
+    SeriesJson(chart_);
     Html("<script>\n/*\n");
     Html(AssetText(kUplotLicense, kUplotLicenseSize));
     Html("*/\n");
@@ -307,7 +308,101 @@ class ReportWriter {
   const DataLog& log_;
   const std::vector<LineEvent>& events_;
   const LineHistory& history_;
+  const ChartData& chart_;
   std::string out_;
+};
+
+// The rows of the period as a first reading finds them: how many, and those of the main run.
+class RunSurvey {
+ public:
+  explicit RunSurvey(int64_t now) : now_(now) {}
+
+  void Take(const LogRow& row, bool isolated) {
+    ++rows_;
+    const bool unlikely = UnlikelyDate(row.time, now_);
+    any_likely_ = any_likely_ || !unlikely;
+    if (isolated) return;
+    all_.Add(row.time);
+    if (!unlikely) likely_.Add(row.time);
+  }
+
+  int64_t Rows() const { return rows_; }
+  bool AnyLikely() const { return any_likely_; }
+
+  // The rows kept when the log has rows with likely dates, or all but the isolated ones.
+  struct Run {
+    StepMedian steps;
+    int64_t rows = 0;
+    int64_t first = 0;
+    int64_t last = 0;
+    std::optional<int64_t> before;
+
+    void Add(int64_t time) {
+      if (before) steps.Add(time - *before);
+      first = rows == 0 ? time : std::min(first, time);
+      last = rows == 0 ? time : std::max(last, time);
+      ++rows;
+      before = time;
+    }
+  };
+  Run& Kept() { return any_likely_ ? likely_ : all_; }
+
+ private:
+  int64_t now_;
+  int64_t rows_ = 0;
+  bool any_likely_ = false;
+  Run likely_;
+  Run all_;
+};
+
+// Adds the texts `from` gained since the last time to `to`.
+void CatchUpTexts(const DataLog& from, DataLog& to) {
+  for (std::size_t i = to.texts.size(); i < from.texts.size(); ++i)
+    to.texts.push_back(from.texts[i]);
+}
+
+// The second reading: each row kept is counted between the rows beside it, then drawn.
+class StreamedCount {
+ public:
+  StreamedCount(ReportRequest& request, RunSurvey::Run& run)
+      : request_(request),
+        interval_(run.steps.Median()),
+        tally_(request.log, request.thresholds, interval_,
+               request.events ? *request.events : std::vector<LineEvent>{}),
+        deriver_(interval_, request.thresholds),
+        chart_(request.log, run.first, run.last, interval_) {}
+
+  void Take(const LogRow& row) {
+    if (!request_.events) deriver_.Feed(row, request_.log, derived_);
+    if (current_) Count(&row);
+    before_ = current_;
+    current_ = row;
+  }
+
+  std::string Write() {
+    if (current_) Count(nullptr);
+    std::vector<LineEvent> events =
+        request_.events ? std::move(*request_.events) : std::move(derived_);
+    if (request_.events) request_.events.emplace();
+    const LineHistory history = tally_.Finish(events);
+    const ChartData chart = chart_.Finish();
+    return ReportWriter(request_, events, history, chart).Write();
+  }
+
+ private:
+  void Count(const LogRow* after) {
+    const int32_t crc = tally_.CountRow(before_ ? &*before_ : nullptr, *current_, after);
+    chart_.Take(*current_, crc);
+  }
+
+  ReportRequest& request_;
+  int32_t interval_;
+  HistoryTally tally_;
+  EventDeriver deriver_;
+  ChartStream chart_;
+  std::vector<LineEvent> derived_;
+  std::optional<LogRow> before_;
+  std::optional<LogRow> current_;
 };
 
 }  // namespace
@@ -324,7 +419,49 @@ std::string BuildHistoryReport(ReportRequest request) {
     events = DeriveEvents(request.log, UsualInterval(request.log.rows), request.thresholds);
   }
   const LineHistory history = SummariseHistory(request.log, events, request.thresholds);
-  return ReportWriter(request, events, history).Write();
+  const ChartData chart = BuildChartData(request.log, history);
+  return ReportWriter(request, events, history, chart).Write();
+}
+
+std::optional<std::string> BuildStreamedReport(ReportRequest request, RowSource& source) {
+  const HistoryPeriod period = request.period;
+  request.log = {};
+  request.log.texts.emplace_back();
+  RunSurvey survey(request.made_at);
+  IsolatedRows survey_window(true);
+  const IsolatedRows::Sink survey_take = [&](const LogRow& row, bool isolated) {
+    survey.Take(row, isolated);
+  };
+  auto in_period = [&period](const RowSource::Sink& sink) {
+    return [&period, sink](const LogRow& row, const DataLog& texts) {
+      if (period.Holds(row.time)) sink(row, texts);
+    };
+  };
+  if (!source.Read(in_period(
+          [&](const LogRow& row, const DataLog&) { survey_window.Push(row, survey_take); })))
+    return std::nullopt;
+  survey_window.Finish(survey_take);
+  RunSurvey::Run& run = survey.Kept();
+  if (run.rows == 0) return std::nullopt;
+  request.odd_dates = survey.Rows() - run.rows;
+  if (request.events) KeepEventsInPeriod(*request.events, period);
+  StreamedCount count(request, run);
+  IsolatedRows window(survey.Rows() >= 3);
+  const int64_t now = request.made_at;
+  const bool any_likely = survey.AnyLikely();
+  const IsolatedRows::Sink keep = [&](const LogRow& row, bool isolated) {
+    if (!isolated && !(any_likely && UnlikelyDate(row.time, now))) count.Take(row);
+  };
+  const std::optional<DataLog> read =
+      source.Read(in_period([&](const LogRow& row, const DataLog& texts) {
+        CatchUpTexts(texts, request.log);
+        window.Push(row, keep);
+      }));
+  if (!read) return std::nullopt;
+  window.Finish(keep);
+  CatchUpTexts(*read, request.log);
+  request.log.rows_skipped = read->rows_skipped;
+  return count.Write();
 }
 
 }  // namespace verdalin

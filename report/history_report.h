@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,5 +34,21 @@ struct ReportRequest {
 
 // The page, UTF-8. It fetches nothing: the library, styles, script and data are all inside.
 std::string BuildHistoryReport(ReportRequest request);
+
+// A data log too long to hold, read from its start each time asked.
+class RowSource {
+ public:
+  using Sink = std::function<void(const LogRow& row, const DataLog& texts)>;
+  virtual ~RowSource() = default;
+  // Gives each row in file order with the texts read so far; after the last, the texts and the
+  // count of lines that were not rows (no row), or nothing when the log cannot be read.
+  virtual std::optional<DataLog> Read(const Sink& sink) = 0;
+};
+
+// The same page from `source` (request.log unused), read twice and counted as it goes: the
+// first reading finds the log's main run and usual interval, the second counts the rows and
+// draws bounded series (ChartStream). Nothing when the log cannot be read or holds no row in the
+// period.
+std::optional<std::string> BuildStreamedReport(ReportRequest request, RowSource& source);
 
 }  // namespace verdalin

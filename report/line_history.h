@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "monitor/line_events.h"
@@ -26,6 +29,25 @@ void KeepRowsInPeriod(DataLog& log, const HistoryPeriod& period);
 // likely dates, the rows dated before 2000 or more than a day after `now` (0: no such bound).
 // Dates are read as they say, before 1970 too: a log whose rows all lie there keeps them.
 int64_t TakeOutOddDates(std::vector<LogRow>& rows, int64_t now);
+
+// A date before 2000 or more than a day after `now` (0: no such bound).
+bool UnlikelyDate(int64_t time, int64_t now);
+
+// Tells, one row late, whether each row given in file order lies more than a year away from both
+// rows beside it (the first and last rows have a single neighbour). `judge` false: none does (a
+// log of fewer than three rows).
+class IsolatedRows {
+ public:
+  using Sink = std::function<void(const LogRow& row, bool isolated)>;
+  explicit IsolatedRows(bool judge) : judge_(judge) {}
+  void Push(const LogRow& row, const Sink& sink);
+  void Finish(const Sink& sink);
+
+ private:
+  bool judge_;
+  std::optional<int64_t> before_;
+  std::optional<LogRow> current_;
+};
 void KeepEventsInPeriod(std::vector<LineEvent>& events, const HistoryPeriod& period);
 
 // A row with no value at all is a page the parser did not recognise: not in sync, no mode, no
@@ -39,6 +61,22 @@ LineSample SampleOf(const LogRow& row);
 // than two rows.
 int32_t UsualInterval(const std::vector<LogRow>& rows);
 
+// The median of steps given one by one, exact; past kExactSteps steps they are counted by value,
+// steps longer than kLongestCountedStep counting as that (which moves the median only when it is
+// that long itself). 60 s without a step.
+class StepMedian {
+ public:
+  static constexpr std::size_t kExactSteps = 1 << 18;
+  static constexpr int32_t kLongestCountedStep = 1 << 18;
+  void Add(int64_t step);
+  int32_t Median();
+
+ private:
+  std::vector<int32_t> steps_;
+  std::vector<int64_t> counts_;  // by step, once the steps are too many to keep
+  int64_t counted_ = 0;
+};
+
 // A silence longer than this is taken for the program not running (computer off or asleep),
 // shorter ones for polls that did not reach the gateway.
 inline constexpr int32_t kLongestOutageGap = 2 * 3600;
@@ -48,6 +86,19 @@ inline constexpr int32_t kLongestOutageGap = 2 * 3600;
 // interval after the row before it, so that it gives GATEWAY_UNREACHABLE and GATEWAY_BACK.
 std::vector<LineEvent> DeriveEvents(const DataLog& log, int32_t interval,
                                     const AlertThresholds& thresholds);
+
+// The same, row by row in file order.
+class EventDeriver {
+ public:
+  EventDeriver(int32_t interval, const AlertThresholds& thresholds)
+      : interval_(interval), detector_(thresholds) {}
+  void Feed(const LogRow& row, const DataLog& log, std::vector<LineEvent>& events);
+
+ private:
+  int32_t interval_;
+  LineEventDetector detector_;
+  std::optional<int64_t> before_;
+};
 
 struct HistoryCounts {
   int64_t polls = 0;          // data rows
@@ -94,5 +145,37 @@ struct LineHistory {
 // two intervals away.
 LineHistory SummariseHistory(const DataLog& log, const std::vector<LineEvent>& events,
                              const AlertThresholds& thresholds);
+
+// For each time asked, the earliest row after it, whatever order the rows come in.
+class NextRowTimes {
+ public:
+  explicit NextRowTimes(std::vector<int64_t> asked);
+  void Note(int64_t row_time);
+  // After the last row: the earliest row after `time` (one of those asked), if any.
+  std::optional<int64_t> After(int64_t time);
+
+ private:
+  std::vector<int64_t> asked_;  // ascending
+  std::vector<int64_t> earliest_;
+  bool settled_ = false;
+};
+
+// The counts of SummariseHistory taken row by row in file order, for a log too long to hold:
+// `events` are those known before the rows (the event log's; none when derived as they come).
+class HistoryTally {
+ public:
+  HistoryTally(const DataLog& log, const AlertThresholds& thresholds, int32_t interval,
+               const std::vector<LineEvent>& events);
+  ~HistoryTally();
+  // Counts `row`, given the rows beside it in the file (nullptr at either end); gives its CRC
+  // errors per minute in hundredths, or kNoValue.
+  int32_t CountRow(const LogRow* before, const LogRow& row, const LogRow* after);
+  // Counts the events and gives the history, crc_per_minute left empty.
+  LineHistory Finish(const std::vector<LineEvent>& events);
+
+ private:
+  class Counter;
+  std::unique_ptr<Counter> counter_;
+};
 
 }  // namespace verdalin

@@ -163,9 +163,17 @@ class DataLogReader {
     return 0;
   }
 
+  // A rate column: kNoValue when empty or beyond what a line holds (LineValue).
+  static std::optional<int32_t> ReadRate(std::string_view field) {
+    if (field.empty()) return kNoValue;
+    const std::optional<int32_t> rate = ReadWholeNumber(field);
+    if (!rate || LineValue(*rate, LineQuantity::kRate)) return rate;
+    return kNoValue;
+  }
+
   bool ReadNumbers(std::size_t at, LogRow& row) const {
-    auto up = ReadWholeNumber(fields_[at]);
-    auto down = ReadWholeNumber(fields_[at + 1]);
+    auto up = ReadRate(fields_[at]);
+    auto down = ReadRate(fields_[at + 1]);
     auto crc = ReadWholeNumber(fields_[at + 6]);
     if (!up || !down || !crc) return false;
     row.upstream_kbps = *up;
@@ -174,7 +182,8 @@ class DataLogReader {
     for (std::size_t k = 0; k < row.centi_db.size(); ++k) {
       auto value = ReadLocaleHundredths(fields_[at + 2 + k]);
       if (!value) return false;
-      row.centi_db[k] = *value;
+      const bool holds = *value == kNoValue || LineValue(*value / 100.0, LineQuantity::kDecibels);
+      row.centi_db[k] = holds ? *value : kNoValue;
     }
     return true;
   }
@@ -279,12 +288,27 @@ DataLogStream::DataLogStream() : reader_(std::make_unique<DataLogReader>()) {}
 DataLogStream::~DataLogStream() = default;
 
 void DataLogStream::Feed(std::string_view bytes, const RowSink& sink) {
+  if (skipping_) bytes = SkipLineRest(bytes);
   pending_.append(bytes);
   const std::size_t end = pending_.find_last_of("\r\n");
-  if (end == std::string::npos) return;
-  reader_->Read(std::string_view(pending_).substr(0, end + 1), sink);
-  offset_ += static_cast<int64_t>(end + 1);
-  pending_.erase(0, end + 1);
+  if (end != std::string::npos) {
+    reader_->Read(std::string_view(pending_).substr(0, end + 1), sink);
+    offset_ += static_cast<int64_t>(end + 1);
+    pending_.erase(0, end + 1);
+  }
+  if (pending_.size() <= kLongestLine) return;
+  ++reader_->log_.rows_skipped;  // no row is that long: the line is let go up to its end
+  offset_ += static_cast<int64_t>(pending_.size());
+  pending_ = {};
+  skipping_ = true;
+}
+
+std::string_view DataLogStream::SkipLineRest(std::string_view bytes) {
+  const std::size_t end = bytes.find_first_of("\r\n");
+  const std::size_t skipped = end == std::string_view::npos ? bytes.size() : end;
+  offset_ += static_cast<int64_t>(skipped);
+  skipping_ = end == std::string_view::npos;
+  return bytes.substr(skipped);
 }
 
 void DataLogStream::Finish(const RowSink& sink) {

@@ -16,7 +16,7 @@
 
 namespace verdalin {
 
-// A decibel column left empty (its value needed more than 9 characters).
+// A number column left empty: no value (LineValue), or one that needed more than 9 characters.
 inline constexpr int32_t kNoValue = std::numeric_limits<int32_t>::min();
 
 // The four decibel columns in the order of the row.
@@ -24,8 +24,8 @@ enum DecibelColumn { kAttenuationLocal, kAttenuationDistant, kSnrLocal, kSnrDist
 
 // One data row as read back. Decibels are kept exactly as written, in hundredths.
 struct LogRow {
-  int64_t time = 0;  // date value
-  int32_t upstream_kbps = 0;
+  int64_t time = 0;           // date value
+  int32_t upstream_kbps = 0;  // kNoValue when empty
   int32_t downstream_kbps = 0;
   std::array<int32_t, 4> centi_db{};  // by DecibelColumn; kNoValue when empty
   int32_t crc_errors = 0;
@@ -42,6 +42,10 @@ struct DataLog {
 };
 
 using RowSink = std::function<void(const LogRow&)>;
+
+// A line without its end that grows past this is no row: it is counted in rows_skipped and
+// passed over up to its end, never held whole.
+inline constexpr std::size_t kLongestLine = 64 * 1024;
 class DataLogReader;
 
 // Reads a data log piece by piece as it grows, keeping no row: each row goes to the sink.
@@ -63,9 +67,13 @@ class DataLogStream {
 
  private:
   friend DataLog ReadDataLog(std::string_view contents);
+  // The rest of a line too long to be a row, up to its end, passed over.
+  std::string_view SkipLineRest(std::string_view bytes);
+
   std::unique_ptr<DataLogReader> reader_;
   std::string pending_;
   int64_t offset_ = 0;
+  bool skipping_ = false;
 };
 
 // Reads every row of a data log. Never fails: what does not read as a row is counted in

@@ -53,6 +53,14 @@ void Win32ProgramHost::WriteOutput(const std::string& text) {
   WriteLines(output, text);
 }
 
+void Win32ProgramHost::ShowProgress(const std::string& line) {
+  static const HANDLE output = ErrorOutput();
+  if (output == INVALID_HANDLE_VALUE || GetFileType(output) != FILE_TYPE_CHAR) return;
+  const std::string text = "\r" + std::string(72, ' ') + "\r" + line;
+  DWORD written = 0;
+  WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
 int Win32ProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {
   InitCommonControls();
   const WindowResources resources = LoadWindowResources(instance_);

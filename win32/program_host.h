@@ -16,6 +16,7 @@ class Win32ProgramHost : public NativeHost {
   // started it.
   void WriteError(const std::string& line) override;
   void WriteOutput(const std::string& text) override;
+  void ShowProgress(const std::string& line) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The Windows program always has its window: nothing to watch.
   std::unique_ptr<Watch> WatchTermination(EventLoop&) override { return nullptr; }

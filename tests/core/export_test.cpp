@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -30,6 +31,40 @@ LineSnapshot ASnapshot() {
   s.resyncs_total = 2;
   s.Count({LineEventKind::kSyncBack, 0, "down_kbps=8128"}, 1'700'000'000);
   return s;
+}
+
+// A value that does not hold (NaN, an infinity, beyond what a line has) is no value in every
+// output: an empty CSV field, read back by the report as none, no sample on /metrics, null in
+// /status.json. A rate below zero does not hold; a margin below zero does.
+TEST(LineValues, AValueThatDoesNotHoldIsNoValueInEveryOutput) {
+  struct Case {
+    float value;
+    bool rate_holds;
+    bool decibels_hold;
+  };
+  const Case cases[] = {{NAN, false, false},  {INFINITY, false, false}, {-INFINITY, false, false},
+                        {3e9f, false, false}, {-5, false, true},        {50000, true, false},
+                        {12.5f, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    const std::string row = LogRowText({0, true, c.value, c.value});
+    EXPECT_EQ(row.find(";1023;;") != std::string::npos, !c.rate_holds) << row;
+    const DataLog read = ReadDataLog(row);
+    ASSERT_EQ(read.rows.size(), 1u) << row;
+    EXPECT_EQ(read.rows[0].downstream_kbps == kNoValue, !c.rate_holds);
+    EXPECT_EQ(read.rows[0].centi_db[kSnrLocal] == kNoValue, !c.decibels_hold);
+    LineSnapshot snapshot = ASnapshot();
+    snapshot.sample.Downstream_kbps = c.value;
+    snapshot.sample.SNR_local = c.value;
+    const std::string metrics = PrometheusText(snapshot, "1");
+    EXPECT_EQ(metrics.find("dsl_datarate{direction=\"down\"}") != std::string::npos, c.rate_holds);
+    EXPECT_EQ(
+        metrics.find("dsl_signal_to_noise_margin_db{direction=\"down\"}") != std::string::npos,
+        c.decibels_hold);
+    const std::string status = StatusJson(snapshot);
+    EXPECT_EQ(status.find("\"down_kbps\":null") != std::string::npos, !c.rate_holds);
+    EXPECT_EQ(status.find("\"snr_down_db\":null") != std::string::npos, !c.decibels_hold);
+  }
 }
 
 TEST(Exposition, DslNamesOnlyOnceAPollFoundValuesWithLabelsEscaped) {

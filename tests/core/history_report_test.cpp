@@ -9,6 +9,8 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/log_rows.h"
+#include "fakes/quiet_reports.h"
+#include "report/history_page.h"
 
 namespace verdalin {
 namespace {
@@ -97,6 +99,86 @@ TEST(HistoryReport, RowsWithOddDatesAreCountedApart) {
     EXPECT_NE(summary.find(member), std::string::npos) << member << " in " << summary;
   EXPECT_NE(html.find("<dt>Rows with odd dates</dt><dd>4</dd>"), std::string::npos);
   EXPECT_EQ(SummaryOf(BuildHistoryReport(HandMadeRequest())).find("odd"), std::string::npos);
+}
+
+// Rows handed from memory as a file reading would give them.
+class HeldRows : public RowSource {
+ public:
+  explicit HeldRows(const DataLog& log) : log_(log) {}
+  std::optional<DataLog> Read(const Sink& sink) override {
+    for (const LogRow& row : log_.rows) sink(row, log_);
+    DataLog texts = log_;
+    texts.rows.clear();
+    return texts;
+  }
+
+ private:
+  const DataLog& log_;
+};
+
+// A log counted as it is read gives the page of the same log held whole, byte for byte, while its
+// rows are in time order: odd dates, an event log with an outage left open, a period's edges.
+TEST(HistoryReport, ALogCountedAsItIsReadGivesThePageOfTheLogHeldWhole) {
+  const int64_t start = LogStart();
+  std::string odd = HandMadeLog(start);
+  odd.insert(0, LogRowText({0}, DateFromFields({1999, 6, 1, 0, 0, 0})));
+  odd += LogRowText({0}, start + 8 * 1440 * 60) + "garbage\n";
+  struct Case {
+    const char* name;
+    std::string log;
+    std::optional<std::vector<LineEvent>> events;
+    HistoryPeriod period;
+  };
+  const std::vector<LineEvent> outage = {{LineEventKind::kGatewayUnreachable, start + 90, ""},
+                                         {LineEventKind::kSyncBack, start + 420, ""},
+                                         {LineEventKind::kGatewayUnreachable, start + 700, ""}};
+  const Case cases[] = {
+      {"derived events", HandMadeLog(start), std::nullopt, {}},
+      {"odd dates", odd, std::nullopt, {}},
+      {"event log", HandMadeLog(start), outage, {}},
+      {"period", HandMadeLog(start), outage, {start + 120, start + 600}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReportRequest request = HandMadeRequest();
+    request.log = ReadDataLog(c.log);
+    request.events = c.events;
+    request.period = c.period;
+    request.made_at = start + 840 * 60;
+    HeldRows rows(request.log);
+    const std::optional<std::string> streamed = BuildStreamedReport(request, rows);
+    ASSERT_TRUE(streamed);
+    EXPECT_EQ(*streamed, BuildHistoryReport(request));
+  }
+}
+
+// A log whose period holds more rows than the follower may hold is read again from the start of
+// the period and counted as it goes: the same page, the progress going up to the whole, and the
+// rows held let go.
+TEST(HistoryReport, ALogTooLongToHoldIsReadAgainForTheSamePage) {
+  QuietReports reports;
+  reports.disk.folders.insert("C:\\logs");
+  const std::string path = "C:\\logs\\Verdalin_Data.csv";
+  reports.disk.files[path] = std::string(kLogHeader) + HandMadeLog();
+  reports.clock.now = {2026, 12, 8, 12, 0, 0};
+  HistorySource source;
+  source.log = path;
+  source.version = "1.7.2";
+  const HistoryPeriod period = RecentDays(reports.clock);
+  LogFollower whole;
+  LogFollower few(5);
+  const HistoryPage held = MakeHistoryPage(reports.disk, reports.clock, source, period, whole);
+  const HistoryPage streamed = MakeHistoryPage(reports.disk, reports.clock, source, period, few);
+  ASSERT_TRUE(held.html && streamed.html) << held.error << streamed.error;
+  EXPECT_EQ(*streamed.html, *held.html);
+  EXPECT_TRUE(few.TooLong());
+  EXPECT_FALSE(whole.TooLong());
+  EXPECT_TRUE(few.Rows().rows.empty());
+  double shown = 0;
+  const HistoryPage once = MakeHistoryPage(reports.disk, reports.clock, source, period,
+                                           [&shown](double done) { shown = done; });
+  EXPECT_EQ(*once.html, *held.html);
+  EXPECT_DOUBLE_EQ(shown, 1.0);
 }
 
 TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {

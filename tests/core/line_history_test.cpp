@@ -135,5 +135,34 @@ TEST(ChartData, BucketsKeepEveryExtremeAndTheLastWeekWhole) {
   EXPECT_EQ(std::count(snr.begin(), snr.end(), kNoValue), 0);
 }
 
+// A log too long to hold, polled every second, in and out of sync at every other row: its
+// series stay bounded and in time order, a row dated back is left out, and extremes stay.
+TEST(ChartData, SeriesOfALogCountedAsItIsReadStayBounded) {
+  DataLog log;
+  log.texts = {"", "G.992.5:Fast"};
+  const int32_t seconds = 400000;
+  ChartStream chart(log, LogStart(), LogStart() + seconds - 1, 1);
+  for (int32_t s = 0; s < seconds; ++s) {
+    LogRow row;
+    row.time = LogStart() + (s == 1000 ? -5 : s);
+    row.connected = s % 2 == 0;
+    row.mode_type = 1;
+    row.centi_db = {2350, 1200, s == 12345 * 2 ? 210 : 800, 1100};
+    chart.Take(row, kNoValue);
+  }
+  const ChartData data = chart.Finish();
+  EXPECT_GT(data.bucket_seconds, 0);
+  EXPECT_TRUE(std::is_sorted(data.times.begin(), data.times.end()));
+  EXPECT_LE(data.times.size(), static_cast<std::size_t>(3 * kMostPoints));
+  const auto& snr = data.values[kSnrDown];
+  EXPECT_EQ(*std::min_element(snr.begin(), snr.end(),
+                              [](int32_t a, int32_t b) {
+                                return (a == kNoValue ? INT32_MAX : a) <
+                                       (b == kNoValue ? INT32_MAX : b);
+                              }),
+            210);
+  EXPECT_GT(std::count(snr.begin(), snr.end(), kNoValue), 0);
+}
+
 }  // namespace
 }  // namespace verdalin

@@ -173,6 +173,26 @@ TEST(DataLogLines, EveryLineEndAndEveryPieceSize) {
   }
 }
 
+// A line that grows past kLongestLine without its end is no row: it is counted once and passed
+// over up to its end, whatever the pieces, and the rows around it read as they are.
+TEST(DataLogLines, ALineWithNoEndPastTheLongestIsPassedOver) {
+  const std::string row =
+      "2026/12/07 21:05:09;1;\"ADSL2+:Fast\";1023;17904;23,50;12,00;6,40;"
+      "11,20;12;\"LiveBox Sagem\";\"V1\"\r\n";
+  const std::string whole = row + std::string(3 * kLongestLine, 'x') + "\r\n" + row;
+  for (std::size_t piece : {4096u, 1u << 20}) {
+    DataLogStream stream;
+    std::size_t rows = 0;
+    const RowSink count = [&rows](const LogRow&) { ++rows; };
+    for (std::size_t at = 0; at < whole.size(); at += piece)
+      stream.Feed(std::string_view(whole).substr(at, piece), count);
+    stream.Finish(count);
+    EXPECT_EQ(rows, 2u) << piece;
+    EXPECT_EQ(stream.Log().rows_skipped, 1) << piece;
+    EXPECT_EQ(stream.Fed(), static_cast<int64_t>(whole.size())) << piece;
+  }
+}
+
 TEST(DataLogLines, OldRowsWithRawQuotesAndSemicolons) {
   // Older versions quoted without doubling, and the Inventel mode may hold a semicolon.
   const DataLog log = ReadDataLog(
