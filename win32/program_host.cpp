@@ -41,11 +41,16 @@ void WriteLines(HANDLE output, std::string_view text) {
   WriteFile(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
 }
 
+// Standard error, or the borrowed console: the same handle for errors and the progress line.
+HANDLE ErrorOutput() {
+  static const HANDLE output = ConsoleOrStandard(STD_ERROR_HANDLE);
+  return output;
+}
+
 }  // namespace
 
 void Win32ProgramHost::WriteError(const std::string& line) {
-  static const HANDLE output = ConsoleOrStandard(STD_ERROR_HANDLE);
-  WriteLines(output, line + "\n");
+  WriteLines(ErrorOutput(), line + "\n");
 }
 
 void Win32ProgramHost::WriteOutput(const std::string& text) {
@@ -54,7 +59,7 @@ void Win32ProgramHost::WriteOutput(const std::string& text) {
 }
 
 void Win32ProgramHost::ShowProgress(const std::string& line) {
-  static const HANDLE output = ErrorOutput();
+  const HANDLE output = ErrorOutput();
   if (output == INVALID_HANDLE_VALUE || GetFileType(output) != FILE_TYPE_CHAR) return;
   const std::string text = "\r" + std::string(72, ' ') + "\r" + line;
   DWORD written = 0;
