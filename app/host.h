@@ -85,6 +85,8 @@ class ProgramHost {
   virtual PageFetcher& Fetcher() = 0;
   // A new client for the webhook's POSTs, with the page fetch's time limits.
   virtual std::shared_ptr<HttpPoster> MakePoster() = 0;
+  // A new transport for a line source that speaks HTTP to the device; null where there is none.
+  virtual std::unique_ptr<HttpTransport> MakeTransport() { return nullptr; }
   // One line on standard error (on Windows, the console the program was started from, if any).
   virtual void WriteError(const std::string& line) = 0;
   // Text as it is on standard output (on Windows, as standard error goes).

@@ -2,6 +2,7 @@
 #include "app/monitor_service.h"
 
 #include "base/date_format.h"
+#include "monitor/web_sources.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -20,6 +21,14 @@ SessionServices ServicesOf(ProgramHost& host, Timer& timer, EventLoop& loop,
                          [&loop] { loop.Post({EventKind::kPollFetched}); }};
 }
 
+// The sources of the devices that speak HTTP, each over a transport of its own.
+void AddWebSources(LineSources& sources, ProgramHost& host) {
+  if (std::unique_ptr<HttpTransport> transport = host.MakeTransport())
+    sources.Add("TR064", std::make_unique<Tr064Source>(std::move(transport), FetchLimits{}));
+  if (std::unique_ptr<HttpTransport> transport = host.MakeTransport())
+    sources.Add("OPENWRT", std::make_unique<UbusSource>(std::move(transport), FetchLimits{}));
+}
+
 }  // namespace
 
 MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
@@ -28,6 +37,7 @@ MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
       alerts_(alerts),
       sources_(host.Fetcher()),
       session_(ServicesOf(host, timer, loop, locale, sources_), alerts) {
+  AddWebSources(sources_, host);
   snapshot_.thresholds = alerts.thresholds;
   if (alerts.webhook.empty()) return;
   if (std::shared_ptr<HttpPoster> poster = host.MakePoster())

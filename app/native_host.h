@@ -52,6 +52,7 @@ class NativeHost : public ProgramHost, public ShellServices, public ProcessServi
   std::shared_ptr<HttpPoster> MakePoster() override {
     return MakePlatformHttpPoster(FetchLimits{});
   }
+  std::unique_ptr<HttpTransport> MakeTransport() override { return MakePlatformHttpTransport(); }
 
   std::string SpecialFolderPath(SpecialFolder folder) override {
     return verdalin::SpecialFolderPath(folder);
