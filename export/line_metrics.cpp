@@ -67,6 +67,57 @@ void DirectionPair(Exposition& out, std::string_view name, double down, double u
   }
 }
 
+// The family of a pair of values the source may not give, left out when it gives neither.
+void OptionalPair(Exposition& out, std::string_view name, std::string_view type,
+                  std::string_view help, const std::array<std::optional<double>, 2>& values,
+                  LineQuantity quantity, int decimals, double unit = 1) {
+  if (!values[kNearEnd] && !values[kFarEnd]) return;
+  out.Family(name, type, help);
+  for (const LineEnd end : {kNearEnd, kFarEnd}) {
+    const std::string text =
+        values[end] ? LineNumber(*values[end], quantity, decimals, unit) : std::string();
+    if (!text.empty()) out.Sample(name, Label("direction", end == kNearEnd ? "down" : "up"), text);
+  }
+}
+
+void ExtraRates(Exposition& out, const LineExtras& extras) {
+  OptionalPair(out, "dsl_max_datarate", "gauge", "Attainable rate of the line in bit/s.",
+               extras.attainable_kbps, LineQuantity::kRate, 0, 1000.0);
+  OptionalPair(out, "dsl_aggregated_transmit_power_db", "gauge", "Aggregated transmit power in dB.",
+               extras.transmit_power_dbm, LineQuantity::kDecibels, 1);
+}
+
+using Counters = std::array<std::optional<int64_t>, 2>;
+
+// The samples of counters by end, those the source gives.
+void CounterSamples(Exposition& out, std::string_view name, std::string_view err,
+                    const Counters& counters) {
+  for (const LineEnd end : {kNearEnd, kFarEnd}) {
+    if (counters[end])
+      out.Sample(name, Label("err", err) + "," + Label("loc", end == kNearEnd ? "near" : "far"),
+                 std::to_string(*counters[end]));
+  }
+}
+
+// Error counts (the near end's CRC count is the CSV's) and error seconds, as the source gives them.
+void ErrorFamilies(Exposition& out, const LineSample& line) {
+  const LineExtras& x = line.extras;
+  out.Family("dsl_errors_total", "counter", "Line errors as the gateway counts them.");
+  CounterSamples(out, "dsl_errors_total", "crc", {int64_t{line.CRC_errors}, x.crc_errors[kFarEnd]});
+  CounterSamples(out, "dsl_errors_total", "fec", x.fec_errors);
+  const std::pair<std::string_view, const Counters*> seconds[] = {
+      {"errored", &x.errored_seconds},
+      {"severely errored", &x.severely_errored_seconds},
+      {"unavailable", &x.unavailable_seconds}};
+  bool family = false;
+  for (const auto& [err, counters] : seconds) {
+    if (!(*counters)[kNearEnd] && !(*counters)[kFarEnd]) continue;
+    if (!family) out.Family("dsl_error_seconds_total", "counter", "Error seconds by kind.");
+    family = true;
+    CounterSamples(out, "dsl_error_seconds_total", err, *counters);
+  }
+}
+
 void LineFamilies(Exposition& out, const LineSnapshot& s) {
   const LineSample& line = s.sample;
   out.Family("dsl_up", "gauge", "Whether the DSL line is in sync.");
@@ -80,14 +131,20 @@ void LineFamilies(Exposition& out, const LineSnapshot& s) {
   out.Family("dsl_signal_to_noise_margin_db", "gauge", "SNR margin in dB.");
   DirectionPair(out, "dsl_signal_to_noise_margin_db", line.SNR_local, line.SNR_distant,
                 LineQuantity::kDecibels, 2);
-  out.Family("dsl_errors_total", "counter", "Line errors as the gateway counts them.");
-  out.Sample("dsl_errors_total", Label("err", "crc") + "," + Label("loc", "near"),
-             std::to_string(line.CRC_errors));
+  ExtraRates(out, line.extras);
+  ErrorFamilies(out, line);
   out.Family("dsl_info", "gauge", "The gateway: device and firmware.");
   out.Sample("dsl_info", Label("device", line.Device) + "," + Label("firmware", line.Firmware),
              "1");
-  out.Family("dsl_line_info", "gauge", "The line: mode and type.");
-  out.Sample("dsl_line_info", Label("mode", line.Mode) + "," + Label("type", line.Type), "1");
+  out.Family("dsl_line_info", "gauge", "The line: mode and type, standard and profile.");
+  std::string labels = Label("mode", line.Mode) + "," + Label("type", line.Type);
+  if (!line.extras.standard.empty()) labels += "," + Label("standard", line.extras.standard);
+  if (!line.extras.profile.empty()) labels += "," + Label("profile", line.extras.profile);
+  out.Sample("dsl_line_info", labels, "1");
+  if (line.extras.uptime_s) {
+    out.Family("dsl_uptime_seconds", "gauge", "Seconds since the line came into sync.");
+    out.Sample("dsl_uptime_seconds", "", std::to_string(*line.extras.uptime_s));
+  }
   out.Family("verdalin_quality_ratio", "gauge",
              "Quality index: rate and margin against the subscription.");
   out.Sample("verdalin_quality_ratio", "", Number(s.quality_percent / 100.0, 4));
@@ -129,6 +186,41 @@ std::string JsonText(std::string_view text) {
   return out;
 }
 
+void AppendPair(std::string& out, std::string_view name,
+                const std::array<std::optional<double>, 2>& values, LineQuantity quantity,
+                int decimals) {
+  for (const LineEnd end : {kNearEnd, kFarEnd}) {
+    const std::string text =
+        values[end] ? LineNumber(*values[end], quantity, decimals) : std::string();
+    if (!text.empty())
+      AppendMember(out, std::string(name) + (end == kNearEnd ? "_down" : "_up"), text);
+  }
+}
+
+void AppendCounters(std::string& out, std::string_view name,
+                    const std::array<std::optional<int64_t>, 2>& counters) {
+  for (const LineEnd end : {kNearEnd, kFarEnd}) {
+    if (counters[end])
+      AppendMember(out, std::string(name) + (end == kNearEnd ? "_near" : "_far"),
+                   std::to_string(*counters[end]));
+  }
+}
+
+// The values beyond the CSV row that the source gave; the others are left out.
+void AppendExtras(std::string& out, const LineExtras& x) {
+  AppendPair(out, "attainable_kbps", x.attainable_kbps, LineQuantity::kRate, 0);
+  AppendPair(out, "transmit_power_dbm", x.transmit_power_dbm, LineQuantity::kDecibels, 1);
+  AppendCounters(out, "crc_errors", x.crc_errors);
+  AppendCounters(out, "fec_errors", x.fec_errors);
+  AppendCounters(out, "errored_seconds", x.errored_seconds);
+  AppendCounters(out, "severely_errored_seconds", x.severely_errored_seconds);
+  AppendCounters(out, "unavailable_seconds", x.unavailable_seconds);
+  if (x.uptime_s) AppendMember(out, "uptime_s", std::to_string(*x.uptime_s));
+  if (x.retrains) AppendMember(out, "retrains", std::to_string(*x.retrains));
+  if (!x.standard.empty()) AppendMember(out, "standard", JsonText(x.standard));
+  if (!x.profile.empty()) AppendMember(out, "profile", JsonText(x.profile));
+}
+
 std::string SampleJson(const LineSample& line) {
   std::string out = "{";
   AppendMember(out, "connected", line.Connected != 0 ? "true" : "false");
@@ -149,6 +241,7 @@ std::string SampleJson(const LineSample& line) {
   AppendMember(out, "crc_errors", std::to_string(line.CRC_errors));
   AppendMember(out, "device", JsonText(line.Device));
   AppendMember(out, "firmware", JsonText(line.Firmware));
+  AppendExtras(out, line.extras);
   return out + "}";
 }
 

@@ -133,6 +133,9 @@ std::string Notifier::Message(const LineEvent& event) {
       return "Cannot write the data log";
     case LineEventKind::kOutputFileBack:
       return "The data log is written again";
+    case LineEventKind::kRateChange:
+      return "ADSL line rate changed to " + Rates(detail, "") + " (was " + Rates(detail, "old_") +
+             ")";
   }
   return std::string(LineEventName(event.kind));
 }

@@ -23,7 +23,8 @@ constexpr std::array<std::string_view, kLineEventKinds> kNames = {"GATEWAY_UNREA
                                                                   "CRC_BURST",
                                                                   "WEBHOOK_FAILED",
                                                                   "OUTPUT_FILE_FAILED",
-                                                                  "OUTPUT_FILE_BACK"};
+                                                                  "OUTPUT_FILE_BACK",
+                                                                  "RATE_CHANGE"};
 
 constexpr int64_t kSecondsPerDay = 86400;
 
@@ -71,6 +72,16 @@ CounterStep StepOf(int32_t before, int32_t after) {
   const uint32_t step = static_cast<uint32_t>(after) - static_cast<uint32_t>(before);
   if (step >= 0x80000000u) return {true, 0};
   return {false, step};
+}
+
+// What the source's own counters tell of a restart of the line between two polls; nothing when
+// neither the uptime nor the retrain counter is known at both.
+std::optional<bool> RestartTold(const LineExtras& before, const LineExtras& now) {
+  std::optional<bool> told;
+  if (before.uptime_s && now.uptime_s) told = *now.uptime_s < *before.uptime_s;
+  if (before.retrains && now.retrains)
+    told = told.value_or(false) || *now.retrains > *before.retrains;
+  return told;
 }
 
 }  // namespace
@@ -160,13 +171,27 @@ void LineEventDetector::FeedSync(const LineSample& sample) {
     Emit(LineEventKind::kSyncBack,
          Rates("", sample) + " " + Duration("outage_s", out_of_sync_since_));
   } else if (connected && have_sample_ && last_sample_.Connected != 0) {
-    const bool restarted = StepOf(last_sample_.CRC_errors, sample.CRC_errors).restarted;
-    if (!RatesDiffer(last_sample_, sample) && !restarted) return;
-    last_sync_change_ = now_;
-    CountResync();
-    Emit(LineEventKind::kRetrain, Rates("", sample) + " " + Rates("old_", last_sample_) +
-                                      (restarted ? " crc_restart=1" : ""));
+    FeedStayedInSync(sample);
   }
+}
+
+// In sync at both polls. Where the source gives the line's uptime or its retrain counter, a
+// resync is an uptime that went down or a counter that went up, and new rates without one are
+// the line adapting its rate. Otherwise new rates or a restarted CRC counter tell a retrain.
+void LineEventDetector::FeedStayedInSync(const LineSample& sample) {
+  const std::optional<bool> told = RestartTold(last_sample_.extras, sample.extras);
+  const bool restarted =
+      told ? *told : StepOf(last_sample_.CRC_errors, sample.CRC_errors).restarted;
+  const bool new_rates = RatesDiffer(last_sample_, sample);
+  const std::string rates = Rates("", sample) + " " + Rates("old_", last_sample_);
+  if (told && !restarted) {
+    if (new_rates) Emit(LineEventKind::kRateChange, rates);
+    return;
+  }
+  if (!new_rates && !restarted) return;
+  last_sync_change_ = now_;
+  CountResync();
+  Emit(LineEventKind::kRetrain, rates + (restarted && !told ? " crc_restart=1" : ""));
 }
 
 // Each direction has its own state; a margin is low below the low threshold and fine again only

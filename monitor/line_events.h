@@ -26,8 +26,9 @@ enum class LineEventKind {
   kWebhookFailed,     // not found by the detector: the webhook sender reports it
   kOutputFileFailed,  // the session: a row could not be written to the data log
   kOutputFileBack,    // the session: rows are written to the data log again
+  kRateChange,        // the rates changed while the line stayed up (seamless rate adaptation)
 };
-inline constexpr int kLineEventKinds = 13;
+inline constexpr int kLineEventKinds = 14;
 
 // "GATEWAY_UNREACHABLE", "SYNC_BACK", ...
 std::string_view LineEventName(LineEventKind kind);
@@ -77,6 +78,7 @@ class LineEventDetector {
   void FeedReachable(PollOutcome outcome);
   void FeedSample(const LineSample& sample);
   void FeedSync(const LineSample& sample);
+  void FeedStayedInSync(const LineSample& sample);
   void FeedSnr(const LineSample& sample);
   void FeedCrc(const LineSample& sample);
   void CountResync();

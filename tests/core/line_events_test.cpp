@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,41 @@ TEST(LineEvents, RetrainOnANewRateOrACounterThatStartsAgain) {
             Events{"RETRAIN down_kbps=6000 up_kbps=1024 old_down_kbps=6000 old_up_kbps=1024 "
                    "crc_restart=1"});
   EXPECT_EQ(d.detector.ResyncsTotal(), 2);
+}
+
+// Where the source gives the line's uptime or retrain counter, only they tell a resync; new rates
+// without one are the line adapting its rate, which counts no resync.
+TEST(LineEvents, TheSourcesOwnUptimeOrRetrainCounterTellsAResync) {
+  struct Poll {
+    float down;
+    std::optional<int64_t> uptime, retrains;
+    const char* event;  // the one event expected, or ""
+  };
+  const std::vector<std::vector<Poll>> lines = {
+      {{8128, 100, {}, ""},
+       {6000, 160, {}, "RATE_CHANGE"},
+       {6000, 5, {}, "RETRAIN"},
+       {6000, 65, {}, ""}},
+      {{8128, {}, 3, ""}, {8128, {}, 4, "RETRAIN"}, {7000, {}, 4, "RATE_CHANGE"}},
+      // a CRC counter that starts again within a growing uptime is no resync
+      {{8128, 100, {}, ""}, {8128, 160, {}, ""}},
+  };
+  for (const std::vector<Poll>& line : lines) {
+    Detector d;
+    int32_t crc = 500;
+    for (const Poll& poll : line) {
+      LineSample sample = Line(poll.down, 1024, 12, 12, crc);
+      crc = 3;
+      sample.extras.uptime_s = poll.uptime;
+      sample.extras.retrains = poll.retrains;
+      const Events events = d.Sample(sample);
+      ASSERT_EQ(events.size(), *poll.event ? 1u : 0u) << poll.event;
+      if (*poll.event) EXPECT_EQ(events[0].substr(0, events[0].find(' ')), poll.event);
+    }
+    const auto retrains = std::count_if(
+        line.begin(), line.end(), [](const Poll& p) { return std::string(p.event) == "RETRAIN"; });
+    EXPECT_EQ(d.detector.ResyncsTotal(), retrains);
+  }
 }
 
 TEST(LineEvents, ACounterThatWrapsIsGrowthNotARestart) {
