@@ -175,10 +175,83 @@ def endpoint_of_a_polling_program(_build, program):
     print("ok endpoint: the line at 17904/1023, no secret, 431, 421, the port its own")
 
 
+class FakeDevice:
+    """tools/fake_devices.py KIND on loopback, serving `case` first."""
+
+    def __init__(self, root, kind, case, *options):
+        port_file = os.path.join(root, "device-ports-%s" % kind)
+        self.process = subprocess.Popen(
+            [sys.executable, os.path.join(SOURCE, "tools", "fake_devices.py"), kind, "--case",
+             case, "--port-file", port_file, "--user", "admin", "--password", PASSWORD] +
+            list(options), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: os.path.exists(port_file) and os.path.getsize(port_file) > 0, 20,
+                 "the fake %s device" % kind)
+        with open(port_file, encoding="ascii") as ports:
+            self.port, self.control_port = (int(n) for n in ports.read().split())
+
+    def control(self, path):
+        return http_get(self.control_port, path, timeout=5)[2].decode("utf-8")
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+def rows_of(path):
+    try:
+        return [l.split(";") for l in read_lines(path)[1:]]
+    except OSError:
+        return []
+
+
+def watch_device(program, device, kind_type, address, expected_row, series):
+    """The program with -startup polls the device every second: its CSV rows hold the answer's
+    values, /metrics its extra series; the next case's rates give a RETRAIN."""
+    port = free_port()
+    log = os.path.join(program.root, "log.csv")
+    write_ini(program.presets, [("Index", [("total", "1"), ("1", "A")]),
+                                ("A", [("type", kind_type), ("label", "A")])])
+    write_ini(program.settings, [
+        ("Settings", [("url", address), ("login", "admin"), ("delay", "1"), ("preset", "0"),
+                      ("crypted_password", STORED_PASSWORD), ("output_file", program.path(log))]),
+        ("Export", [("listen", "127.0.0.1:%d" % port)])])
+    process = program.start(["-startup"], launcher=program.launcher)
+    wait_for(lambda: len(rows_of(log)) >= 3 or process.poll() is not None, 60, "three rows")
+    expect(rows_of(log)[0][1:] == expected_row, "the row: %r" % rows_of(log)[:1])
+    text = metrics(port)
+    for line in series:
+        expect(line in text, "%r in /metrics: %s" % (line, text))
+    device.control("/case?name=vdsl2-up")
+    events = os.path.join(program.root, "Verdalin_Events.csv")
+    wait_for(lambda: "RETRAIN" in "".join(read_lines(events)) if os.path.exists(events) else 0,
+             30, "a RETRAIN event")
+    polls = len(rows_of(log))
+    stats = json.loads(device.control("/stats"))
+    for secret in (PASSWORD, STORED_PASSWORD):
+        expect(secret not in text, "%r is served" % secret)
+    return polls, stats
+
+
+def tr064_line(_build, program):
+    device = FakeDevice(program.root, "tr064", "adsl2plus-up")
+    try:
+        polls, stats = watch_device(
+            program, device, "TR064", "http://127.0.0.1:%d" % device.port,
+            ["1", '"ADSL_2plus:Interleaved"', "1023", "15999", "24.50", "12.80", "6.30", "12.10",
+             "31", '"Home Box 7490"', '"113.07.29"'],
+            ('dsl_max_datarate{direction="down"} 17984000\n',
+             'dsl_errors_total{err="fec",loc="near"} 4410\n',
+             'dsl_errors_total{err="crc",loc="far"} 7\n'))
+        expect(stats["refused"] == 0 and stats["logins"] > 0, "Digest logins: %r" % stats)
+        print("ok TR-064: %d polls, rows and extra series, a RETRAIN; %r" % (polls, stats))
+    finally:
+        device.close()
+
+
 def main():
     build, wine = os.path.abspath(sys.argv[1]), sys.argv[2] == "wine"
     os.umask(0o022)
-    for case in (command_line_answers, report_refusal, endpoint_of_a_polling_program):
+    for case in (command_line_answers, report_refusal, endpoint_of_a_polling_program, tr064_line):
         program = Program(build, wine)
         try:
             case(build, program)
