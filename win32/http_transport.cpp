@@ -1,5 +1,7 @@
 // The HTTP transport on Windows with WinInet: one exchange, direct, reloaded, no redirect.
 #include <windows.h>
+// After windows.h, which they need.
+#include <bcrypt.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 
 #include "base/text_ops.h"
 #include "monitor/http.h"
+#include "monitor/http_digest.h"
 
 namespace verdalin {
 
@@ -123,11 +126,13 @@ HttpError ErrorOf(DWORD error, Clock::time_point deadline) {
   }
 }
 
-// Sends the request with its header lines and body; returns once the answer's head has come.
-bool SendRequest(HINTERNET request, const Exchange& exchange) {
+// Sends the request with its header lines (and an Authorization line when one is given) and
+// body; returns once the answer's head has come.
+bool SendRequest(HINTERNET request, const Exchange& exchange, const std::string& authorization) {
   std::string head;
   for (const HttpHeader& header : exchange.headers)
     head += header.name + ": " + header.value + "\r\n";
+  if (!authorization.empty()) head += "Authorization: " + authorization + "\r\n";
   return HttpSendRequestA(request, head.empty() ? nullptr : head.c_str(),
                           static_cast<DWORD>(head.size()),
                           exchange.body.empty() ? nullptr : const_cast<char*>(exchange.body.data()),
@@ -188,16 +193,33 @@ HttpError ReadBody(HINTERNET request, Clock::time_point deadline, std::size_t li
   return HttpError::kNone;
 }
 
-// Whether the 401's challenges ask for Digest and never mention Basic.
-bool OnlyDigestOffered(const std::vector<HttpHeader>& headers) {
-  bool digest = false;
-  for (const HttpHeader& header : headers) {
-    if (LowerCase(header.name) != "www-authenticate") continue;
-    const std::string value = LowerCase(header.value);
-    if (value.find("basic") != std::string::npos) return false;
-    digest = digest || value.rfind("digest", 0) == 0;
+// The MD5 digest in hexadecimal, by the system's cryptography (CNG).
+std::string Md5(std::string_view bytes) {
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  unsigned char digest[16] = {};
+  bool done = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0) == 0 &&
+              BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0 &&
+              BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                             static_cast<ULONG>(bytes.size()), 0) == 0 &&
+              BCryptFinishHash(hash, digest, sizeof digest, 0) == 0;
+  if (hash != nullptr) BCryptDestroyHash(hash);
+  if (algorithm != nullptr) BCryptCloseAlgorithmProvider(algorithm, 0);
+  std::string hex;
+  for (const unsigned char byte : digest) {
+    hex += "0123456789abcdef"[byte >> 4];
+    hex += "0123456789abcdef"[byte & 15];
   }
-  return digest;
+  return done ? hex : std::string();
+}
+
+// A fresh client nonce from the system's random generator.
+std::string ClientNonce() {
+  unsigned char random[16] = {};
+  BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+  std::string hex;
+  for (const unsigned char byte : random) hex += "0123456789abcdef"[byte & 15];
+  return hex;
 }
 
 class WinInetTransport : public HttpTransport {
@@ -215,24 +237,30 @@ class WinInetTransport : public HttpTransport {
   }
 
  private:
-  // WinInet answers whatever challenge comes, Basic included: with digest_only the credentials
-  // go only to a server whose challenge offers Digest alone, on a second request.
+  // WinInet answers a Basic challenge itself, and a Digest one on Windows but not under Wine; it
+  // never gets the credentials with digest_only. A Digest challenge it left unanswered gets a
+  // second request with the Authorization computed here.
   static Answer Sent(Handles& handles, const HttpAddress& address, const Exchange& exchange,
                      Clock::time_point deadline) {
     const bool credentials = exchange.login != nullptr;
     Answer answer =
-        Once(handles, address, exchange, credentials && !exchange.digest_only, deadline);
-    if (credentials && exchange.digest_only && answer.status == 401 &&
-        OnlyDigestOffered(answer.headers))
-      answer = Once(handles, address, exchange, true, deadline);
-    return answer;
+        Once(handles, address, exchange, credentials && !exchange.digest_only, {}, deadline);
+    if (!credentials || answer.status != 401) return answer;
+    const std::optional<DigestChallenge> challenge = FindDigestChallenge(answer.headers);
+    if (!challenge) return answer;
+    const std::string cnonce = ClientNonce();
+    const std::string authorization = DigestAuthorization(
+        *challenge, {exchange.method, address.target, *exchange.login, *exchange.password, cnonce},
+        Md5);
+    return Once(handles, address, exchange, false, authorization, deadline);
   }
 
   static Answer Once(Handles& handles, const HttpAddress& address, const Exchange& exchange,
-                     bool credentials, Clock::time_point deadline) {
+                     bool credentials, const std::string& authorization,
+                     Clock::time_point deadline) {
     const HINTERNET request = OpenRequest(handles, address, exchange, credentials);
     if (request == nullptr) return {HttpError::kBroken};
-    if (!SendRequest(request, exchange)) return {ErrorOf(GetLastError(), deadline)};
+    if (!SendRequest(request, exchange, authorization)) return {ErrorOf(GetLastError(), deadline)};
     Answer answer;
     if (!ReadHead(request, &answer)) return {HttpError::kBroken};
     if (exchange.read_body)
