@@ -237,6 +237,7 @@ void DesktopController::ShowHistoryReport() {
   places.current_log = config.output_file;
   places.current_subscribed_kbps = static_cast<int32_t>(config.subscribed_kbps);
   places.current_thresholds = stored_.alerts.settings.thresholds;
+  if (monitor_) places.current_attainable_kbps = monitor_->LastSample().extras.attainable_kbps;
   ShowHistory(report_host, places);
 }
 

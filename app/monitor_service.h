@@ -59,6 +59,9 @@ class MonitorService {
   // when one of them had to be left behind (the process must then end soon).
   bool End();
 
+  // The values of the last poll that found them (all unset before one).
+  const LineSample& LastSample() const { return snapshot_.sample; }
+
  private:
   void Count(const LineEvent& event);
 

@@ -126,6 +126,7 @@ class ReportMaker {
     source.thresholds = places_.current_thresholds.value_or(
         LoadAlerts(fs_, places_.settings_file).settings.thresholds);
     source.version = places_.version;
+    source.attainable_kbps = places_.current_attainable_kbps;
     return source;
   }
 

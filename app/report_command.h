@@ -2,6 +2,7 @@
 // settings it reads, the logs, and the page written beside the data log.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,7 @@ struct ReportPlaces {
   // the subscribed rate field and the alert thresholds in force.
   std::optional<std::string> current_log;
   std::optional<int32_t> current_subscribed_kbps;
+  std::array<std::optional<double>, 2> current_attainable_kbps{};
   std::optional<AlertThresholds> current_thresholds;
 };
 

@@ -234,6 +234,7 @@ void ExportSite::StartReport(const LineSnapshot& snapshot, int64_t now) {
   HistorySource source;
   source.log = snapshot.data_log;
   source.subscribed_kbps = static_cast<int32_t>(snapshot.subscribed_kbps);
+  if (snapshot.have_sample) source.attainable_kbps = snapshot.sample.extras.attainable_kbps;
   source.thresholds = snapshot.thresholds;
   source.version = version_;
   making_ = true;

@@ -153,6 +153,7 @@ HistoryPage MakePage(FileSystem& fs, const Clock& clock, const HistorySource& so
   ReportRequest request;
   request.made_at = CurrentDate(clock);
   request.subscribed_kbps = source.subscribed_kbps;
+  request.attainable_kbps = source.attainable_kbps;
   request.thresholds = source.thresholds;
   request.version = source.version;
   request.period = period;

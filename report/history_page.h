@@ -2,6 +2,7 @@
 // beside it, and what the page is drawn against.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,9 @@ struct HistorySource {
   int32_t subscribed_kbps = 0;
   AlertThresholds thresholds;
   std::string version;
+  // The attainable rates down and up (kbit/s) of the running program's last poll, where its
+  // source gives them: the log does not hold them.
+  std::array<std::optional<double>, 2> attainable_kbps{};
 };
 
 // A data log's rows read piece by piece and kept from one reading to the next: each reading goes

@@ -120,6 +120,10 @@ class ReportWriter {
     return text;
   }
 
+  static std::string Rate(const std::optional<double>& kbps) {
+    return kbps ? Fixed(*kbps, 0) + " kbit/s" : "none";
+  }
+
   static std::string Decibels(int32_t hundredths) {
     return hundredths == kNoValue ? "none" : Fixed(hundredths / 100.0, 2) + " dB";
   }
@@ -135,6 +139,9 @@ class ReportWriter {
     Figure("Period", TimestampText(history_.first) + " to " + TimestampText(history_.last));
     Figure("Polls",
            std::to_string(total.polls) + ", one every " + std::to_string(history_.interval) + " s");
+    if (request_.attainable_kbps[0] || request_.attainable_kbps[1])
+      Figure("Attainable rate at the last poll", "down " + Rate(request_.attainable_kbps[0]) +
+                                                     ", up " + Rate(request_.attainable_kbps[1]));
     Figure("Line in sync", Fixed(total.SyncPercent(), 2) + " % of the polls");
     Figure("Gateway reached", Fixed(total.GatewayPercent(), 2) + " % of the polls (" +
                                   std::to_string(total.missed_polls) + " missed)");
@@ -248,6 +255,9 @@ class ReportWriter {
     AppendNumber(out_, "events_skipped", request_.events_skipped);
     AppendNumber(out_, "events", static_cast<int64_t>(events_.size()));
     AppendNumber(out_, "subscribed_kbps", request_.subscribed_kbps);
+    for (const auto& [name, kbps] : {std::pair{"attainable_down_kbps", request_.attainable_kbps[0]},
+                                     {"attainable_up_kbps", request_.attainable_kbps[1]}})
+      if (kbps) AppendNumber(out_, name, static_cast<int64_t>(*kbps));
     AppendDecimal(out_, "snr_low_db", request_.thresholds.snr_low_db, 2);
     AppendDecimal(out_, "snr_rearm_db", request_.thresholds.snr_rearm_db, 2);
     AppendDecimal(out_, "days_spanned", DaysSpanned(history_), 3);

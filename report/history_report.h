@@ -2,6 +2,7 @@
 // day-by-day table, the events and a machine-readable summary.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -25,6 +26,7 @@ struct ReportRequest {
   int64_t events_skipped = 0;  // lines of the event log that were not events
   HistoryPeriod period;        // the rows and events outside are left out
   int32_t subscribed_kbps = 0;
+  std::array<std::optional<double>, 2> attainable_kbps{};  // the last poll's, down and up
   AlertThresholds thresholds;
   std::string version;  // the program's version text
   int64_t made_at = 0;  // date value the report was made

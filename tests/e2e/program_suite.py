@@ -204,9 +204,9 @@ def rows_of(path):
         return []
 
 
-def watch_device(program, device, kind_type, address, expected_row, series):
+def watch_device(program, device, kind_type, address, expected_row, series, attainable):
     """The program with -startup polls the device every second: its CSV rows hold the answer's
-    values, /metrics its extra series; the next case's rates give a RETRAIN."""
+    values, /metrics its extra series; the report its attainable rate; the next case's rates give a RETRAIN."""
     port = free_port()
     log = os.path.join(program.root, "log.csv")
     write_ini(program.presets, [("Index", [("total", "1"), ("1", "A")]),
@@ -221,6 +221,9 @@ def watch_device(program, device, kind_type, address, expected_row, series):
     text = metrics(port)
     for line in series:
         expect(line in text, "%r in /metrics: %s" % (line, text))
+    wait_for(lambda: http_get(port, "/report", timeout=5)[0] == 200, 20, "the report")
+    report = http_get(port, "/report", timeout=5)[2].decode("utf-8")
+    expect(attainable in report, "%r in the report" % attainable)
     device.control("/case?name=vdsl2-up")
     events = os.path.join(program.root, "Verdalin_Events.csv")
     wait_for(lambda: "RETRAIN" in "".join(read_lines(events)) if os.path.exists(events) else 0,
@@ -241,7 +244,8 @@ def tr064_line(_build, program):
              "31", '"Home Box 7490"', '"113.07.29"'],
             ('dsl_max_datarate{direction="down"} 17984000\n',
              'dsl_errors_total{err="fec",loc="near"} 4410\n',
-             'dsl_errors_total{err="crc",loc="far"} 7\n'))
+             'dsl_errors_total{err="crc",loc="far"} 7\n'),
+            '"attainable_down_kbps":17984')
         expect(stats["refused"] == 0 and stats["logins"] > 0, "Digest logins: %r" % stats)
         print("ok TR-064: %d polls, rows and extra series, a RETRAIN; %r" % (polls, stats))
     finally:
