@@ -42,17 +42,18 @@ class Gateway:
 class Headless:
     """`PROGRAM --headless --config DIR` with a settings file of its own and the endpoint on."""
 
-    def __init__(self, program, url, delay, data_log=None):
+    def __init__(self, program, url, delay, data_log=None, kind="INVENTEL", credentials=""):
         self.folder = tempfile.mkdtemp(prefix="verdalin-headless-")
         self.port = free_port()
         if data_log:  # the log the program goes on with
             shutil.copy(data_log, os.path.join(self.folder, "log.csv"))
         with open(os.path.join(self.folder, "Verdalin_Presets.ini"), "wb") as out:
-            out.write(b"[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=INVENTEL\r\nlabel=A\r\n")
+            out.write(("[Index]\r\ntotal=1\r\n1=A\r\n[A]\r\ntype=%s\r\nlabel=A\r\n" % kind).encode())
         with open(os.path.join(self.folder, "Verdalin_Settings.ini"), "wb") as out:
-            out.write(("[Settings]\r\nurl=%s\r\ndelay=%d\r\npreset=0\r\noutput_file=%s\r\n"
+            out.write(("[Settings]\r\nurl=%s\r\ndelay=%d\r\npreset=0\r\noutput_file=%s\r\n%s"
                        "[Export]\r\nlisten=127.0.0.1:%d\r\n"
-                       % (url, delay, os.path.join(self.folder, "log.csv"), self.port)).encode())
+                       % (url, delay, os.path.join(self.folder, "log.csv"), credentials,
+                          self.port)).encode())
         self.process = subprocess.Popen([program, "--headless", "--config", self.folder],
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
