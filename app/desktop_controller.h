@@ -45,7 +45,7 @@ class DesktopController : public EventSink {
   bool PollBusy() const { return monitor_ && monitor_->Session().Busy(); }
 
  private:
-  void ReadFiles();
+  void ReadFiles(const IniFile& settings);
   void BuildWindow();
   void StartMonitor();
   void OnControl(int id);
@@ -55,6 +55,7 @@ class DesktopController : public EventSink {
   void StopMonitoring();
   void ChooseOutputFile();
   void ShowHistoryReport();
+  void EditSettings();
   void FinishPoll();
   void ReportWebhookFailures();
   void ShowStatus(std::string_view text, int appearance);

@@ -248,7 +248,8 @@ TEST(AppDispatch, TrayMenuIsDataAndOpensOnARightPress) {
   EXPECT_EQ(h.front.menu_entries[0].text, "Restore Window");
   EXPECT_EQ(h.front.menu_entries[1].item, kShowHistoryItem);
   EXPECT_EQ(h.front.menu_entries[1].text, "Show history");
-  EXPECT_EQ(h.front.menu_entries[2].item, kMenuSeparator);
+  EXPECT_EQ(h.front.menu_entries[2].item, kSettingsItem);
+  EXPECT_EQ(h.front.menu_entries[3].item, kMenuSeparator);
   EXPECT_EQ(h.front.menu_entries.back().text, "Quit");
   h.Send(EventKind::kTrayIconRightPress);
   EXPECT_EQ(h.Since(), (CallLog{"popup"}));
