@@ -48,7 +48,7 @@ TEST(AppDispatch, RestoreMenuItemShowsWithNormalPriorityAndOtherItemsAreIgnored)
   EXPECT_EQ(h.Since(), (CallLog{"show", "normal"}));
   EXPECT_FALSE(h.front.minimised);
   h.mark = h.log.size();
-  h.Send(EventKind::kTrayMenuItem, 4);
+  h.Send(EventKind::kTrayMenuItem, 5);
   h.Send(EventKind::kTrayMenuItem, 0);
   EXPECT_TRUE(h.Since().empty());
 }

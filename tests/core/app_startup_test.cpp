@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "base/scramble.h"
 #include "fakes/app_harness.h"
+#include "ui/control_table.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
