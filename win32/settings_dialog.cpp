@@ -2,7 +2,6 @@
 // in the dialog of the resource template, checked at OK, the webhook's test watched by a timer.
 #include "win32/settings_dialog.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 

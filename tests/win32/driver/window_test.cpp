@@ -371,9 +371,10 @@ HWND SettingsInput(HWND dialog, std::string_view group, std::string_view key) {
                     VERDALIN_FIELD_INPUT_BASE + static_cast<int>(SettingsForm::Find(group, key)));
 }
 
+// WM_GETTEXT: GetWindowText does not ask a control of another process for its text.
 std::string WindowText(HWND window) {
   char text[256] = {};
-  GetWindowTextA(window, text, sizeof(text));
+  SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
   return text;
 }
 
