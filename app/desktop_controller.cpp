@@ -243,13 +243,18 @@ void DesktopController::ShowHistoryReport() {
   ShowHistory(report_host, places);
 }
 
-// The file as it is now (the other groups untouched) takes the window's fields in one
-// replacement; what runs takes them at once, the language at the next start.
+// The file, as it is when OK is pressed (the other groups untouched), takes the window's fields in
+// one replacement; what runs takes them at once, the language at the next start.
 void DesktopController::EditSettings() {
-  IniFile file(host_.Files(), settings_path_);
+  if (settings_open_ || quit_) return;  // the tray's menu stays reachable while it is open
   SettingsForm form(host_.MakePoster(), host_.LocalClock());
-  form.Load(file);
-  if (!desktop_.dialogs.EditSettings(form) || !form.Store(file)) return;
+  form.Load(IniFile(host_.Files(), settings_path_));
+  settings_open_ = true;
+  const bool accepted = desktop_.dialogs.EditSettings(form);
+  settings_open_ = false;
+  if (!accepted || quit_) return;
+  IniFile file(host_.Files(), settings_path_);  // as it is now: the session's end may have saved
+  if (!form.Store(file)) return;
   if (!file.Save()) {
     desktop_.dialogs.ShowMessage(std::string(kWindowTitle), std::string(kSettingsFileUnwritable),
                                  MessageIcon::kWarning);

@@ -101,18 +101,20 @@ TEST(SettingsForm, LoadsWhatTheFileHoldsAndStoresThePasswordScrambled) {
   EXPECT_EQ(text.find("s3cret"), std::string::npos);
 }
 
-// OK writes the file and applies the alerts at once; Cancel writes nothing; the language takes
-// effect at the next start.
+// OK writes the file and applies the alerts at once; Cancel writes nothing, and a second request
+// while the window shows opens none; the language takes effect at the next start.
 TEST(SettingsForm, TheTrayItemEditsTheFileAndCancelLeavesItBe) {
   AppHarness h;
   h.disk.files[AppHarness::kSettings] = "[Other]\r\nk=v\r\n";
   ASSERT_TRUE(h.Start());
   const std::string before = h.disk.files[AppHarness::kSettings];
-  h.front.settings_edit = [](SettingsForm& form) {
+  h.front.settings_edit = [&h](SettingsForm& form) {
     form.SetValue(FieldOf("Alerts", "snr_low_db"), "3");
+    h.app.Dispatch({EventKind::kTrayMenuItem, kSettingsItem});  // from the tray, while it shows
     return false;
   };
   h.Send(EventKind::kTrayMenuItem, kSettingsItem);
+  EXPECT_EQ(LogCount(h.log, "settings dialog"), 1);
   EXPECT_EQ(h.disk.files[AppHarness::kSettings], before);
   h.front.settings_edit = [](SettingsForm& form) {
     form.SetValue(FieldOf("Alerts", "snr_low_db"), "3");
