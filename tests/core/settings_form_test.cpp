@@ -134,6 +134,20 @@ TEST(SettingsForm, TheTrayItemEditsTheFileAndCancelLeavesItBe) {
   EXPECT_EQ(next.front.texts[kStartButton], EnglishTexts()[2]);
 }
 
+// Notices turned off in the window hold back the next one, without a restart.
+TEST(SettingsForm, OkAppliesTheAlertsAtOnce) {
+  AppHarness h;
+  ASSERT_TRUE(h.Start());
+  h.front.settings_edit = [](SettingsForm& form) {
+    form.SetValue(FieldOf("Alerts", "notify"), "0");
+    return true;
+  };
+  h.Send(EventKind::kTrayMenuItem, kSettingsItem);
+  h.Send(EventKind::kTimerTick);  // no gateway here: unreachable twice
+  h.Send(EventKind::kTimerTick);
+  EXPECT_EQ(LogCount(h.log, "notice Verdalin: Gateway unreachable"), 0);
+}
+
 TEST(SettingsForm, SendTestPostsOffTheCallersThreadAndSaysHowItEnded) {
   FakeClock clock;
   const auto poster = std::make_shared<AnsweringPoster>();
