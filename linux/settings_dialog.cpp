@@ -37,6 +37,9 @@ SettingsDialog::SettingsDialog(SettingsForm& form, QWidget* owner) : QDialog(own
       section = field.section;
       auto* box = new QGroupBox(Text(section), this);
       grid = new QGridLayout(box);
+      // The same columns in every section, wide enough for the longest message.
+      for (const auto& [column, width] : {std::pair{0, 210}, {1, 220}, {2, 300}})
+        grid->setColumnMinimumWidth(column, width);
       layout->addWidget(box);
     }
     const int row = grid->rowCount();
