@@ -97,7 +97,7 @@ TEST(Dialogs, SettingsWindowRefusesABadValueAndKeepsAGoodOne) {
     hook->setText(QStringLiteral("http://127.0.0.1:9/hook"));
     dialog->findChild<QAbstractButton*>(QStringLiteral("send_test"))->click();
     auto* result = dialog->findChild<QLabel*>(QStringLiteral("test_result"));
-    QTest::qWaitFor([&] { return result->text().startsWith(QStringLiteral("Test")); }, 5000);
+    (void)QTest::qWaitFor([&] { return result->text().startsWith(QStringLiteral("Test")); }, 5000);
     test_result = result->text();
     low->setText(QStringLiteral("-3"));
     QTest::keyClick(low, Qt::Key_Return);
