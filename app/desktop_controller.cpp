@@ -5,6 +5,7 @@
 
 #include "app/report_command.h"
 #include "app/settings_folder.h"
+#include "app/settings_form.h"
 #include "app/startup_link.h"
 #include "base/text_ops.h"
 #include "ui/control_ids.h"
@@ -52,9 +53,12 @@ DesktopController::DesktopController(ProgramHost& host, Desktop& desktop)
     : host_(host), desktop_(desktop), presence_(desktop, host.Process()) {}
 
 bool DesktopController::Start(std::string_view first_parameter) {
-  texts_.Load();
   locale_ = host_.Numbers().TakeSnapshot();
   folder_ = SettingsFolder(host_.Files(), host_.Shell());
+  settings_path_ = folder_ + std::string(kSettingsFileName);
+  // Read once, before the statistics are written into it: they change nothing read here.
+  const IniFile settings(host_.Files(), settings_path_);
+  texts_.Load(LanguageOf(settings));
   const IniFile presets_file(host_.Files(), PresetsFile(host_.Files(), host_.Shell(), folder_));
   presets_ = ReadPresets(presets_file);
   presets_outcome_ = presets_file.outcome();
@@ -64,7 +68,7 @@ bool DesktopController::Start(std::string_view first_parameter) {
     return false;
   }
   BuildWindow();
-  ReadFiles();
+  ReadFiles(settings);
   StartMonitor();
   if (IsStartupParameter(first_parameter)) {
     presence_.HideAtStart();
@@ -86,15 +90,13 @@ void DesktopController::BuildWindow() {
 
 // The statistics, then the settings into the window; a file that is there but was not read is
 // said once in the status line.
-void DesktopController::ReadFiles() {
+void DesktopController::ReadFiles(const IniFile& settings) {
   FileSystem& files = host_.Files();
   ShellServices& shell = host_.Shell();
-  settings_path_ = folder_ + std::string(kSettingsFileName);
   RemoveLeftoverTempFiles(files, settings_path_);
   PrepareSettingsFolder(shell, folder_);
   const bool statistics_saved = UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
   const std::string documents = shell.SpecialFolderPath(SpecialFolder::kDocuments);
-  const IniFile settings(files, settings_path_);
   stored_ = ReadProgramSettings(settings, DefaultOutputFile(documents, shell.PathSeparator()));
   ShowLineSettings(desktop_.window, stored_.line);
   if (presets_outcome_ == IniLoad::kRefused) ShowStatus(kPresetsFileRefused, kCentred | kRaised);
@@ -171,6 +173,7 @@ void DesktopController::RequestQuit() {
 void DesktopController::OnMenuItem(int item) {
   if (item == kRestoreItem) presence_.Restore(false);
   if (item == kShowHistoryItem) ShowHistoryReport();
+  if (item == kSettingsItem) EditSettings();
   if (item == kQuitItem) RequestQuit();
 }
 
@@ -239,6 +242,30 @@ void DesktopController::ShowHistoryReport() {
   places.current_thresholds = stored_.alerts.settings.thresholds;
   if (monitor_) places.current_attainable_kbps = monitor_->LastSample().extras.attainable_kbps;
   ShowHistory(report_host, places);
+}
+
+// The file, as it is when OK is pressed (the other groups untouched), takes the window's fields in
+// one replacement; what runs takes them at once, the language at the next start.
+void DesktopController::EditSettings() {
+  if (settings_open_ || quit_) return;  // the tray's menu stays reachable while it is open
+  SettingsForm form(host_.MakePoster(), host_.LocalClock());
+  form.Load(IniFile(host_.Files(), settings_path_));
+  settings_open_ = true;
+  const bool accepted = desktop_.dialogs.EditSettings(form);
+  settings_open_ = false;
+  if (!accepted || quit_) return;
+  IniFile file(host_.Files(), settings_path_);  // as it is now: the session's end may have saved
+  if (!form.Store(file)) return;
+  if (!file.Save()) {
+    desktop_.dialogs.ShowMessage(std::string(kWindowTitle), std::string(kSettingsFileUnwritable),
+                                 MessageIcon::kWarning);
+    return;
+  }
+  stored_.alerts = ReadAlerts(file);
+  stored_.exports = ReadExport(file);
+  monitor_->ApplyAlerts(stored_.alerts.settings);
+  if (const auto note = monitor_->RestartEndpoint(stored_.exports, ""))
+    ShowStatus("METRICS ENDPOINT: " + *note, kCentred | kRaised);
 }
 
 void DesktopController::FinishPoll() {

@@ -45,7 +45,7 @@ class DesktopController : public EventSink {
   bool PollBusy() const { return monitor_ && monitor_->Session().Busy(); }
 
  private:
-  void ReadFiles();
+  void ReadFiles(const IniFile& settings);
   void BuildWindow();
   void StartMonitor();
   void OnControl(int id);
@@ -55,6 +55,7 @@ class DesktopController : public EventSink {
   void StopMonitoring();
   void ChooseOutputFile();
   void ShowHistoryReport();
+  void EditSettings();
   void FinishPoll();
   void ReportWebhookFailures();
   void ShowStatus(std::string_view text, int appearance);
@@ -78,6 +79,7 @@ class DesktopController : public EventSink {
   bool stop_pending_ = false;      // STOP pressed while a poll was reading
   bool event_log_failed_ = false;  // the last poll could not write an event row
   bool unwritable_said_ = false;   // the settings file cannot be written, and the user knows
+  bool settings_open_ = false;     // the settings window is showing
 };
 
 // The desktop program on the host's front end, from start-up to its end. Returns the exit code.

@@ -6,6 +6,8 @@
 
 namespace verdalin {
 
+class SettingsForm;
+
 enum class MessageIcon { kError, kWarning, kInformation };
 
 struct FileDialogRequest {
@@ -23,6 +25,11 @@ class Dialogs {
   // The file-open dialog: the chosen path (its folder must exist, the file need not), or nothing
   // when cancelled or failed. Does not change the current directory; no read-only option.
   virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
+  // The modal settings window over the form: its fields as the form holds them; OK puts the
+  // fields' texts into the form and closes only when its Check finds nothing, showing each
+  // message beside its field otherwise. True for OK, false for Cancel (the form's texts are then
+  // of no use).
+  virtual bool EditSettings(SettingsForm& form) = 0;
 };
 
 }  // namespace verdalin

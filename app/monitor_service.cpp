@@ -34,15 +34,37 @@ void AddWebSources(LineSources& sources, ProgramHost& host) {
 MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
                                const LocaleSnapshot& locale, const AlertSettings& alerts)
     : host_(host),
+      loop_(loop),
       alerts_(alerts),
       sources_(host.Fetcher()),
       session_(ServicesOf(host, timer, loop, locale, sources_), alerts) {
   AddWebSources(sources_, host);
   snapshot_.thresholds = alerts.thresholds;
-  if (alerts.webhook.empty()) return;
-  if (std::shared_ptr<HttpPoster> poster = host.MakePoster())
+  MakeWebhookSender();
+}
+
+// The sender's thread starts with its first message: one is made whenever an address is set.
+void MonitorService::MakeWebhookSender() {
+  if (webhook_ || alerts_.webhook.empty()) return;
+  if (std::shared_ptr<HttpPoster> poster = host_.MakePoster())
     webhook_ = std::make_unique<WebhookSender>(std::move(poster),
-                                               [&loop] { loop.Post({EventKind::kWebhookFailed}); });
+                                               [this] { loop_.Post({EventKind::kWebhookFailed}); });
+}
+
+void MonitorService::ApplyAlerts(const AlertSettings& alerts) {
+  alerts_ = alerts;
+  session_.SetAlerts(alerts);
+  snapshot_.thresholds = alerts.thresholds;
+  board_.Publish(snapshot_);
+  MakeWebhookSender();
+}
+
+std::optional<std::string> MonitorService::RestartEndpoint(const ExportLoaded& loaded,
+                                                           std::string_view default_listen) {
+  server_.reset();
+  site_.reset();
+  listening_.clear();
+  return StartEndpoint(loaded, default_listen);
 }
 
 MonitorService::~MonitorService() {
@@ -75,7 +97,7 @@ std::optional<PollResult> MonitorService::Finish() {
   if (result->outcome == PollOutcome::kSample) last_device_ = result->sample.Device;
   for (const LineEvent& event : result->events) {
     Count(event);
-    if (webhook_)
+    if (webhook_ && !alerts_.webhook.empty())
       webhook_->Send(
           alerts_.webhook,
           WebhookMessage{TimestampText(event.time), std::string(LineEventName(event.kind)),

@@ -44,6 +44,11 @@ class MonitorService {
   // are); the line to say when it does not listen or listens unguarded.
   std::optional<std::string> StartEndpoint(const ExportLoaded& loaded,
                                            std::string_view default_listen);
+  // New alert settings (thresholds, notices, cooldown, webhook) for what comes from now on.
+  void ApplyAlerts(const AlertSettings& alerts);
+  // The endpoint taken down and started again with new settings; as StartEndpoint.
+  std::optional<std::string> RestartEndpoint(const ExportLoaded& loaded,
+                                             std::string_view default_listen);
   // The address the endpoint listens on ("host:port"); empty when it does not.
   const std::string& Listening() const { return listening_; }
 
@@ -64,8 +69,10 @@ class MonitorService {
 
  private:
   void Count(const LineEvent& event);
+  void MakeWebhookSender();
 
   ProgramHost& host_;
+  EventLoop& loop_;
   AlertSettings alerts_;
   LineSources sources_;
   MonitorSession session_;

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "linux/settings_dialog.h"
+
 namespace verdalin {
 
 namespace {
@@ -51,6 +53,11 @@ std::optional<std::string> QtDialogs::ChooseFile(const FileDialogRequest& reques
   const QFileInfo chosen(dialog.selectedFiles().first());
   if (!chosen.absoluteDir().exists()) return std::nullopt;
   return chosen.absoluteFilePath().toUtf8().toStdString();
+}
+
+bool QtDialogs::EditSettings(SettingsForm& form) {
+  SettingsDialog dialog(form, owner_);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace verdalin

@@ -18,6 +18,7 @@ class QtDialogs : public Dialogs {
   explicit QtDialogs(QWidget* owner) : owner_(owner) {}
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
+  bool EditSettings(SettingsForm& form) override;
 
  private:
   QWidget* owner_;

@@ -66,6 +66,24 @@ AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file) {
   return ReadAlerts(IniFile(fs, settings_file));
 }
 
+std::string AlertValueProblem(std::string_view key, const std::string& text) {
+  if (key == kKeys[kSnrLow] || key == kKeys[kSnrRearm])
+    return Number(text, 100) ? "" : "a number of dB from 0 to 100";
+  if (key == kKeys[kCrc]) return Number(text, 1e9) ? "" : "a number not below 0";
+  if (key == kKeys[kNotify]) return text == "0" || text == "1" ? "" : "0 (off) or 1 (on)";
+  if (key == kKeys[kCooldown] &&
+      (!Number(text, 525600) || text.find_first_not_of("0123456789") != std::string::npos))
+    return "a whole number of minutes from 0 to 525600";
+  return "";
+}
+
+bool AlertMarginsAgree(const std::string& low_text, const std::string& rearm_text) {
+  const double low = Number(low_text, 100).value_or(*Number(std::string(kDefaults[kSnrLow]), 100));
+  const double rearm =
+      Number(rearm_text, 100).value_or(*Number(std::string(kDefaults[kSnrRearm]), 100));
+  return rearm >= low;
+}
+
 AlertsLoaded ReadAlerts(const IniFile& settings_file) {
   AlertsLoaded loaded;
   std::array<std::string, 6> text;
@@ -73,21 +91,13 @@ AlertsLoaded ReadAlerts(const IniFile& settings_file) {
     text[i] = settings_file.Read(kAlertsGroup, kKeys[i], kDefaults[i]);
   // Each threshold falls back alone first; a pair that then disagrees (a re-arm below the low
   // one, which would give an event at every poll) falls back to both defaults.
-  const auto low = Number(text[kSnrLow], 100);
-  const auto rearm = Number(text[kSnrRearm], 100);
-  const double low_value = low.value_or(*Number(std::string(kDefaults[kSnrLow]), 100));
-  const double rearm_value = rearm.value_or(*Number(std::string(kDefaults[kSnrRearm]), 100));
-  const bool margins_agree = rearm_value >= low_value;
+  const bool margins_agree = AlertMarginsAgree(text[kSnrLow], text[kSnrRearm]);
   if (!margins_agree)
     loaded.problem = "ALERTS: snr_rearm_db below snr_low_db: using " +
                      std::string(kDefaults[kSnrLow]) + " and " + std::string(kDefaults[kSnrRearm]);
-  const std::array<bool, 6> valid = {
-      low.has_value() && margins_agree,
-      rearm.has_value() && margins_agree,
-      Number(text[kCrc], 1e9).has_value(),
-      text[kNotify] == "0" || text[kNotify] == "1",
-      Number(text[kCooldown], 525600).has_value() && text[kCooldown].find('.') == std::string::npos,
-      true};
+  std::array<bool, 6> valid{};
+  for (std::size_t i = 0; i < kKeys.size(); ++i)
+    valid[i] = AlertValueProblem(kKeys[i], text[i]).empty() && (i > kSnrRearm || margins_agree);
   for (std::size_t i = 0; i < kKeys.size(); ++i)
     loaded.stored[i] = {kKeys[i], valid[i] ? text[i] : std::string(kDefaults[i])};
   AlertSettings& settings = loaded.settings;

@@ -37,6 +37,10 @@ AlertsLoaded ReadAlerts(const IniFile& settings_file);
 AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file);
 // Writes the six keys of [Alerts] into the save (the other groups stay as they are).
 void StoreAlerts(IniFile& settings_file, const AlertsLoaded& alerts);
+// Why the text of the [Alerts] key would fall back to its default, in a few words; empty when it
+// holds. The two margins must besides agree: a re-arm threshold not below the low one.
+std::string AlertValueProblem(std::string_view key, const std::string& text);
+bool AlertMarginsAgree(const std::string& low_text, const std::string& rearm_text);
 
 // One notification for a person: a title and a line.
 struct Notice {
@@ -50,6 +54,8 @@ struct Notice {
 class Notifier {
  public:
   explicit Notifier(const AlertSettings& settings) : settings_(settings) {}
+  // New settings from now on; the cooldowns under way go on.
+  void SetSettings(const AlertSettings& settings) { settings_ = settings; }
   // Fed with every poll's outcome and its events; the notices to show now.
   std::vector<Notice> Poll(int64_t time, PollOutcome outcome, const std::vector<LineEvent>& events);
   // The line for a person that an event stands for (also the webhook's message).

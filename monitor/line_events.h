@@ -59,6 +59,8 @@ struct AlertThresholds {
 class LineEventDetector {
  public:
   explicit LineEventDetector(const AlertThresholds& thresholds = {});
+  // Thresholds for the polls fed from now on.
+  void SetThresholds(const AlertThresholds& thresholds) { thresholds_ = thresholds; }
 
   // The events of one poll, in a fixed order; at most kMaxEventsPerPoll. `sample` is read only
   // for kSample.

@@ -81,6 +81,11 @@ class MonitorSession {
   bool End(std::chrono::milliseconds wait);
 
   const LineEventDetector& Detector() const { return detector_; }
+  // New alert settings for the polls that end from now on.
+  void SetAlerts(const AlertSettings& alerts) {
+    detector_.SetThresholds(alerts.thresholds);
+    notifier_.SetSettings(alerts);
+  }
 
  private:
   void Poll(const MonitorConfig& config);

@@ -80,15 +80,17 @@ inline constexpr std::string_view kTrayTooltip =
 inline constexpr int kRestoreItem = 1;
 inline constexpr int kQuitItem = 2;
 inline constexpr int kShowHistoryItem = 3;
+inline constexpr int kSettingsItem = 4;
 
 struct TrayMenuEntry {
   int item;  // 0: a separator
   std::string_view text;
 };
-// The tray menu, top to bottom.
-inline constexpr std::array<TrayMenuEntry, 4> kTrayMenuEntries = {{
+// The tray menu, top to bottom (UTF-8).
+inline constexpr std::array<TrayMenuEntry, 5> kTrayMenuEntries = {{
     {kRestoreItem, "Restore Window"},
     {kShowHistoryItem, "Show history"},
+    {kSettingsItem, "Settings\u2026"},
     {0, ""},
     {kQuitItem, "Quit"},
 }};

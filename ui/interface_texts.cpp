@@ -16,9 +16,11 @@ const TextList& FrenchTexts() {
   return kFrenchList;
 }
 
-void InterfaceTexts::Load() {
-  for (const TextList* list : {&kEnglishList, &kFrenchList})
+void InterfaceTexts::Load(Language language) {
+  for (const TextList* list : {&kEnglishList, &kFrenchList}) {
+    if (list == &kFrenchList && language == Language::kEnglish) break;
     for (int slot = 0; slot < kInterfaceTextCount; ++slot) slots_[slot] = (*list)[slot];
+  }
 }
 
 const std::string& InterfaceTexts::Text(int slot) const {

@@ -16,10 +16,13 @@ using TextList = std::array<std::string_view, kInterfaceTextCount>;
 const TextList& EnglishTexts();
 const TextList& FrenchTexts();
 
+// The language of the interface texts; French unless the user chose English.
+enum class Language { kFrench, kEnglish };
+
 class InterfaceTexts {
  public:
-  // Fills the slots from the English list, then over them from the French list.
-  void Load();
+  // Fills the slots from the English list, then, for French, over them from the French list.
+  void Load(Language language = Language::kFrench);
   // The text of a slot; the empty text for a slot outside 0..31.
   const std::string& Text(int slot) const;
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/file_system.h"
+#include "win32/settings_dialog.h"
 
 namespace verdalin {
 
@@ -43,6 +44,10 @@ std::optional<std::string> Win32Dialogs::ChooseFile(const FileDialogRequest& req
   dialog.Flags = OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
   if (!GetOpenFileNameA(&dialog)) return std::nullopt;
   return std::string(path);
+}
+
+bool Win32Dialogs::EditSettings(SettingsForm& form) {
+  return RunSettingsDialog(window_.Handle(), form);
 }
 
 }  // namespace verdalin

@@ -20,6 +20,7 @@ class Win32Dialogs : public Dialogs {
   explicit Win32Dialogs(const MainWindow& window) : window_(window) {}
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
+  bool EditSettings(SettingsForm& form) override;
 
  private:
   const MainWindow& window_;

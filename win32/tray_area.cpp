@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "base/encoding.h"
+
 namespace verdalin {
 
 namespace {
@@ -81,7 +83,8 @@ bool Win32Tray::SetMenu(const std::vector<MenuEntry>& entries) {
     if (entry.item == kMenuSeparator)
       AppendMenuA(created, MF_SEPARATOR, 0, nullptr);
     else
-      AppendMenuA(created, MF_STRING, static_cast<UINT_PTR>(entry.item), entry.text.c_str());
+      AppendMenuA(created, MF_STRING, static_cast<UINT_PTR>(entry.item),
+                  Utf8ToWindows1252(entry.text).c_str());
   }
   return true;
 }

@@ -48,7 +48,7 @@ TEST(AppDispatch, RestoreMenuItemShowsWithNormalPriorityAndOtherItemsAreIgnored)
   EXPECT_EQ(h.Since(), (CallLog{"show", "normal"}));
   EXPECT_FALSE(h.front.minimised);
   h.mark = h.log.size();
-  h.Send(EventKind::kTrayMenuItem, 4);
+  h.Send(EventKind::kTrayMenuItem, 5);
   h.Send(EventKind::kTrayMenuItem, 0);
   EXPECT_TRUE(h.Since().empty());
 }
@@ -248,7 +248,8 @@ TEST(AppDispatch, TrayMenuIsDataAndOpensOnARightPress) {
   EXPECT_EQ(h.front.menu_entries[0].text, "Restore Window");
   EXPECT_EQ(h.front.menu_entries[1].item, kShowHistoryItem);
   EXPECT_EQ(h.front.menu_entries[1].text, "Show history");
-  EXPECT_EQ(h.front.menu_entries[2].item, kMenuSeparator);
+  EXPECT_EQ(h.front.menu_entries[2].item, kSettingsItem);
+  EXPECT_EQ(h.front.menu_entries[3].item, kMenuSeparator);
   EXPECT_EQ(h.front.menu_entries.back().text, "Quit");
   h.Send(EventKind::kTrayIconRightPress);
   EXPECT_EQ(h.Since(), (CallLog{"popup"}));

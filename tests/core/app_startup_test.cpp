@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "base/scramble.h"
 #include "fakes/app_harness.h"
+#include "ui/control_table.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -48,7 +49,7 @@ TEST(AppStartup, FirstStartWithNoFilesShowsDefaultsAndCountsTheRun) {
   EXPECT_EQ(h.Polls(), 0);
   EXPECT_EQ(h.front.tray_tooltip,
             "Verdalin is monitoring for your ADSL status...\rDouble click to open main window.");
-  EXPECT_EQ(h.front.menu_entries.size(), 4u);
+  EXPECT_EQ(h.front.menu_entries.size(), kTrayMenuEntries.size());
 
   EXPECT_EQ(h.app.Shutdown(), 0);
   EXPECT_EQ(h.Setting("preset"), "-1");

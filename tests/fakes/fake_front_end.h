@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -101,6 +102,11 @@ class FakeFrontEnd : public FakeWindow,
     dialog_requests.push_back(request);
     return chosen_file;
   }
+  // The settings window: the user's edits, then OK (true) or Cancel.
+  bool EditSettings(SettingsForm& form) override {
+    Log("settings dialog");
+    return settings_edit ? settings_edit(form) : false;
+  }
 
   // Shell.
   std::string SpecialFolderPath(SpecialFolder folder) override {
@@ -159,6 +165,7 @@ class FakeFrontEnd : public FakeWindow,
   std::vector<Message> messages;
   std::vector<FileDialogRequest> dialog_requests;
   std::optional<std::string> chosen_file;
+  std::function<bool(SettingsForm&)> settings_edit;
   std::string documents_folder = "C:\\Users\\me\\Documents";
   std::string startup_folder = "C:\\Users\\me\\Start Menu\\Programs\\Startup";
   std::string executable = "C:\\Verdalin\\verdalin.exe";

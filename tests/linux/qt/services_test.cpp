@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,8 +15,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "fakes/fake_clock.h"
+#include "fakes/fake_poster.h"
 #include "fakes/recorded_events.h"
 #include "linux/dialogs.h"
+#include "linux/settings_dialog.h"
 #include "linux/tray_area.h"
 #include "ui/control_table.h"
 
@@ -76,6 +80,44 @@ TEST(Dialogs, FileDialogStartsAtTheFieldAndReturnsTheChoice) {
 
   WhenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
   EXPECT_FALSE(dialogs.ChooseFile(request).has_value());
+}
+
+// Enter on a bad value shows its message beside it and keeps the window open; Enter on a good
+// one closes it with the value in the form; Send test shows the answer; Escape cancels.
+TEST(Dialogs, SettingsWindowRefusesABadValueAndKeepsAGoodOne) {
+  FakeClock clock;
+  const auto poster = std::make_shared<AnsweringPoster>();
+  SettingsForm form(poster, clock);
+  QtDialogs dialogs(nullptr);
+  QString message, test_result;
+  bool open_after_bad = false;
+  WhenShown<SettingsDialog>([&](SettingsDialog* dialog) {
+    auto* low = dialog->findChild<QLineEdit*>(QStringLiteral("field_snr_low_db"));
+    auto* hook = dialog->findChild<QLineEdit*>(QStringLiteral("field_webhook"));
+    hook->setText(QStringLiteral("http://127.0.0.1:9/hook"));
+    dialog->findChild<QAbstractButton*>(QStringLiteral("send_test"))->click();
+    auto* result = dialog->findChild<QLabel*>(QStringLiteral("test_result"));
+    (void)QTest::qWaitFor([&] { return result->text().startsWith(QStringLiteral("Test")); }, 5000);
+    test_result = result->text();
+    low->setText(QStringLiteral("-3"));
+    QTest::keyClick(low, Qt::Key_Return);
+    message = dialog->findChild<QLabel*>(QStringLiteral("message_snr_low_db"))->text();
+    open_after_bad = dialog->isVisible();
+    low->setText(QStringLiteral("4.5"));
+    QTest::keyClick(low, Qt::Key_Return);
+  });
+  EXPECT_TRUE(dialogs.EditSettings(form));
+  EXPECT_TRUE(open_after_bad);
+  EXPECT_EQ(message, QStringLiteral("a number of dB from 0 to 100"));
+  EXPECT_EQ(test_result, QStringLiteral("Test sent: answered 204"));
+  EXPECT_EQ(poster->posted, std::vector<std::string>{"http://127.0.0.1:9/hook"});
+  EXPECT_EQ(form.ValueOf("Alerts", "snr_low_db"), "4.5");
+
+  WhenShown<SettingsDialog>([](SettingsDialog* dialog) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("field_snr_low_db"))->setText("1");
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(dialogs.EditSettings(form));
 }
 
 TEST(Dialogs, MessageBoxShowsTitleTextAndIcon) {

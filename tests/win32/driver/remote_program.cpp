@@ -253,6 +253,11 @@ HWND FindPopupMenu(DWORD process_id) {
   return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
 }
 
+HWND FindShownDialog(DWORD process_id) {
+  const HWND dialog = FindProcessWindow(process_id, "#32770");
+  return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
 std::string StartupShortcutPath() {
   LPITEMIDLIST item = nullptr;
   char folder[MAX_PATH] = {};

@@ -100,6 +100,8 @@ DWORD RunToEnd(const ProgramFolder& folder, const std::string& arguments, std::s
 
 // The popup menu window (#32768) of a process, or null.
 HWND FindPopupMenu(DWORD process_id);
+// A dialog window (#32770) the process shows, or null.
+HWND FindShownDialog(DWORD process_id);
 // The Startup folder of this prefix's user and the path of the program's shortcut in it.
 std::string StartupShortcutPath();
 

@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/settings_form.h"
 #include "gateway_client.h"
 #include "remote_program.h"
 #include "ui/control_table.h"
 #include "ui/interface_texts.h"
+#include "win32/resource_ids.h"
 
 namespace verdalin::driver {
 
@@ -348,6 +350,68 @@ TEST_F(WindowTest, TrayMenuRestoresAndQuits) {
   PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_EQ(program.WaitForExit(), 0u);
   EXPECT_EQ(IniValue(folder_.SettingsFile(), "Settings", "delay"), "45");
+}
+
+namespace {
+
+// The tray's third item, "Settings…": the settings window.
+HWND OpenSettings(const RemoteProgram& program) {
+  program.TrayMouse(WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  HWND dialog = nullptr;
+  if (!WaitUntil([&] { return (menu = FindPopupMenu(program.ProcessId())) != nullptr; }))
+    return nullptr;
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
+  WaitUntil([&] { return (dialog = FindShownDialog(program.ProcessId())) != nullptr; });
+  return dialog;
+}
+
+HWND SettingsInput(HWND dialog, std::string_view group, std::string_view key) {
+  return GetDlgItem(dialog,
+                    VERDALIN_FIELD_INPUT_BASE + static_cast<int>(SettingsForm::Find(group, key)));
+}
+
+// WM_GETTEXT: GetWindowText does not ask a control of another process for its text.
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+}  // namespace
+
+// Enter on a bad value keeps the window with the message beside the field and writes nothing;
+// Enter on good ones closes it and writes them; Escape closes it and writes nothing.
+TEST_F(WindowTest, SettingsWindowRefusesABadValueAndStoresAGoodOne) {
+  RemoteProgram program(folder_, "");
+  HWND dialog = OpenSettings(program);
+  ASSERT_NE(dialog, nullptr);
+  HWND low = SettingsInput(dialog, "Alerts", "snr_low_db");
+  SendMessageA(low, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-3"));
+  PostMessageA(low, WM_KEYDOWN, VK_RETURN, 0);
+  HWND message =
+      GetDlgItem(dialog, VERDALIN_FIELD_MESSAGE_BASE +
+                             static_cast<int>(SettingsForm::Find("Alerts", "snr_low_db")));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(message) == "a number of dB from 0 to 100"; }));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Alerts", "snr_low_db"), "<missing>");
+
+  SendMessageA(low, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("4.5"));
+  SendMessageA(SettingsInput(dialog, "Settings", "language"), CB_SETCURSEL, 1, 0);
+  PostMessageA(low, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Alerts", "snr_low_db"), "4.5");
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Settings", "language"), "en");
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Settings", "delay"), "45");
+
+  dialog = OpenSettings(program);
+  ASSERT_NE(dialog, nullptr);
+  low = SettingsInput(dialog, "Alerts", "snr_low_db");
+  EXPECT_EQ(WindowText(low), "4.5");
+  SendMessageA(low, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1"));
+  PostMessageA(low, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(IniValue(folder_.SettingsFile(), "Alerts", "snr_low_db"), "4.5");
 }
 
 TEST_F(WindowTest, TaskbarRestartAddsTheIconAgain) {
