@@ -57,6 +57,7 @@ class DesktopController : public EventSink {
   void ShowHistoryReport();
   void FinishPoll();
   void ReportWebhookFailures();
+  void ReportMqttFailures();
   void ShowStatus(std::string_view text, int appearance);
   void SaveSettings();
   void RequestQuit();

@@ -23,7 +23,8 @@ constexpr std::array<std::string_view, kLineEventKinds> kNames = {"GATEWAY_UNREA
                                                                   "CRC_BURST",
                                                                   "WEBHOOK_FAILED",
                                                                   "OUTPUT_FILE_FAILED",
-                                                                  "OUTPUT_FILE_BACK"};
+                                                                  "OUTPUT_FILE_BACK",
+                                                                  "MQTT_FAILED"};
 
 constexpr int64_t kSecondsPerDay = 86400;
 

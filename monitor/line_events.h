@@ -26,8 +26,9 @@ enum class LineEventKind {
   kWebhookFailed,     // not found by the detector: the webhook sender reports it
   kOutputFileFailed,  // the session: a row could not be written to the data log
   kOutputFileBack,    // the session: rows are written to the data log again
+  kMqttFailed,        // not found by the detector: the MQTT publisher reports it
 };
-inline constexpr int kLineEventKinds = 13;
+inline constexpr int kLineEventKinds = 14;
 
 // "GATEWAY_UNREACHABLE", "SYNC_BACK", ...
 std::string_view LineEventName(LineEventKind kind);

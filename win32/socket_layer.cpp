@@ -1,6 +1,9 @@
-// The start of the network layer: Windows Sockets 2.2, which every network client of the program
-// uses.
+// The start of the network layer (Windows Sockets 2.2, which every network client of the program
+// uses) and the computer's name.
+#include <windows.h>
 #include <winsock2.h>
+
+#include <string>
 
 #include "win32/shell_services.h"
 
@@ -9,6 +12,12 @@ namespace verdalin {
 bool StartNetwork() {
   WSADATA data;
   return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+std::string HostName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof name;
+  return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
 }
 
 }  // namespace verdalin

@@ -69,7 +69,7 @@ TEST(AppSettings, ARefusedSettingsFileGivesTheDefaultsAndIsNeverWritten) {
   disk.files["big.ini"] = big;
   for (const char* path : {"fifo.ini", "big.ini"}) {
     EXPECT_FALSE(UpdateRunStatistics(disk, clock, path)) << path;
-    const ProgramSettings settings = ReadProgramSettings(IniFile(disk, path), "out.csv");
+    const ProgramSettings settings = ReadProgramSettings(IniFile(disk, path), "out.csv", "host");
     EXPECT_EQ(settings.outcome, IniLoad::kRefused) << path;
     EXPECT_EQ(settings.line.delay, kDefaultDelay);
     EXPECT_EQ(settings.line.output_file, "out.csv");
