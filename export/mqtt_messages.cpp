@@ -246,7 +246,7 @@ MqttLoaded ReadMqtt(const IniFile& file, std::string_view host_name) {
   s.ca_file = read("ca_file");
   if (s.ca_file == kMissing) s.ca_file.clear();
   s.topic = read("topic");
-  if (!UsableTopic(s.topic)) {
+  if (s.topic == kMissing || !UsableTopic(s.topic)) {
     if (s.topic != kMissing) said("topic", "the default");
     s.topic = "verdalin/" + NodeId(host_name);
   }
