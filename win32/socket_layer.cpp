@@ -1,7 +1,8 @@
 // The start of the network layer (Windows Sockets 2.2, which every network client of the program
 // uses) and the computer's name.
-#include <windows.h>
 #include <winsock2.h>
+// After Winsock's header, which must come first.
+#include <windows.h>
 
 #include <string>
 
