@@ -51,9 +51,10 @@ class MosquittoClient : public MqttClient {
     const Clock::time_point deadline = Clock::now() + wait;
     while (rc == MOSQ_ERR_SUCCESS && connack_ < 0 && Clock::now() < deadline)
       rc = mosquitto_loop(mosq_, kSliceMs, 1);
-    if (rc != MOSQ_ERR_SUCCESS) return ConnectFailure(rc);
+    // A refusal's answer comes with the loop's error: the answer tells more.
+    if (connack_ < 0)
+      return rc != MOSQ_ERR_SUCCESS ? ConnectFailure(rc) : MqttConnect::kUnreachable;
     if (connack_ == 0) return MqttConnect::kOk;
-    if (connack_ < 0) return MqttConnect::kUnreachable;
     // 4: bad user name or password, 5: not authorised.
     return connack_ == 4 || connack_ == 5 ? MqttConnect::kNotAuthorised : MqttConnect::kRefused;
   }
