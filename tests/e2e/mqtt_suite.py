@@ -147,7 +147,8 @@ def check_published(broker, secrets):
         expect(secret not in everything, "%r is published" % secret)
 
 
-def desktop(build, wine):
+def desktop(build, wine, tls=False):
+    """The state, discovery and availability; mqtts:// refused by the Windows program, said."""
     broker, program = Broker(), Program(build, wine)
     try:
         gateway = Gateway()
@@ -159,8 +160,17 @@ def desktop(build, wine):
                            (gateway.port, cred)), ("login", LOGIN), ("delay", "3600"),
                           ("preset", "0"), ("crypted_password", STORED_PASSWORD),
                           ("output_file", program.path(os.path.join(program.root, "log.csv")))]),
-            mqtt_group(broker)])
+            mqtt_group(broker, tls=tls, ca=program.path(broker.file("ca.crt")) if tls else "")])
         program.start(["-startup"], launcher=program.launcher)
+        if tls:
+            events = os.path.join(program.root, "Verdalin_Events.csv")
+            wait_for(lambda: os.path.exists(events) and "MQTT_FAILED" in open(events).read(), 40,
+                     "MQTT_FAILED")
+            with open(events, encoding="utf-8") as log:
+                text = log.read()
+                expect("MQTT_FAILED;\"reason=no_tls\"" in text, "mqtts:// said refused: " + text)
+            print("ok desktop: mqtts:// refused without TLS, said")
+            return
         check_published(broker, (LOGIN, PASSWORD, MQTT_PASSWORD, cred, ":%d" % gateway.port))
         program.stop()
         wait_retained(broker, "verdalin/e2e/availability", lambda p: p == "offline",
@@ -260,6 +270,8 @@ def main():
         silent_broker(build)
     else:
         desktop(build, kind == "wine")
+        if kind == "wine":
+            desktop(build, True, tls=True)
     return 0
 
 
