@@ -194,11 +194,12 @@ void MqttPublisher::Work(const std::shared_ptr<Shared>& shared) {
     lock.unlock();
     const MqttConnect result = s.client->Connect(s.session, kMqttConnectWait);
     if (result == MqttConnect::kOk) {
-      failures = 0;
       said.clear();
+      const auto connected = std::chrono::steady_clock::now();
       MqttConnection(s, known, announced).Serve();
-      lock.lock();
-      continue;
+      // A connection that held a while starts the pauses again; one the broker keeps dropping
+      // at once is tried again no faster than a refused one.
+      if (std::chrono::steady_clock::now() - connected >= kMqttLongestPause) failures = 0;
     }
     const std::string reason = MqttFailureReason(result);
     const bool tell = !reason.empty() && std::find(said.begin(), said.end(), reason) == said.end();
