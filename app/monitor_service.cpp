@@ -101,7 +101,7 @@ void MonitorService::PublishMqtt(const std::vector<WebhookMessage>& messages) {
   for (const WebhookMessage& message : messages) mqtt_->PublishEvent(WebhookBody(message));
   const Clock& clock = host_.LocalClock();
   const auto offset = static_cast<double>(CurrentDate(clock) - clock.UnixTime());
-  mqtt_->PublishState(StateOf(snapshot_, std::llround(offset / 60) * 60));
+  mqtt_->PublishState(StateOf(snapshot_, std::llround(offset / 60) * 60, mqtt_->DroppedEvents()));
 }
 
 std::vector<WebhookReport> MonitorService::ReportMqttFailures(const std::string& data_log) {

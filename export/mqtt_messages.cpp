@@ -267,7 +267,7 @@ void StoreMqtt(IniFile& settings_file, const MqttLoaded& loaded) {
   for (const auto& [key, text] : loaded.stored) settings_file.Write(kMqttGroup, key, text);
 }
 
-MqttState StateOf(const LineSnapshot& snapshot, int64_t utc_offset_s) {
+MqttState StateOf(const LineSnapshot& snapshot, int64_t utc_offset_s, int64_t events_dropped) {
   MqttState state;
   Json out = Json::object();
   if (snapshot.polled) {
@@ -278,6 +278,7 @@ MqttState StateOf(const LineSnapshot& snapshot, int64_t utc_offset_s) {
   if (snapshot.polled && snapshot.last_outcome == PollOutcome::kSample) out.update(line);
   out["resyncs_today"] = snapshot.resyncs_today;
   out["resyncs_total"] = snapshot.resyncs_total;
+  if (events_dropped > 0) out["events_dropped"] = events_dropped;
   state.json = Dump(out);
   state.have_sample = snapshot.have_sample;
   for (const Sensor& sensor : kSensors) {

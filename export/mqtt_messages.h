@@ -54,8 +54,8 @@ struct MqttState {
   std::string firmware;
 };
 // The last poll's state. Its time has the local offset `utc_offset_s`; values the poll did not read
-// are left out.
-MqttState StateOf(const LineSnapshot& snapshot, int64_t utc_offset_s);
+// are left out; the events the publisher dropped while away are counted when there are any.
+MqttState StateOf(const LineSnapshot& snapshot, int64_t utc_offset_s, int64_t events_dropped = 0);
 
 // What discovery is made of besides the state.
 struct MqttIdentity {

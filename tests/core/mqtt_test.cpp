@@ -93,9 +93,9 @@ TEST(Mqtt, StateLeavesOutWhatThePollDidNotRead) {
     EXPECT_NE(ok.json.find(part), std::string::npos) << part << " in " << ok.json;
   for (const char* absent : {"rate_up_kbps", "attainable_up_kbps", "crc_errors_far", "firmware"})
     EXPECT_EQ(ok.json.find(absent), std::string::npos) << absent << " in " << ok.json;
-  const MqttState away = StateOf(Polled(PollOutcome::kUnreachable), 3600);
+  const MqttState away = StateOf(Polled(PollOutcome::kUnreachable), 3600, 2);
   EXPECT_EQ(away.json, R"({"time":"2026-12-08T04:20:00+01:00","result":"unreachable",)"
-                       R"("resyncs_today":0,"resyncs_total":3})");
+                       R"("resyncs_today":0,"resyncs_total":3,"events_dropped":2})");
   EXPECT_EQ(away.sensors, ok.sensors);  // an unreachable gateway takes no sensor away
 }
 
