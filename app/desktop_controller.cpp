@@ -97,13 +97,15 @@ void DesktopController::ReadFiles(const IniFile& settings) {
   PrepareSettingsFolder(shell, folder_);
   const bool statistics_saved = UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
   const std::string documents = shell.SpecialFolderPath(SpecialFolder::kDocuments);
-  stored_ = ReadProgramSettings(settings, DefaultOutputFile(documents, shell.PathSeparator()));
+  stored_ = ReadProgramSettings(settings, DefaultOutputFile(documents, shell.PathSeparator()),
+                                host_.Process().HostName());
   ShowLineSettings(desktop_.window, stored_.line);
   if (presets_outcome_ == IniLoad::kRefused) ShowStatus(kPresetsFileRefused, kCentred | kRaised);
   if (stored_.outcome == IniLoad::kRefused) ShowStatus(kSettingsFileRefused, kCentred | kRaised);
   unwritable_said_ = !statistics_saved && stored_.outcome != IniLoad::kRefused;
   if (unwritable_said_) ShowStatus(kSettingsFileUnwritable, kCentred | kRaised);
   if (!stored_.alerts.problem.empty()) ShowStatus(stored_.alerts.problem, kCentred | kRaised);
+  if (!stored_.mqtt.problem.empty()) ShowStatus(stored_.mqtt.problem, kCentred | kRaised);
 }
 
 void DesktopController::StartMonitor() {
@@ -111,6 +113,7 @@ void DesktopController::StartMonitor() {
                                               stored_.alerts.settings);
   if (const auto error = monitor_->StartEndpoint(stored_.exports, ""))
     ShowStatus("METRICS ENDPOINT: " + *error, kCentred | kRaised);
+  monitor_->StartMqtt(stored_.mqtt.settings);
 }
 
 MonitorConfig DesktopController::Config() {
@@ -156,6 +159,9 @@ void DesktopController::Dispatch(const Event& event) {
       break;
     case EventKind::kWebhookFailed:
       ReportWebhookFailures();
+      break;
+    case EventKind::kMqttFailed:
+      ReportMqttFailures();
       break;
     case EventKind::kWindowMinimised:
       break;
@@ -290,6 +296,16 @@ void DesktopController::ReportWebhookFailures() {
   if (report && report->event_log_failed && !event_log_failed_)
     ShowStatus(kEventLogError, kCentred | kRaised);
   if (report) event_log_failed_ = event_log_failed_ || report->event_log_failed;
+}
+
+// Each said once in the status line, as the event log records it.
+void DesktopController::ReportMqttFailures() {
+  if (quit_) return;
+  for (const WebhookReport& report :
+       monitor_->ReportMqttFailures(desktop_.window.GetControlText(kOutputFileField))) {
+    ShowStatus(Notifier::Message(report.event), kCentred | kRaised);
+    event_log_failed_ = event_log_failed_ || report.event_log_failed;
+  }
 }
 
 void DesktopController::ShowStatus(std::string_view text, int appearance) {

@@ -58,6 +58,7 @@ class DesktopController : public EventSink {
   void EditSettings();
   void FinishPoll();
   void ReportWebhookFailures();
+  void ReportMqttFailures();
   void ShowStatus(std::string_view text, int appearance);
   void SaveSettings();
   void RequestQuit();

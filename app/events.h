@@ -19,6 +19,7 @@ enum class EventKind {
   kTerminationRequested,  // SIGTERM, SIGINT or SIGHUP: end the program as a quit would
   kPollFetched,           // the poll's reading ended (posted from its thread)
   kWebhookFailed,         // a webhook message was not delivered (posted from its sender)
+  kMqttFailed,            // the MQTT broker could not be used (posted from the publisher)
 };
 
 struct Event {

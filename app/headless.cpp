@@ -140,6 +140,8 @@ class HeadlessProgram : public EventSink {
   void ReadFiles();
   void FinishPoll();
   void ReportWebhookFailures();
+  void ReportMqttFailures();
+  void Tell(const WebhookReport& report);
   void TellEventLog(bool failed);
 
   ProgramHost& host_;
@@ -164,6 +166,7 @@ bool HeadlessProgram::Start(HeadlessLoop& loop) {
                                               stored_.alerts.settings);
   if (const auto error = monitor_->StartEndpoint(stored_.exports, kDefaultHeadlessListen))
     say_("metrics endpoint: " + *error);
+  monitor_->StartMqtt(stored_.mqtt.settings);
   const MonitorConfig config = ConfigOf(stored_.line, presets_);
   tell_(StartLine(config, monitor_->Listening()));
   monitor_->Session().StartRegardless(config);
@@ -193,8 +196,8 @@ void HeadlessProgram::ReadFiles() {
   PrepareSettingsFolder(shell, folder_);
   const bool statistics_saved = UpdateRunStatistics(files, host_.LocalClock(), settings_path_);
   // The logs of a program without a window default to its own folder, never the desktop's log.
-  stored_ =
-      ReadProgramSettings(IniFile(files, settings_path_), folder_ + std::string(kDataFileName));
+  stored_ = ReadProgramSettings(IniFile(files, settings_path_),
+                                folder_ + std::string(kDataFileName), host_.Process().HostName());
   // As the preset list would: a position outside the presets is no selection.
   if (&PresetAtPosition(presets_, stored_.line.preset) == &presets_.front())
     stored_.line.preset = -1;
@@ -202,6 +205,7 @@ void HeadlessProgram::ReadFiles() {
   unwritable_said_ = !statistics_saved && stored_.outcome != IniLoad::kRefused;
   if (unwritable_said_) say_(std::string(kSettingsFileUnwritable));
   if (!stored_.alerts.problem.empty()) say_(stored_.alerts.problem);
+  if (!stored_.mqtt.problem.empty()) say_(stored_.mqtt.problem);
 }
 
 void HeadlessProgram::Dispatch(const Event& event) {
@@ -218,6 +222,9 @@ void HeadlessProgram::Dispatch(const Event& event) {
       break;
     case EventKind::kWebhookFailed:
       ReportWebhookFailures();
+      break;
+    case EventKind::kMqttFailed:
+      ReportMqttFailures();
       break;
     default:
       break;
@@ -245,9 +252,17 @@ void HeadlessProgram::TellEventLog(bool failed) {
 void HeadlessProgram::ReportWebhookFailures() {
   const std::optional<WebhookReport> report =
       monitor_->ReportWebhookFailures(stored_.line.output_file);
-  if (!report) return;
-  say_(EventLine(report->event));
-  TellEventLog(report->event_log_failed);
+  if (report) Tell(*report);
+}
+
+void HeadlessProgram::ReportMqttFailures() {
+  for (const WebhookReport& report : monitor_->ReportMqttFailures(stored_.line.output_file))
+    Tell(report);
+}
+
+void HeadlessProgram::Tell(const WebhookReport& report) {
+  say_(EventLine(report.event));
+  TellEventLog(report.event_log_failed);
 }
 
 int HeadlessProgram::Shutdown() {

@@ -65,6 +65,8 @@ class ProcessServices {
   virtual bool StartNetwork() = 0;
   // Ends the process at once with `code`, whatever other threads are doing.
   virtual void EndProcessNow(int code) = 0;
+  // The computer's name on the network, "" when unknown.
+  virtual std::string HostName() { return ""; }
 };
 
 // Something watched until it is destroyed.

@@ -1,5 +1,7 @@
-// The monitor as both programs run it: session, webhook and metrics endpoint.
+// The monitor as both programs run it: session, webhook, MQTT publisher and metrics endpoint.
 #include "app/monitor_service.h"
+
+#include <cmath>
 
 #include "base/date_format.h"
 #include "monitor/web_sources.h"
@@ -91,21 +93,63 @@ std::optional<std::string> MonitorService::StartEndpoint(const ExportLoaded& loa
   return plan.note;
 }
 
+void MonitorService::StartMqtt(const MqttSettings& settings) {
+  if (!settings.broker) return;
+  MqttSession session{*settings.broker,
+                      settings.ca_file,
+                      settings.user,
+                      settings.password,
+                      "verdalin-" + settings.node,
+                      settings.topic + "/availability",
+                      "offline"};
+  MqttIdentity identity{settings.topic, settings.node, settings.discovery_prefix, VERDALIN_VERSION};
+  EventLoop& loop = loop_;
+  mqtt_ = std::make_unique<MqttPublisher>(MakeMqttClient(), std::move(session), std::move(identity),
+                                          [&loop] { loop.Post({EventKind::kMqttFailed}); });
+}
+
 std::optional<PollResult> MonitorService::Finish() {
   std::optional<PollResult> result = session_.Finish();
   if (!result) return result;
   if (result->outcome == PollOutcome::kSample) last_device_ = result->sample.Device;
+  std::vector<WebhookMessage> messages;
   for (const LineEvent& event : result->events) {
     Count(event);
-    if (webhook_ && !alerts_.webhook.empty())
-      webhook_->Send(
-          alerts_.webhook,
-          WebhookMessage{TimestampText(event.time), std::string(LineEventName(event.kind)),
-                         event.detail, last_device_, Notifier::Message(event)});
+    messages.push_back(WebhookMessage{TimestampText(event.time),
+                                      std::string(LineEventName(event.kind)), event.detail,
+                                      last_device_, Notifier::Message(event)});
+    if (webhook_ && !alerts_.webhook.empty()) webhook_->Send(alerts_.webhook, messages.back());
   }
   RecordPoll(snapshot_, *result, host_.LocalClock().UnixTime(), session_.Detector());
   board_.Publish(snapshot_);
+  PublishMqtt(messages);
   return result;
+}
+
+// The state's time carries the local offset, whole minutes.
+void MonitorService::PublishMqtt(const std::vector<WebhookMessage>& messages) {
+  if (!mqtt_) return;
+  for (const WebhookMessage& message : messages) mqtt_->PublishEvent(WebhookBody(message));
+  const Clock& clock = host_.LocalClock();
+  const auto offset = static_cast<double>(CurrentDate(clock) - clock.UnixTime());
+  mqtt_->PublishState(StateOf(snapshot_, std::llround(offset / 60) * 60, mqtt_->DroppedEvents()));
+}
+
+std::vector<WebhookReport> MonitorService::ReportMqttFailures(const std::string& data_log) {
+  std::vector<WebhookReport> reports;
+  if (!mqtt_) return reports;
+  for (const std::string& reason : mqtt_->TakeFailures())
+    reports.push_back(Record(LineEventKind::kMqttFailed, "reason=" + reason, data_log));
+  return reports;
+}
+
+WebhookReport MonitorService::Record(LineEventKind kind, const std::string& detail,
+                                     const std::string& data_log) {
+  WebhookReport report{LineEvent{kind, CurrentDate(host_.LocalClock()), detail}};
+  report.event_log_failed = !session_.Record(report.event, data_log);
+  Count(report.event);
+  board_.Publish(snapshot_);
+  return report;
 }
 
 void MonitorService::Count(const LineEvent& event) {
@@ -120,12 +164,7 @@ std::optional<WebhookReport> MonitorService::ReportWebhookFailures(const std::st
   const std::vector<WebhookFailure> failures = webhook_->TakeFailures();
   if (failures.empty()) return std::nullopt;
   webhook_reported_ = now;
-  WebhookReport report{LineEvent{LineEventKind::kWebhookFailed, CurrentDate(host_.LocalClock()),
-                                 WebhookFailureDetail(failures)}};
-  report.event_log_failed = !session_.Record(report.event, data_log);
-  Count(report.event);
-  board_.Publish(snapshot_);
-  return report;
+  return Record(LineEventKind::kWebhookFailed, WebhookFailureDetail(failures), data_log);
 }
 
 bool MonitorService::End() {
@@ -133,7 +172,8 @@ bool MonitorService::End() {
   listening_.clear();
   const bool reading_ended = session_.End(kFetchEndWait);
   const bool sender_ended = !webhook_ || webhook_->Stop();
-  return reading_ended && sender_ended;
+  const bool mqtt_ended = !mqtt_ || mqtt_->Stop();
+  return reading_ended && sender_ended && mqtt_ended;
 }
 
 }  // namespace verdalin

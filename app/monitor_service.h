@@ -13,6 +13,8 @@
 #include "export/export_server.h"
 #include "export/http_server.h"
 #include "export/line_metrics.h"
+#include "export/mqtt_messages.h"
+#include "export/mqtt_publisher.h"
 #include "export/webhook.h"
 #include "monitor/alerts.h"
 #include "monitor/line_sources.h"
@@ -23,7 +25,7 @@ namespace verdalin {
 // How long the end of the program waits for a cancelled reading.
 inline constexpr std::chrono::milliseconds kFetchEndWait{1000};
 
-// A WEBHOOK_FAILED event recorded after failed sends.
+// A WEBHOOK_FAILED or MQTT_FAILED event recorded after failed sends.
 struct WebhookReport {
   LineEvent event;
   bool event_log_failed = false;
@@ -52,16 +54,24 @@ class MonitorService {
   // The address the endpoint listens on ("host:port"); empty when it does not.
   const std::string& Listening() const { return listening_; }
 
-  // The end of the poll's reading: the session's result, sent on to the webhook and published
-  // to the endpoint. Nothing when no poll was reading.
+  // The MQTT publisher for [MQTT] (nothing when its broker is empty); its failures are posted to
+  // the loop as kMqttFailed.
+  void StartMqtt(const MqttSettings& settings);
+
+  // The end of the poll's reading: the session's result, sent on to the webhook and the MQTT
+  // broker and published to the endpoint. Nothing when no poll was reading.
   std::optional<PollResult> Finish();
 
   // Failed sends become one WEBHOOK_FAILED row beside `data_log` at most once per cooldown;
   // those that fail in the meantime are counted and told with the next row.
   std::optional<WebhookReport> ReportWebhookFailures(const std::string& data_log);
 
-  // The end: no request answered any more, the reading and the webhook's thread stopped. False
-  // when one of them had to be left behind (the process must then end soon).
+  // Each MQTT failure not said since the broker was last reached becomes one MQTT_FAILED row.
+  std::vector<WebhookReport> ReportMqttFailures(const std::string& data_log);
+
+  // The end: no request answered any more, the reading, the webhook's and MQTT threads stopped,
+  // "offline" published. False when one of them had to be left behind (the process must then end
+  // soon).
   bool End();
 
   // The values of the last poll that found them (all unset before one).
@@ -70,6 +80,8 @@ class MonitorService {
  private:
   void Count(const LineEvent& event);
   void MakeWebhookSender();
+  WebhookReport Record(LineEventKind kind, const std::string& detail, const std::string& data_log);
+  void PublishMqtt(const std::vector<WebhookMessage>& messages);
 
   ProgramHost& host_;
   EventLoop& loop_;
@@ -77,6 +89,7 @@ class MonitorService {
   LineSources sources_;
   MonitorSession session_;
   std::unique_ptr<WebhookSender> webhook_;
+  std::unique_ptr<MqttPublisher> mqtt_;
   std::optional<std::chrono::milliseconds> webhook_reported_;
   std::string last_device_;  // the device of the last sample, for the webhook's messages
   LineSnapshot snapshot_;

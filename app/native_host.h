@@ -28,6 +28,8 @@ bool SetProcessPriority(PriorityClass priority);
 [[noreturn]] void EndProcessNow(int code);
 // socket_layer.cpp: whether the network layer starts.
 bool StartNetwork();
+// socket_layer.cpp: the computer's name on the network, "" when unknown.
+std::string HostName();
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -71,6 +73,7 @@ class NativeHost : public ProgramHost, public ShellServices, public ProcessServi
 
   void SetPriority(PriorityClass priority) override { SetProcessPriority(priority); }
   bool StartNetwork() override { return verdalin::StartNetwork(); }
+  std::string HostName() override { return verdalin::HostName(); }
   void EndProcessNow(int code) override { verdalin::EndProcessNow(code); }
 
  private:

@@ -135,12 +135,14 @@ LineSettings LineSettingsOf(WindowControls& window) {
   return settings;
 }
 
-ProgramSettings ReadProgramSettings(const IniFile& file, std::string_view output_file_default) {
+ProgramSettings ReadProgramSettings(const IniFile& file, std::string_view output_file_default,
+                                    std::string_view host_name) {
   ProgramSettings settings;
   settings.outcome = file.outcome();
   settings.line = ReadLineSettings(file, output_file_default);
   settings.alerts = ReadAlerts(file);
   settings.exports = ReadExport(file);
+  settings.mqtt = ReadMqtt(file, host_name);
   return settings;
 }
 
@@ -150,6 +152,7 @@ bool SaveProgramSettings(FileSystem& fs, std::string_view settings_file, const L
   StoreLineSettings(file, line);
   StoreAlerts(file, stored.alerts);
   StoreExport(file, stored.exports);
+  StoreMqtt(file, stored.mqtt);
   return file.Save();
 }
 

@@ -12,6 +12,7 @@
 #include "base/file_system.h"
 #include "base/ini_store.h"
 #include "export/export_server.h"
+#include "export/mqtt_messages.h"
 #include "monitor/alerts.h"
 #include "monitor/monitor_config.h"
 #include "monitor/preset.h"
@@ -68,15 +69,18 @@ void ShowLineSettings(WindowControls& window, const LineSettings& settings);
 LineSettings LineSettingsOf(WindowControls& window);
 
 // What the settings file holds for a running program: the line's settings and the groups
-// [Alerts] and [Export] as read (their bad values fallen back, to be stored back so).
+// [Alerts], [Export] and [MQTT] as read (their bad values fallen back, to be stored back so).
 struct ProgramSettings {
   IniLoad outcome = IniLoad::kMissing;
   LineSettings line;
   AlertsLoaded alerts;
   ExportLoaded exports;
+  MqttLoaded mqtt;
 };
+// `host_name` makes the MQTT base topic when the file has none.
 ProgramSettings ReadProgramSettings(const IniFile& settings_file,
-                                    std::string_view output_file_default);
+                                    std::string_view output_file_default,
+                                    std::string_view host_name);
 // Every group in one replacement of the file; false when it was refused or failed.
 bool SaveProgramSettings(FileSystem& fs, std::string_view settings_file, const LineSettings& line,
                          const ProgramSettings& stored);

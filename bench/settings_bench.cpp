@@ -68,7 +68,7 @@ void StartUp(benchmark::State& state, std::string settings, std::string presets)
     FakeWindow window;
     PresetTable table = ReadPresets(IniFile(fs, presets_path));
     UpdateRunStatistics(fs, clock, settings_path);
-    const ProgramSettings stored = ReadProgramSettings(IniFile(fs, settings_path), "");
+    const ProgramSettings stored = ReadProgramSettings(IniFile(fs, settings_path), "", "");
     ShowLineSettings(window, stored.line);
     SaveProgramSettings(fs, settings_path, LineSettingsOf(window), stored);
     benchmark::DoNotOptimize(table);

@@ -8,6 +8,8 @@ set(layers base monitor report export ui app)
 set(allowed_third_party "")
 # nlohmann-json is header-only and portable: the ubus answers are read with it.
 list(APPEND allowed_third_party "monitor/ubus.cpp=nlohmann/json.hpp")
+# And the MQTT messages are written with it.
+list(APPEND allowed_third_party "export/mqtt_messages.cpp=nlohmann/json.hpp")
 
 set(standard algorithm any array atomic bit bitset cassert cctype cerrno cfloat charconv chrono
     cinttypes climits cmath compare concepts condition_variable cstddef cstdint cstdio cstdlib

@@ -43,3 +43,15 @@ if(WIN32)
   target_compile_definitions(verdalin_microhttpd INTERFACE MHD_W32LIB)
   target_link_libraries(verdalin_microhttpd INTERFACE ws2_32)
 endif()
+
+# libmosquitto, the MQTT client (net/): Debian's libmosquitto-dev, linked dynamically, or the
+# cross-built static library (without TLS).
+find_path(VERDALIN_MOSQUITTO_INCLUDE mosquitto.h REQUIRED)
+find_library(VERDALIN_MOSQUITTO_LIBRARY NAMES mosquitto mosquitto_static REQUIRED)
+add_library(verdalin_mosquitto INTERFACE)
+target_include_directories(verdalin_mosquitto SYSTEM INTERFACE ${VERDALIN_MOSQUITTO_INCLUDE})
+target_link_libraries(verdalin_mosquitto INTERFACE ${VERDALIN_MOSQUITTO_LIBRARY})
+if(WIN32)
+  target_compile_definitions(verdalin_mosquitto INTERFACE LIBMOSQUITTO_STATIC)
+  target_link_libraries(verdalin_mosquitto INTERFACE ws2_32)
+endif()

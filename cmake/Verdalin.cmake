@@ -62,12 +62,13 @@ function(verdalin_services_library name core sanitize)
 endfunction()
 
 # verdalin_net_library(NAME CORE SANITIZE): net/, the portable adapters over third-party C
-# libraries (the endpoint's HTTP server over libmicrohttpd). An object library: the core calls
+# libraries (the endpoint's HTTP server over libmicrohttpd, the MQTT client over libmosquitto).
+# An object library: the core calls
 # its factory, so its objects go whole into each program and test that links it.
 function(verdalin_net_library name core sanitize)
   add_library(${name} OBJECT ${CMAKE_SOURCE_DIR}/net/connection_watch.cpp
-    ${CMAKE_SOURCE_DIR}/net/http_server.cpp)
-  target_link_libraries(${name} PUBLIC ${core} verdalin_microhttpd)
+    ${CMAKE_SOURCE_DIR}/net/http_server.cpp ${CMAKE_SOURCE_DIR}/net/mqtt_client.cpp)
+  target_link_libraries(${name} PUBLIC ${core} verdalin_microhttpd verdalin_mosquitto)
   target_compile_options(${name} PRIVATE ${VERDALIN_WARNINGS})
   if(WIN32)
     target_compile_definitions(${name} PRIVATE WINVER=0x0601 _WIN32_WINNT=0x0601)

@@ -60,6 +60,15 @@ std::string Margin(const std::string& detail) {
   return direction + " SNR margin " + DetailValue(detail, "snr_db") + " dB";
 }
 
+// One line for a reason of MQTT_FAILED.
+std::string MqttFailureText(const std::string& reason) {
+  if (reason == "not_authorised") return "MQTT: the broker refused the user name or password";
+  if (reason == "certificate")
+    return "MQTT: the broker's certificate is not trusted (or TLS failed)";
+  if (reason == "no_tls") return "MQTT: mqtts:// is not available in this program; use mqtt://";
+  return "MQTT: the broker refused the connection";
+}
+
 }  // namespace
 
 AlertsLoaded LoadAlerts(FileSystem& fs, std::string_view settings_file) {
@@ -146,6 +155,8 @@ std::string Notifier::Message(const LineEvent& event) {
     case LineEventKind::kRateChange:
       return "ADSL line rate changed to " + Rates(detail, "") + " (was " + Rates(detail, "old_") +
              ")";
+    case LineEventKind::kMqttFailed:
+      return MqttFailureText(DetailValue(detail, "reason"));
   }
   return std::string(LineEventName(event.kind));
 }

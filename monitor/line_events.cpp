@@ -24,7 +24,8 @@ constexpr std::array<std::string_view, kLineEventKinds> kNames = {"GATEWAY_UNREA
                                                                   "WEBHOOK_FAILED",
                                                                   "OUTPUT_FILE_FAILED",
                                                                   "OUTPUT_FILE_BACK",
-                                                                  "RATE_CHANGE"};
+                                                                  "RATE_CHANGE",
+                                                                  "MQTT_FAILED"};
 
 constexpr int64_t kSecondsPerDay = 86400;
 

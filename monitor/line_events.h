@@ -27,8 +27,9 @@ enum class LineEventKind {
   kOutputFileFailed,  // the session: a row could not be written to the data log
   kOutputFileBack,    // the session: rows are written to the data log again
   kRateChange,        // the rates changed while the line stayed up (seamless rate adaptation)
+  kMqttFailed,        // not found by the detector: the MQTT publisher reports it
 };
-inline constexpr int kLineEventKinds = 14;
+inline constexpr int kLineEventKinds = 15;
 
 // "GATEWAY_UNREACHABLE", "SYNC_BACK", ...
 std::string_view LineEventName(LineEventKind kind);

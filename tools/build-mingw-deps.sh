@@ -1,6 +1,7 @@
 #!/bin/sh
-# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, expat, GoogleTest) with
-# MinGW-w64 from pinned Debian source packages, into a cache folder outside the sources.
+# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, expat, GoogleTest,
+# libmosquitto) with MinGW-w64 from pinned Debian source packages, into a cache folder outside the
+# sources.
 # Usage: build-mingw-deps.sh CACHE   installs into CACHE/mingw; does nothing when that already
 # holds the pinned versions, and needs no network once CACHE/sources holds their files.
 set -e
@@ -26,13 +27,20 @@ googletest 1.12.1-0.2 cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e315
 # What the prefix was built from: the pins and the build steps' revision (raise it when they change).
 recipe=3
 stamp=$(printf '%s\nrecipe %s\n' "$pins" "$recipe" | sha256sum | cut -d' ' -f1)
-[ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
+# libmosquitto has pins and a stamp of its own: it is built into the prefix after the others, and
+# again whenever they are.
+mosquitto_pins="mosquitto 2.0.11-1.2+deb12u2 77afb2d38230b37b085ff7b363a71669951044460e28731e958c0b94019e9263
+ mosquitto_2.0.11.orig.tar.gz 7b36a7198bce85cf31b132f5c6ee36dcf5dadf86fb768501eb1e11ce95d4f78a"
+mosquitto_stamp=$(printf '%s\nrecipe 1\n' "$mosquitto_pins" | sha256sum | cut -d' ' -f1)
+built() { [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ]; }
+mosquitto_built() { [ "$(cat "$prefix/built-from-mosquitto" 2>/dev/null)" = "$mosquitto_stamp" ]; }
+built && mosquitto_built && exit 0
 
 mkdir -p "$sources"
 # One build at a time, whichever worktree or build folder asks.
 exec 9>"$cache/.lock"
 flock 9
-[ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
+built && mosquitto_built && exit 0
 
 verified() {  # verified FILE SHA256
   [ -f "$sources/$1" ] && echo "$2  $sources/$1" | sha256sum -c --status
@@ -56,15 +64,15 @@ fetch() {
 
 work=$(mktemp -d "$cache/work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-printf '%s\n' "$pins" | paste -d' ' - - | while read -r package version dsc_sum orig orig_sum; do
-  fetch "$package" "$version" "$dsc_sum" "$orig" "$orig_sum"
-  # zlib's Debian patches only change its own build system; the others carry fixes.
-  skip=""
-  [ "$package" = zlib ] && skip=--skip-patches
-  dpkg-source -x $skip "$sources/${package}_${version#*:}.dsc" "$work/$package" >/dev/null 2>&1
-done
-rm -rf "$prefix"
-mkdir -p "$prefix/lib" "$prefix/include"
+unpack() {  # unpack PINS: each package's source, its Debian patches applied, into $work
+  printf '%s\n' "$1" | paste -d' ' - - | while read -r package version dsc_sum orig orig_sum; do
+    fetch "$package" "$version" "$dsc_sum" "$orig" "$orig_sum"
+    # zlib's Debian patches only change its own build system; the others carry fixes.
+    skip=""
+    [ "$package" = zlib ] && skip=--skip-patches
+    dpkg-source -x $skip "$sources/${package}_${version#*:}.dsc" "$work/$package" >/dev/null 2>&1
+  done
+}
 
 cmake_build() {  # cmake_build NAME SOURCE_DIR TARGET EXTRA_CMAKE_ARGS...
   name=$1 src=$2 target=$3
@@ -77,6 +85,28 @@ cmake_build() {  # cmake_build NAME SOURCE_DIR TARGET EXTRA_CMAKE_ARGS...
     exit 1
   }
 }
+
+build_mosquitto() {
+  # libmosquitto: the static library only, without threads of its own (one thread of the program
+  # runs it) and without TLS (it supports only OpenSSL, which would cost the build much more).
+  unpack "$mosquitto_pins"
+  cmake_build mosquitto "$work/mosquitto" libmosquitto_static -DWITH_STATIC_LIBRARIES=ON \
+    -DWITH_TLS=OFF -DWITH_TLS_PSK=OFF -DWITH_THREADING=OFF -DWITH_CLIENTS=OFF -DWITH_BROKER=OFF \
+    -DWITH_APPS=OFF -DWITH_PLUGINS=OFF -DDOCUMENTATION=OFF -DWITH_LIB_CPP=OFF -DWITH_CJSON=OFF \
+    -DWITH_SOCKS=OFF -DWITH_UNIX_SOCKETS=OFF
+  cp "$work/build-mosquitto/lib/libmosquitto_static.a" "$prefix/lib/libmosquitto.a"
+  cp "$work/mosquitto/include/mosquitto.h" "$work/mosquitto/include/mqtt_protocol.h" \
+    "$prefix/include/"
+  echo "$mosquitto_stamp" >"$prefix/built-from-mosquitto"
+  echo "libmosquitto for MinGW is in $prefix"
+}
+if built; then
+  build_mosquitto
+  exit 0
+fi
+unpack "$pins"
+rm -rf "$prefix"
+mkdir -p "$prefix/lib" "$prefix/include"
 
 # zlib: the static library only (Debian's source lacks the DLL's resource file).
 cmake_build zlib "$work/zlib" zlibstatic
@@ -107,3 +137,4 @@ cmake_build expat "$work/expat/expat" install -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BU
 
 echo "$stamp" >"$prefix/built-from"
 echo "zlib, libpng, libmicrohttpd, expat and GoogleTest for MinGW are in $prefix"
+build_mosquitto

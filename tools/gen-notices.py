@@ -112,9 +112,20 @@ def microhttpd():
             read("/usr/share/common-licenses/LGPL-2.1").strip())
 
 
+def mosquitto():
+    """libmosquitto is offered under EPL-2.0 or EDL-1.0; the programs take the EDL."""
+    path = os.path.join(DOC, "libmosquitto-dev", "copyright")
+    edl = next(unfold(p["License"]) for p in paragraphs(path)
+               if "Files" not in p and p.get("License", "").startswith("EDL-1.0"))
+    _, holders, _, _ = dep5_paragraph("libmosquitto-dev", "*")
+    return ("Files: *\nCopyright: " + holders + "\nLicense: EPL-2.0 or EDL-1.0, used under " +
+            edl + "\n\n" + dep5("libmosquitto-dev", "deps/uthash.h"))
+
+
 SECTIONS = [
     ("uPlot", "the history report's charts, embedded in " + BOTH, lambda: read(UPLOT_LICENSE)),
     ("GNU libmicrohttpd", "the metrics endpoint's HTTP server, in " + BOTH, microhttpd),
+    ("libmosquitto", "the MQTT client, in " + BOTH, mosquitto),
     ("libpng", "the banner picture's decoder, in " + BOTH, lambda: dep5("libpng-dev", "*")),
     ("zlib", "under libpng, in " + BOTH, lambda: dep5("zlib1g", "*")),
     ("expat", "the TR-064 answers' XML reader, in " + BOTH, lambda: dep5("libexpat1-dev", "*")),

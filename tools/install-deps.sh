@@ -16,6 +16,9 @@ packages="$packages libexpat1-dev nlohmann-json3-dev python3-paramiko"
 # Prometheus and promtool: a test scrapes the headless program with a Prometheus of its own on
 # loopback (the package's system service, which Debian enables, is not used).
 packages="$packages prometheus"
+# libmosquitto for the MQTT publisher; the broker and its clients for the tests, which start
+# their own (the package's system service is not used), with openssl making its certificates.
+packages="$packages libmosquitto-dev mosquitto mosquitto-clients openssl"
 # faketime: a test runs the headless program with its clock past 2038.
 packages="$packages faketime"
 # Node and npm install the report's chart library and the browser test's driver (package.json).

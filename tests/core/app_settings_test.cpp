@@ -58,7 +58,9 @@ TEST(AppSettings, TheSettingsFileKeepsItsBytes) {
                 StorePassword("pw") +
                 "\r\n\n[Other]\nk=v\r\n\r\n[Statistics]\r\nLastRun=2006/12/30-21:05\r\nRuns=1\r\n"
                 "\r\n[Alerts]\r\nsnr_low_db=6.0\r\nsnr_rearm_db=7.0\r\ncrc_per_minute=10\r\n"
-                "notify=1\r\ncooldown_minutes=15\r\nwebhook=\r\n");
+                "notify=1\r\ncooldown_minutes=15\r\nwebhook=\r\n\r\n[MQTT]\r\nbroker=\r\nuser=\r\n"
+                "crypted_password=\r\nca_file=\r\ntopic=verdalin/verdalin\r\n"
+                "discovery_prefix=homeassistant\r\n");
 }
 
 TEST(AppSettings, ARefusedSettingsFileGivesTheDefaultsAndIsNeverWritten) {
@@ -69,7 +71,7 @@ TEST(AppSettings, ARefusedSettingsFileGivesTheDefaultsAndIsNeverWritten) {
   disk.files["big.ini"] = big;
   for (const char* path : {"fifo.ini", "big.ini"}) {
     EXPECT_FALSE(UpdateRunStatistics(disk, clock, path)) << path;
-    const ProgramSettings settings = ReadProgramSettings(IniFile(disk, path), "out.csv");
+    const ProgramSettings settings = ReadProgramSettings(IniFile(disk, path), "out.csv", "host");
     EXPECT_EQ(settings.outcome, IniLoad::kRefused) << path;
     EXPECT_EQ(settings.line.delay, kDefaultDelay);
     EXPECT_EQ(settings.line.output_file, "out.csv");
