@@ -2,6 +2,9 @@
 #include "app/monitor_service.h"
 
 #include "base/date_format.h"
+#include "monitor/broadcom_stats.h"
+#include "monitor/command_line_source.h"
+#include "monitor/draytek_status.h"
 #include "verdalin_version.h"
 
 namespace verdalin {
@@ -20,14 +23,26 @@ SessionServices ServicesOf(ProgramHost& host, Timer& timer, EventLoop& loop,
                          [&loop] { loop.Post({EventKind::kPollFetched}); }};
 }
 
+// The command-line kinds: a Broadcom shell and a DrayTek console, over telnet or SSH.
+void AddCommandLineSources(LineSources& sources, const MonotonicClock& clock,
+                           HostKeyStore& host_keys) {
+  sources.Add("BROADCOM", std::make_unique<CommandLineSource>(&ReadBroadcomStats, kBroadcomCommand,
+                                                              clock, host_keys));
+  sources.Add("DRAYTEK", std::make_unique<CommandLineSource>(&ReadDraytekStatus, kDraytekCommand,
+                                                             clock, host_keys));
+}
+
 }  // namespace
 
 MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
-                               const LocaleSnapshot& locale, const AlertSettings& alerts)
+                               const LocaleSnapshot& locale, const AlertSettings& alerts,
+                               const std::string& settings_file)
     : host_(host),
       alerts_(alerts),
+      host_keys_(host.Files(), settings_file),
       sources_(host.Fetcher()),
       session_(ServicesOf(host, timer, loop, locale, sources_), alerts) {
+  AddCommandLineSources(sources_, host.Monotonic(), host_keys_);
   snapshot_.thresholds = alerts.thresholds;
   if (alerts.webhook.empty()) return;
   if (std::shared_ptr<HttpPoster> poster = host.MakePoster())

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, expat, GoogleTest) with
+# Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, expat, GoogleTest, libssh2) with
 # MinGW-w64 from pinned Debian source packages, into a cache folder outside the sources.
 # Usage: build-mingw-deps.sh CACHE   installs into CACHE/mingw; does nothing when that already
 # holds the pinned versions, and needs no network once CACHE/sources holds their files.
@@ -26,13 +26,22 @@ googletest 1.12.1-0.2 cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e315
 # What the prefix was built from: the pins and the build steps' revision (raise it when they change).
 recipe=3
 stamp=$(printf '%s\nrecipe %s\n' "$pins" "$recipe" | sha256sum | cut -d' ' -f1)
-[ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
+# libssh2 is stamped apart (its own pin and recipe), so that adding it left the others' stamp as
+# it was: a prefix built without it gains it without the others being built again.
+ssh2_pin="libssh2 1.10.0-3 a0fe68f402a2f44dd6bd2219457fb8677b2149a83e7b009e93ff0635de940766
+ libssh2_1.10.0.orig.tar.gz 2d64e90f3ded394b91d3a2e774ca203a4179f69aebee03003e5a6fa621e41d51"
+ssh2_stamp=$(printf '%s\nrecipe 1\n' "$ssh2_pin" | sha256sum | cut -d' ' -f1)
+built() {
+  [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] &&
+    [ "$(cat "$prefix/built-from-libssh2" 2>/dev/null)" = "$ssh2_stamp" ]
+}
+built && exit 0
 
 mkdir -p "$sources"
 # One build at a time, whichever worktree or build folder asks.
 exec 9>"$cache/.lock"
 flock 9
-[ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ] && exit 0
+built && exit 0
 
 verified() {  # verified FILE SHA256
   [ -f "$sources/$1" ] && echo "$2  $sources/$1" | sha256sum -c --status
@@ -56,15 +65,17 @@ fetch() {
 
 work=$(mktemp -d "$cache/work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-printf '%s\n' "$pins" | paste -d' ' - - | while read -r package version dsc_sum orig orig_sum; do
-  fetch "$package" "$version" "$dsc_sum" "$orig" "$orig_sum"
-  # zlib's Debian patches only change its own build system; the others carry fixes.
-  skip=""
-  [ "$package" = zlib ] && skip=--skip-patches
-  dpkg-source -x $skip "$sources/${package}_${version#*:}.dsc" "$work/$package" >/dev/null 2>&1
-done
-rm -rf "$prefix"
-mkdir -p "$prefix/lib" "$prefix/include"
+
+# unpack PINS: each pinned package fetched and unpacked into the work folder.
+unpack() {
+  printf '%s\n' "$1" | paste -d' ' - - | while read -r package version dsc_sum orig orig_sum; do
+    fetch "$package" "$version" "$dsc_sum" "$orig" "$orig_sum"
+    # zlib's Debian patches only change its own build system; the others carry fixes.
+    skip=""
+    [ "$package" = zlib ] && skip=--skip-patches
+    dpkg-source -x $skip "$sources/${package}_${version#*:}.dsc" "$work/$package" >/dev/null 2>&1
+  done
+}
 
 cmake_build() {  # cmake_build NAME SOURCE_DIR TARGET EXTRA_CMAKE_ARGS...
   name=$1 src=$2 target=$3
@@ -77,6 +88,22 @@ cmake_build() {  # cmake_build NAME SOURCE_DIR TARGET EXTRA_CMAKE_ARGS...
     exit 1
   }
 }
+
+# libssh2: static, with Windows' own cryptography (WinCNG), no OpenSSL.
+build_libssh2() {
+  unpack "$ssh2_pin"
+  cmake_build libssh2 "$work/libssh2" install -DCRYPTO_BACKEND=WinCNG -DBUILD_SHARED_LIBS=OFF \
+    -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_ZLIB_COMPRESSION=OFF
+  echo "$ssh2_stamp" >"$prefix/built-from-libssh2"
+}
+
+if [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ]; then
+  build_libssh2
+  exit 0
+fi
+unpack "$pins"
+rm -rf "$prefix"
+mkdir -p "$prefix/lib" "$prefix/include"
 
 # zlib: the static library only (Debian's source lacks the DLL's resource file).
 cmake_build zlib "$work/zlib" zlibstatic
@@ -106,4 +133,5 @@ cmake_build expat "$work/expat/expat" install -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BU
 }
 
 echo "$stamp" >"$prefix/built-from"
-echo "zlib, libpng, libmicrohttpd, expat and GoogleTest for MinGW are in $prefix"
+build_libssh2
+echo "zlib, libpng, libmicrohttpd, expat, GoogleTest and libssh2 for MinGW are in $prefix"
