@@ -86,13 +86,25 @@ ConsoleStatus CommandLineSource::Open(const ConsoleAddress& address, const Monit
   return console_->LogIn(config.login, config.password, cancel);
 }
 
+std::optional<std::string> CommandLineSource::Run(const MonitorConfig& config,
+                                                  CancelToken& cancel) {
+  std::optional<std::string> answer =
+      console_->Run(config.command.empty() ? command_ : config.command, cancel);
+  if (!answer) Close();
+  return answer;
+}
+
+// A kept session that no longer answers (a box ends idle sessions) is opened again at once, in
+// the same reading.
 LineReading CommandLineSource::Read(const MonitorConfig& config, CancelToken& cancel) {
   LineReading reading;
   const std::string wanted = config.address + '\n' + config.login + '\n' + config.password;
   if (wanted != opened_for_) Close();
   const std::optional<ConsoleAddress> address = ReadConsoleAddress(config.address);
   if (!address) return reading;
-  if (!console_) {
+  std::optional<std::string> answer;
+  if (console_) answer = Run(config, cancel);
+  if (!answer && !cancel.Cancelled()) {
     const ConsoleStatus status = Open(*address, config, cancel, reading.problem);
     if (status != ConsoleStatus::kReady) {
       Close();
@@ -100,13 +112,9 @@ LineReading CommandLineSource::Read(const MonitorConfig& config, CancelToken& ca
       return reading;
     }
     opened_for_ = wanted;
+    answer = Run(config, cancel);
   }
-  const std::optional<std::string> answer =
-      console_->Run(config.command.empty() ? command_ : config.command, cancel);
-  if (!answer) {
-    Close();
-    return reading;
-  }
+  if (!answer) return reading;
   const bool values = reader_(*answer, reading.sample) == AnswerOutcome::kValues;
   reading.outcome = values ? PollOutcome::kSample : PollOutcome::kUnrecognised;
   return reading;

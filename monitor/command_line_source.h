@@ -41,6 +41,8 @@ class CommandLineSource : public LineSource {
   ConsoleStatus Open(const ConsoleAddress& address, const MonitorConfig& config,
                      CancelToken& cancel, std::string& problem);
   void Close();
+  // The command's answer in the open session; none, and the session closed, when it failed.
+  std::optional<std::string> Run(const MonitorConfig& config, CancelToken& cancel);
 
   AnswerReader reader_;
   std::string command_;
