@@ -160,6 +160,8 @@ TEST(Console, HostKeysAreTrustedOnFirstUseAndOutliveASettingsSave) {
   EXPECT_TRUE(TrustHostKey(keys, "box:22", fingerprint));
   EXPECT_FALSE(TrustHostKey(keys, "box:22", SshFingerprint(std::string(32, 'x'))));
   EXPECT_TRUE(TrustHostKey(keys, "box:2222", SshFingerprint(std::string(32, 'x'))));
+  EXPECT_TRUE(TrustHostKey(keys, "[fe80::1]:22", fingerprint));
+  EXPECT_FALSE(TrustHostKey(keys, "[fe80::1]:22", SshFingerprint(std::string(32, 'x'))));
 }
 
 }  // namespace
