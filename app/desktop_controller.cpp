@@ -110,7 +110,7 @@ void DesktopController::ReadFiles(const IniFile& settings) {
 
 void DesktopController::StartMonitor() {
   monitor_ = std::make_unique<MonitorService>(host_, desktop_.timer, desktop_.loop, locale_,
-                                              stored_.alerts.settings);
+                                              stored_.alerts.settings, settings_path_);
   if (const auto error = monitor_->StartEndpoint(stored_.exports, ""))
     ShowStatus("METRICS ENDPOINT: " + *error, kCentred | kRaised);
   monitor_->StartMqtt(stored_.mqtt.settings);

@@ -163,7 +163,7 @@ bool HeadlessProgram::Start(HeadlessLoop& loop) {
   if (!GatewayConfigured()) return false;
   ReadFiles();
   monitor_ = std::make_unique<MonitorService>(host_, loop, loop, host_.Numbers().TakeSnapshot(),
-                                              stored_.alerts.settings);
+                                              stored_.alerts.settings, settings_path_);
   if (const auto error = monitor_->StartEndpoint(stored_.exports, kDefaultHeadlessListen))
     say_("metrics endpoint: " + *error);
   monitor_->StartMqtt(stored_.mqtt.settings);
@@ -237,7 +237,8 @@ void HeadlessProgram::FinishPoll() {
   const std::optional<PollResult> result = monitor_->Finish();
   if (!result) return;
   const bool unreachable = result->outcome == PollOutcome::kUnreachable;
-  if (unreachable && !unreachable_said_) say_(std::string(kConnectionError));
+  if (unreachable && !unreachable_said_)
+    say_(result->problem.empty() ? std::string(kConnectionError) : result->problem);
   unreachable_said_ = unreachable;
   for (const LineEvent& event : result->events) say_(EventLine(event));
   TellEventLog(result->event_log_failed);

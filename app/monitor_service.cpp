@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include "base/date_format.h"
+#include "monitor/broadcom_stats.h"
+#include "monitor/command_line_source.h"
+#include "monitor/draytek_status.h"
 #include "monitor/web_sources.h"
 #include "verdalin_version.h"
 
@@ -31,16 +34,28 @@ void AddWebSources(LineSources& sources, ProgramHost& host) {
     sources.Add("OPENWRT", std::make_unique<UbusSource>(std::move(transport), FetchLimits{}));
 }
 
+// The command-line kinds: a Broadcom shell and a DrayTek console, over telnet or SSH.
+void AddCommandLineSources(LineSources& sources, const MonotonicClock& clock,
+                           HostKeyStore& host_keys) {
+  sources.Add("BROADCOM", std::make_unique<CommandLineSource>(&ReadBroadcomStats, kBroadcomCommand,
+                                                              clock, host_keys));
+  sources.Add("DRAYTEK", std::make_unique<CommandLineSource>(&ReadDraytekStatus, kDraytekCommand,
+                                                             clock, host_keys));
+}
+
 }  // namespace
 
 MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
-                               const LocaleSnapshot& locale, const AlertSettings& alerts)
+                               const LocaleSnapshot& locale, const AlertSettings& alerts,
+                               const std::string& settings_file)
     : host_(host),
       loop_(loop),
       alerts_(alerts),
+      host_keys_(host.Files(), settings_file),
       sources_(host.Fetcher()),
       session_(ServicesOf(host, timer, loop, locale, sources_), alerts) {
   AddWebSources(sources_, host);
+  AddCommandLineSources(sources_, host.Monotonic(), host_keys_);
   snapshot_.thresholds = alerts.thresholds;
   MakeWebhookSender();
 }

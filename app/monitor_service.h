@@ -10,6 +10,7 @@
 
 #include "app/events.h"
 #include "app/host.h"
+#include "app/ssh_host_keys.h"
 #include "export/export_server.h"
 #include "export/http_server.h"
 #include "export/line_metrics.h"
@@ -33,9 +34,10 @@ struct WebhookReport {
 
 class MonitorService {
  public:
-  // The poll's timer and the loop its reading's end and the webhook's failures are posted to.
+  // The poll's timer and the loop its reading's end and the webhook's failures are posted to;
+  // the settings file keeps the SSH host keys.
   MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop, const LocaleSnapshot& locale,
-                 const AlertSettings& alerts);
+                 const AlertSettings& alerts, const std::string& settings_file);
   ~MonitorService();
   MonitorService(const MonitorService&) = delete;
   MonitorService& operator=(const MonitorService&) = delete;
@@ -86,6 +88,7 @@ class MonitorService {
   ProgramHost& host_;
   EventLoop& loop_;
   AlertSettings alerts_;
+  SettingsHostKeys host_keys_;
   LineSources sources_;
   MonitorSession session_;
   std::unique_ptr<WebhookSender> webhook_;

@@ -55,3 +55,14 @@ if(WIN32)
   target_compile_definitions(verdalin_mosquitto INTERFACE LIBMOSQUITTO_STATIC)
   target_link_libraries(verdalin_mosquitto INTERFACE ws2_32)
 endif()
+
+# libssh2, the command-line kinds' SSH client (net/): Debian's libssh2-1-dev, linked dynamically,
+# or the static library cross-built with the WinCNG back end.
+find_path(VERDALIN_SSH2_INCLUDE libssh2.h REQUIRED)
+find_library(VERDALIN_SSH2_LIBRARY NAMES ssh2 libssh2 REQUIRED)
+add_library(verdalin_ssh2 INTERFACE)
+target_include_directories(verdalin_ssh2 SYSTEM INTERFACE ${VERDALIN_SSH2_INCLUDE})
+target_link_libraries(verdalin_ssh2 INTERFACE ${VERDALIN_SSH2_LIBRARY})
+if(WIN32)
+  target_link_libraries(verdalin_ssh2 INTERFACE bcrypt crypt32 ws2_32)
+endif()

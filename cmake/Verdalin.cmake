@@ -35,7 +35,7 @@ endfunction()
 # The platform services: one file per concern, named alike in linux/ and win32/, each realising
 # the same contract. A missing file is a configure error, not a silent gap.
 set(VERDALIN_SERVICE_NAMES clock debug_output file_system home_link http_transport known_folders
-    locale_numbers priority socket_layer startup_entry)
+    locale_numbers priority socket_layer startup_entry tcp_stream)
 
 # verdalin_platform_sources(OUT NAME...): the platform folder's files for those names.
 function(verdalin_platform_sources out)
@@ -62,13 +62,14 @@ function(verdalin_services_library name core sanitize)
 endfunction()
 
 # verdalin_net_library(NAME CORE SANITIZE): net/, the portable adapters over third-party C
-# libraries (the endpoint's HTTP server over libmicrohttpd, the MQTT client over libmosquitto).
-# An object library: the core calls
-# its factory, so its objects go whole into each program and test that links it.
+# libraries (the endpoint's HTTP server over libmicrohttpd, the MQTT client over libmosquitto, the
+# SSH shell over libssh2). An object library: the core calls its factory, so its objects go whole
+# into each program and test that links it.
 function(verdalin_net_library name core sanitize)
   add_library(${name} OBJECT ${CMAKE_SOURCE_DIR}/net/connection_watch.cpp
-    ${CMAKE_SOURCE_DIR}/net/http_server.cpp ${CMAKE_SOURCE_DIR}/net/mqtt_client.cpp)
-  target_link_libraries(${name} PUBLIC ${core} verdalin_microhttpd verdalin_mosquitto)
+    ${CMAKE_SOURCE_DIR}/net/http_server.cpp ${CMAKE_SOURCE_DIR}/net/mqtt_client.cpp
+    ${CMAKE_SOURCE_DIR}/net/ssh_shell.cpp)
+  target_link_libraries(${name} PUBLIC ${core} verdalin_microhttpd verdalin_mosquitto verdalin_ssh2)
   target_compile_options(${name} PRIVATE ${VERDALIN_WARNINGS})
   if(WIN32)
     target_compile_definitions(${name} PRIVATE WINVER=0x0601 _WIN32_WINNT=0x0601)

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Cross-builds the Windows build's libraries (zlib, libpng, libmicrohttpd, expat, GoogleTest,
-# libmosquitto) with MinGW-w64 from pinned Debian source packages, into a cache folder outside the
-# sources.
+# libssh2, libmosquitto) with MinGW-w64 from pinned Debian source packages, into a cache folder
+# outside the sources.
 # Usage: build-mingw-deps.sh CACHE   installs into CACHE/mingw; does nothing when that already
 # holds the pinned versions, and needs no network once CACHE/sources holds their files.
 set -e
@@ -27,20 +27,24 @@ googletest 1.12.1-0.2 cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e315
 # What the prefix was built from: the pins and the build steps' revision (raise it when they change).
 recipe=3
 stamp=$(printf '%s\nrecipe %s\n' "$pins" "$recipe" | sha256sum | cut -d' ' -f1)
-# libmosquitto has pins and a stamp of its own: it is built into the prefix after the others, and
-# again whenever they are.
+# libssh2 and libmosquitto have pins and stamps of their own, so that adding them left the others'
+# stamp as it was: a prefix built without them gains them without the others being built again.
 mosquitto_pins="mosquitto 2.0.11-1.2+deb12u2 77afb2d38230b37b085ff7b363a71669951044460e28731e958c0b94019e9263
  mosquitto_2.0.11.orig.tar.gz 7b36a7198bce85cf31b132f5c6ee36dcf5dadf86fb768501eb1e11ce95d4f78a"
 mosquitto_stamp=$(printf '%s\nrecipe 1\n' "$mosquitto_pins" | sha256sum | cut -d' ' -f1)
+ssh2_pin="libssh2 1.10.0-3 a0fe68f402a2f44dd6bd2219457fb8677b2149a83e7b009e93ff0635de940766
+ libssh2_1.10.0.orig.tar.gz 2d64e90f3ded394b91d3a2e774ca203a4179f69aebee03003e5a6fa621e41d51"
+ssh2_stamp=$(printf '%s\nrecipe 1\n' "$ssh2_pin" | sha256sum | cut -d' ' -f1)
 built() { [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ]; }
 mosquitto_built() { [ "$(cat "$prefix/built-from-mosquitto" 2>/dev/null)" = "$mosquitto_stamp" ]; }
-built && mosquitto_built && exit 0
+ssh2_built() { [ "$(cat "$prefix/built-from-libssh2" 2>/dev/null)" = "$ssh2_stamp" ]; }
+built && mosquitto_built && ssh2_built && exit 0
 
 mkdir -p "$sources"
 # One build at a time, whichever worktree or build folder asks.
 exec 9>"$cache/.lock"
 flock 9
-built && mosquitto_built && exit 0
+built && mosquitto_built && ssh2_built && exit 0
 
 verified() {  # verified FILE SHA256
   [ -f "$sources/$1" ] && echo "$2  $sources/$1" | sha256sum -c --status
@@ -100,8 +104,21 @@ build_mosquitto() {
   echo "$mosquitto_stamp" >"$prefix/built-from-mosquitto"
   echo "libmosquitto for MinGW is in $prefix"
 }
+# libssh2: static, with Windows' own cryptography (WinCNG), no OpenSSL.
+build_libssh2() {
+  unpack "$ssh2_pin"
+  cmake_build libssh2 "$work/libssh2" install -DCRYPTO_BACKEND=WinCNG -DBUILD_SHARED_LIBS=OFF \
+    -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_ZLIB_COMPRESSION=OFF
+  echo "$ssh2_stamp" >"$prefix/built-from-libssh2"
+}
+
+# The libraries stamped apart that the prefix lacks.
+build_apart() {
+  ssh2_built || build_libssh2
+  mosquitto_built || build_mosquitto
+}
 if built; then
-  build_mosquitto
+  build_apart
   exit 0
 fi
 unpack "$pins"
@@ -137,4 +154,4 @@ cmake_build expat "$work/expat/expat" install -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BU
 
 echo "$stamp" >"$prefix/built-from"
 echo "zlib, libpng, libmicrohttpd, expat and GoogleTest for MinGW are in $prefix"
-build_mosquitto
+build_apart

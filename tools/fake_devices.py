@@ -356,6 +356,10 @@ def serve_ssh(state, listener):
 
     def session(connection):
         transport = paramiko.Transport(connection)
+        # Without a moduli file paramiko offers group exchange yet cannot serve it: a client that
+        # prefers it (libssh2 on Windows' own cryptography) would fail.
+        options = transport.get_security_options()
+        options.kex = [k for k in options.kex if "group-exchange" not in k]
         try:
             with state.lock:
                 transport.add_server_key(state.host_key)

@@ -129,6 +129,8 @@ SECTIONS = [
     ("libpng", "the banner picture's decoder, in " + BOTH, lambda: dep5("libpng-dev", "*")),
     ("zlib", "under libpng, in " + BOTH, lambda: dep5("zlib1g", "*")),
     ("expat", "the TR-064 answers' XML reader, in " + BOTH, lambda: dep5("libexpat1-dev", "*")),
+    ("libssh2", "the command-line kinds' SSH client, in " + BOTH,
+     lambda: dep5("libssh2-1-dev", "*")),
     ("nlohmann-json", "the ubus answers' JSON reader, compiled into " + BOTH,
      lambda: dep5("nlohmann-json3-dev", "*", "include/nlohmann/detail/conversions/to_chars.hpp",
                   "include/nlohmann/detail/output/serializer.hpp")),

@@ -13,6 +13,8 @@ packages="$packages nsis zip lintian man-db"
 # The device kinds: expat (XML) and nlohmann-json (header only) for the readers, paramiko for the
 # fake SSH devices of the tests.
 packages="$packages libexpat1-dev nlohmann-json3-dev python3-paramiko"
+# The command-line kinds' SSH client.
+packages="$packages libssh2-1-dev"
 # Prometheus and promtool: a test scrapes the headless program with a Prometheus of its own on
 # loopback (the package's system service, which Debian enables, is not used).
 packages="$packages prometheus"

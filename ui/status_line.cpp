@@ -35,6 +35,7 @@ std::string QualityText(float quality) {
 }
 
 void ShowPollResult(WindowControls& window, const PollResult& result, const std::string& note) {
+  if (!result.problem.empty()) return ShowStatus(window, result.problem);
   if (result.outcome == PollOutcome::kUnreachable) return ShowStatus(window, kConnectionError);
   if (!result.row_written) ShowStatus(window, kOutputFileError);
   const std::string stamp = FormatDate("Time: %hh:%ii:%ss", result.end_time);
