@@ -93,8 +93,14 @@ std::vector<std::string> PresetLabels(const RemoteProgram& running) {
   return labels;
 }
 
-const std::vector<std::string> kShippedLabels = {"LiveBox Inventel", "LiveBox Sagem",
-                                                 "Tecom AH4222"};
+const std::vector<std::string> kShippedLabels = {"LiveBox Inventel",
+                                                 "LiveBox Sagem",
+                                                 "Tecom AH4222",
+                                                 "FRITZ!Box (TR-064)",
+                                                 "Broadcom modem, telnet (xdslctl)",
+                                                 "Broadcom modem, SSH (xdslctl)",
+                                                 "DrayTek Vigor (vdsl status)",
+                                                 "OpenWrt (ubus)"};
 
 // The presets the program lists: the shipped ones, then, with a presets file in the settings
 // folder, the user's.
