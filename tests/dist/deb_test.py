@@ -67,7 +67,8 @@ def check_files(root, version):
                     "GNU LESSER GENERAL"):
         expect(library in notices, "the notices name %s" % library)
     expect("(%s)" % version in unzipped(os.path.join(doc, "changelog.gz")), "the changelog")
-    expect(os.path.isfile(os.path.join(doc, "README.md.gz")), "the README")
+    expect(unzipped(os.path.join(doc, "README.md.gz")).startswith("# Verdalin user guide"),
+           "the README is the user guide")
     for unit in glob.glob(os.path.join(SOURCE, "resources", "*.service")):
         name = os.path.basename(unit)
         place = (os.path.join(doc, "examples") if name.endswith("-system.service")
