@@ -37,6 +37,7 @@ class SetupDialogue {
  private:
   std::optional<std::string> Ask(const std::string& question, bool hidden = false);
   std::optional<std::string> AskWithDefault(const std::string& question, const std::string& value);
+  std::optional<std::string> AskAddress(const std::string& value);
   std::optional<int32_t> AskPreset();
   bool TryReading(const SetupAnswers& answers);
   bool Store(const SetupAnswers& answers);
@@ -69,6 +70,15 @@ std::optional<std::string> SetupDialogue::AskWithDefault(const std::string& ques
   if (!line) return std::nullopt;
   const std::string answer = TrimBlanks(*line);
   return answer.empty() ? value : answer;
+}
+
+// The address, asked again while blank with no default.
+std::optional<std::string> SetupDialogue::AskAddress(const std::string& value) {
+  for (;;) {
+    std::optional<std::string> url = AskWithDefault("Gateway address", value);
+    if (!url || !url->empty()) return url;
+    host_.WriteError("verdalin: the gateway's address is needed");
+  }
 }
 
 // The presets numbered from 1; a number out of range or no number is asked again.
@@ -158,7 +168,7 @@ int SetupDialogue::Run() {
   if (!preset) return InputEnded();
   answers.preset = *preset;
   const Preset& chosen = PresetAtPosition(presets_, answers.preset);
-  const std::optional<std::string> url = AskWithDefault("Gateway address", chosen.URL);
+  const std::optional<std::string> url = AskAddress(chosen.URL);
   const std::optional<std::string> login = url ? AskWithDefault("Login", chosen.login) : url;
   const std::optional<std::string> password = login ? Ask("Password: ", true) : login;
   if (!password) return InputEnded();

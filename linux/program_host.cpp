@@ -100,7 +100,8 @@ void LinuxProgramHost::ShowProgress(const std::string& line) {
 
 std::optional<std::string> LinuxProgramHost::ReadLine(bool hidden) {
   termios before{};
-  const bool quiet = hidden && tcgetattr(STDIN_FILENO, &before) == 0;
+  const bool terminal = tcgetattr(STDIN_FILENO, &before) == 0;
+  const bool quiet = hidden && terminal;
   if (quiet) {
     termios silent = before;
     silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
@@ -108,10 +109,9 @@ std::optional<std::string> LinuxProgramHost::ReadLine(bool hidden) {
   }
   std::string line;
   const bool read = static_cast<bool>(std::getline(std::cin, line));
-  if (quiet) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
-    WriteOutput("\n");
-  }
+  if (quiet) tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
+  // The line's end the terminal did not echo, or that input from elsewhere never shows.
+  if (quiet || !terminal) WriteOutput("\n");
   if (!read) return std::nullopt;
   return line;
 }

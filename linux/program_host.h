@@ -20,7 +20,9 @@ class LinuxProgramHost : public NativeHost, public LineInput {
   void WriteOutput(const std::string& text) override;
   void ShowProgress(const std::string& line) override;
   LineInput* Input() override { return this; }
-  // A hidden line is read with the terminal's echo off, and its end echoed afterwards.
+  // A hidden line is read with the terminal's echo off; the line's end is written after a hidden
+  // line and after any line read from elsewhere than a terminal, so that the questions and what
+  // follows them stay on lines of their own.
   std::optional<std::string> ReadLine(bool hidden) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The signals become Event{kTerminationRequested} on `loop` while the watch lasts; outside one
