@@ -74,6 +74,7 @@ def main():
                 headless_starts(folder)
         finally:
             folder.close()
+    print("ok setup: %d cases; the stored settings start the headless program" % len(cases))
     return 0
 
 
