@@ -55,8 +55,8 @@ def check_files(root, version):
         expect(png_size(icon) == (size, size), "the %d-pixel icon" % size)
     manual = unzipped(os.path.join(usr, "share", "man", "man1", "verdalin.1.gz"))
     expect('"Verdalin %s"' % version in manual, "the manual page carries the version")
-    for option in ("\\-startup", "\\-\\-report", "\\-\\-headless", "\\-\\-config", "snr_low_db",
-                   "listen", "Verdalin_Events.csv", "Verdalin_Report.html"):
+    for option in ("\\-startup", "\\-\\-report", "\\-\\-headless", "\\-\\-setup", "\\-\\-config",
+                   "snr_low_db", "listen", "Verdalin_Events.csv", "Verdalin_Report.html"):
         expect(option in manual, "the manual page tells of %s" % option)
     doc = os.path.join(usr, "share", "doc", "verdalin")
     copyright_text = open(os.path.join(doc, "copyright"), encoding="utf-8").read()
