@@ -18,6 +18,7 @@ constexpr std::string_view kUsage =
     "       verdalin --report [LOG.csv] [--from YYYY/MM/DD] [--to YYYY/MM/DD]\n"
     "                         [--out FILE.html] [--no-open]\n"
     "       verdalin --headless [--config DIR]\n"
+    "       verdalin --setup [--config DIR]\n"
     "       verdalin --scramble-password\n"
     "       verdalin --help | --version\n"
     "\n"
@@ -35,6 +36,9 @@ constexpr std::string_view kUsage =
     "  --headless           monitor without a window or a display until SIGTERM, SIGINT or\n"
     "                       SIGHUP; line events on standard error, metrics on 127.0.0.1:9469\n"
     "    --config DIR       the folder of the settings files (by default the one below)\n"
+    "  --setup              ask on the terminal for the gateway's kind (a preset), address,\n"
+    "                       login and password, try one reading and store them in the\n"
+    "                       settings (Linux); --config DIR as for --headless\n"
     "  --scramble-password  print the stored form of the password read from standard input,\n"
     "                       for crypted_password= in the settings\n"
     "  --help               print this help\n"
@@ -49,6 +53,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {kReportOption, ProgramMode::kReport, true},
     {kHeadlessOption, ProgramMode::kHeadless, true},
+    {kSetupOption, ProgramMode::kSetup, true},
     {kScrambleOption, ProgramMode::kScramblePassword, false},
     {kHelpOption, ProgramMode::kHelp, false},
     {"-h", ProgramMode::kHelp, false},

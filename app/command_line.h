@@ -9,6 +9,7 @@ namespace verdalin {
 
 inline constexpr std::string_view kReportOption = "--report";
 inline constexpr std::string_view kHeadlessOption = "--headless";
+inline constexpr std::string_view kSetupOption = "--setup";
 inline constexpr std::string_view kScrambleOption = "--scramble-password";
 inline constexpr std::string_view kHelpOption = "--help";
 inline constexpr std::string_view kVersionOption = "--version";
@@ -17,6 +18,7 @@ enum class ProgramMode {
   kDesktop,           // the window; in the tray with monitoring on when asked with -startup
   kReport,            // the history report; its own options follow
   kHeadless,          // the monitor without a window; its own options follow
+  kSetup,             // the gateway asked on the terminal and stored; its own options follow
   kScramblePassword,  // the stored form of a password read from standard input
   kHelp,
   kVersion,
@@ -29,9 +31,9 @@ struct CommandLine {
   std::string problem;      // kUsageError: what is wrong
 };
 
-// Reads the arguments after the program's own path. The report and the headless monitor read
-// the options after their own; the other commands take no argument; the desktop takes words
-// that are no option and passes over them.
+// Reads the arguments after the program's own path. The report, the headless monitor and the
+// setup read the options after their own; the other commands take no argument; the desktop takes
+// words that are no option and passes over them.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // "verdalin 1.7.2".

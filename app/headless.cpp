@@ -73,26 +73,6 @@ std::string EventLine(const LineEvent& event) {
 
 constexpr const char* kEventLogBack = "the event log is written again";
 
-// A folder given on the command line, with its trailing separator.
-std::string WithSeparator(const std::string& folder, char separator) {
-  return folder.empty() || folder.back() == separator ? folder : folder + separator;
-}
-
-// What is wrong with a --config folder: it must exist and take a new file (a probe written and
-// removed at once), so that a mistyped folder never runs the monitor on the default settings.
-std::optional<std::string> ConfigFolderProblem(FileSystem& files, const std::string& folder,
-                                               char separator) {
-  if (folder.empty()) return std::string("--config needs a folder");
-  const std::string named = "--config " + folder + ": ";
-  const PathInfo info = files.Stat(folder);
-  if (info.kind == PathKind::kMissing) return named + "no such folder";
-  if (info.kind != PathKind::kDirectory) return named + "not a folder";
-  const std::string probe = WithSeparator(folder, separator) + ".verdalin-probe";
-  if (!files.ReplaceAll(probe, "")) return named + "cannot write there";
-  files.Remove(probe);
-  return std::nullopt;
-}
-
 // How to set what the settings lack: the file, its keys, and the presets to choose from.
 std::vector<std::string> GatewaySetupLines(const std::vector<std::string>& missing,
                                            const std::string& settings_path,
@@ -278,8 +258,7 @@ int HeadlessProgram::Shutdown() {
 }  // namespace
 
 int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
-  const bool config = arguments.size() == 3 && arguments[1] == "--config";
-  if (arguments.size() != 1 && !config) {
+  if (arguments.size() != 1 && !IsConfigOption(arguments)) {
     host.WriteError("verdalin: usage: --headless [--config DIR]");
     return 2;
   }
@@ -290,15 +269,11 @@ int RunHeadless(ProgramHost& host, const std::vector<std::string>& arguments) {
     host.WriteError("verdalin: --headless runs on Linux only");
     return 2;
   }
-  const char separator = host.Shell().PathSeparator();
-  if (config) {
-    if (const auto problem = ConfigFolderProblem(host.Files(), arguments[2], separator)) {
-      host.WriteError("verdalin: " + *problem);
-      return 2;
-    }
+  std::string folder;
+  if (const auto problem = CommandFolder(host.Files(), host.Shell(), arguments, folder)) {
+    host.WriteError("verdalin: " + *problem);
+    return 2;
   }
-  const std::string folder =
-      config ? WithSeparator(arguments[2], separator) : SettingsFolder(host.Files(), host.Shell());
   HeadlessProgram program(
       host, folder, [&host](const std::string& line) { host.WriteError("verdalin: " + line); },
       [&host](const std::string& line) { host.WriteOutput("verdalin: " + line + "\n"); });

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/desktop.h"
@@ -75,6 +76,15 @@ class Watch {
   virtual ~Watch() = default;
 };
 
+// Standard input, line by line, for the questions the program asks on a terminal.
+class LineInput {
+ public:
+  virtual ~LineInput() = default;
+  // One line without its end; nullopt at the end of input. With `hidden`, what is typed on a
+  // terminal is not echoed (input that is no terminal is read as it is).
+  virtual std::optional<std::string> ReadLine(bool hidden) = 0;
+};
+
 class ProgramHost {
  public:
   virtual ~ProgramHost() = default;
@@ -96,6 +106,8 @@ class ProgramHost {
   // Writes `line` over the last one on standard error when that is a terminal (a console on
   // Windows), for a progress line; "" clears it. Nothing elsewhere.
   virtual void ShowProgress(const std::string& line) { (void)line; }
+  // Standard input for questions; null where the platform asks none.
+  virtual LineInput* Input() { return nullptr; }
   // Builds the desktop front end and runs `program` on it; its result is the exit code.
   virtual int RunDesktop(const std::function<int(Desktop&)>& program) = 0;
   // Turns the termination signals into Event{kTerminationRequested} posted to `loop` until the

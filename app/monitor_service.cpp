@@ -45,6 +45,11 @@ void AddCommandLineSources(LineSources& sources, const MonotonicClock& clock,
 
 }  // namespace
 
+void AddHostSources(LineSources& sources, ProgramHost& host, HostKeyStore& host_keys) {
+  AddWebSources(sources, host);
+  AddCommandLineSources(sources, host.Monotonic(), host_keys);
+}
+
 MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
                                const LocaleSnapshot& locale, const AlertSettings& alerts,
                                const std::string& settings_file)
@@ -54,8 +59,7 @@ MonitorService::MonitorService(ProgramHost& host, Timer& timer, EventLoop& loop,
       host_keys_(host.Files(), settings_file),
       sources_(host.Fetcher()),
       session_(ServicesOf(host, timer, loop, locale, sources_), alerts) {
-  AddWebSources(sources_, host);
-  AddCommandLineSources(sources_, host.Monotonic(), host_keys_);
+  AddHostSources(sources_, host, host_keys_);
   snapshot_.thresholds = alerts.thresholds;
   MakeWebhookSender();
 }

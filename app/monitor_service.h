@@ -32,6 +32,10 @@ struct WebhookReport {
   bool event_log_failed = false;
 };
 
+// Registers the sources of the kinds beyond the HTML status page: those over the host's HTTP
+// transports and the command-line kinds, whose SSH host keys `host_keys` keeps.
+void AddHostSources(LineSources& sources, ProgramHost& host, HostKeyStore& host_keys);
+
 class MonitorService {
  public:
   // The poll's timer and the loop its reading's end and the webhook's failures are posted to;

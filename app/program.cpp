@@ -8,6 +8,7 @@
 #include "app/headless.h"
 #include "app/report_command.h"
 #include "app/settings_folder.h"
+#include "app/setup_command.h"
 #include "base/scramble.h"
 #include "ui/control_table.h"
 
@@ -78,6 +79,8 @@ int Main(ProgramHost& host, const std::vector<std::string>& arguments) {
   switch (command.mode) {
     case ProgramMode::kHeadless:
       return RunHeadless(host, arguments);
+    case ProgramMode::kSetup:
+      return RunSetup(host, arguments);
     case ProgramMode::kScramblePassword:
       return ScramblePassword(std::cin, std::cout, host);
     case ProgramMode::kReport:

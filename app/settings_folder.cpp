@@ -27,6 +27,26 @@ bool KeepsFilesBesideTheProgram(FileSystem& fs, ShellServices& shell, const std:
          shell.CanCreateFilesIn(Unterminated(folder, shell.PathSeparator()));
 }
 
+// A folder given on the command line, with its trailing separator.
+std::string WithSeparator(const std::string& folder, char separator) {
+  return folder.empty() || folder.back() == separator ? folder : folder + separator;
+}
+
+// What is wrong with a --config folder: it must exist and take a new file (a probe written and
+// removed at once).
+std::optional<std::string> ConfigFolderProblem(FileSystem& files, const std::string& folder,
+                                               char separator) {
+  if (folder.empty()) return std::string("--config needs a folder");
+  const std::string named = "--config " + folder + ": ";
+  const PathInfo info = files.Stat(folder);
+  if (info.kind == PathKind::kMissing) return named + "no such folder";
+  if (info.kind != PathKind::kDirectory) return named + "not a folder";
+  const std::string probe = WithSeparator(folder, separator) + ".verdalin-probe";
+  if (!files.ReplaceAll(probe, "")) return named + "cannot write there";
+  files.Remove(probe);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string SettingsFolder(FileSystem& fs, ShellServices& shell) {
@@ -48,6 +68,23 @@ std::string PresetsFile(FileSystem& fs, ShellServices& shell, const std::string&
 
 void PrepareSettingsFolder(ShellServices& shell, const std::string& folder) {
   shell.CreateFolder(Unterminated(folder, shell.PathSeparator()));
+}
+
+bool IsConfigOption(const std::vector<std::string>& arguments) {
+  return arguments.size() == 3 && arguments[1] == "--config";
+}
+
+std::optional<std::string> CommandFolder(FileSystem& fs, ShellServices& shell,
+                                         const std::vector<std::string>& arguments,
+                                         std::string& folder) {
+  const char separator = shell.PathSeparator();
+  if (!IsConfigOption(arguments)) {
+    folder = SettingsFolder(fs, shell);
+    return std::nullopt;
+  }
+  if (auto problem = ConfigFolderProblem(fs, arguments[2], separator)) return problem;
+  folder = WithSeparator(arguments[2], separator);
+  return std::nullopt;
 }
 
 }  // namespace verdalin

@@ -1,8 +1,10 @@
 // Where the INI files live: beside the program, or in the user's own settings folder.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/host.h"
 #include "base/file_system.h"
@@ -30,5 +32,15 @@ std::string PresetsFile(FileSystem& fs, ShellServices& shell, const std::string&
 
 // Creates the settings folder when it is missing, before the first file is written in it.
 void PrepareSettingsFolder(ShellServices& shell, const std::string& folder);
+
+// Whether a command's arguments (its own option first) are that option and "--config DIR".
+bool IsConfigOption(const std::vector<std::string>& arguments);
+
+// The settings folder of a command that takes "--config DIR" (checked by IsConfigOption): DIR
+// with its trailing separator, else SettingsFolder. DIR must exist and take a new file, so that a
+// mistyped folder is never run on the default settings; what is wrong with it otherwise.
+std::optional<std::string> CommandFolder(FileSystem& fs, ShellServices& shell,
+                                         const std::vector<std::string>& arguments,
+                                         std::string& folder);
 
 }  // namespace verdalin

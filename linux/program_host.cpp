@@ -3,11 +3,13 @@
 #include "linux/program_host.h"
 
 #include <pthread.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <mutex>
 #include <thread>
 
@@ -94,6 +96,24 @@ void LinuxProgramHost::ShowProgress(const std::string& line) {
   if (!terminal) return;
   std::fprintf(stderr, "\r%-72s\r%s", "", line.c_str());
   std::fflush(stderr);
+}
+
+std::optional<std::string> LinuxProgramHost::ReadLine(bool hidden) {
+  termios before{};
+  const bool terminal = tcgetattr(STDIN_FILENO, &before) == 0;
+  const bool quiet = hidden && terminal;
+  if (quiet) {
+    termios silent = before;
+    silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+  }
+  std::string line;
+  const bool read = static_cast<bool>(std::getline(std::cin, line));
+  if (quiet) tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
+  // The line's end the terminal did not echo, or that input from elsewhere never shows.
+  if (quiet || !terminal) WriteOutput("\n");
+  if (!read) return std::nullopt;
+  return line;
 }
 
 int LinuxProgramHost::RunDesktop(const std::function<int(Desktop&)>& program) {

@@ -9,7 +9,7 @@
 
 namespace verdalin {
 
-class LinuxProgramHost : public NativeHost {
+class LinuxProgramHost : public NativeHost, public LineInput {
  public:
   // Qt takes its own options out of the command line when the desktop starts. Made before any
   // other thread: SIGTERM, SIGINT and SIGHUP are blocked here, so that every thread started
@@ -19,6 +19,11 @@ class LinuxProgramHost : public NativeHost {
   void WriteError(const std::string& line) override;
   void WriteOutput(const std::string& text) override;
   void ShowProgress(const std::string& line) override;
+  LineInput* Input() override { return this; }
+  // A hidden line is read with the terminal's echo off; the line's end is written after a hidden
+  // line and after any line read from elsewhere than a terminal, so that the questions and what
+  // follows them stay on lines of their own.
+  std::optional<std::string> ReadLine(bool hidden) override;
   int RunDesktop(const std::function<int(Desktop&)>& program) override;
   // The signals become Event{kTerminationRequested} on `loop` while the watch lasts; outside one
   // they end the process as they would by default.

@@ -14,10 +14,11 @@ umask 022
 rm -rf "$work"
 mkdir -p "$stage"
 
-# The program with its presets and texts, lines ended the Windows way.
+# The program with its presets and texts (the user guide as the README), lines ended the Windows
+# way.
 cp "$exe" "$stage/verdalin.exe"
 sed 's/$/\r/' "$source/resources/Verdalin_Presets.ini" >"$stage/Verdalin_Presets.ini"
-sed 's/$/\r/' "$source/README.md" >"$stage/README.txt"
+sed 's/$/\r/' "$source/docs/user-guide.md" >"$stage/README.txt"
 sed 's/$/\r/' "$source/LICENSE" >"$stage/LICENSE.txt"
 sed 's/$/\r/' "$notices" >"$stage/THIRD-PARTY-NOTICES.txt"
 stamp=${SOURCE_DATE_EPOCH:-$(git -C "$source" log -1 --format=%ct 2>/dev/null || date +%s)}

@@ -55,8 +55,8 @@ def check_files(root, version):
         expect(png_size(icon) == (size, size), "the %d-pixel icon" % size)
     manual = unzipped(os.path.join(usr, "share", "man", "man1", "verdalin.1.gz"))
     expect('"Verdalin %s"' % version in manual, "the manual page carries the version")
-    for option in ("\\-startup", "\\-\\-report", "\\-\\-headless", "\\-\\-config", "snr_low_db",
-                   "listen", "Verdalin_Events.csv", "Verdalin_Report.html"):
+    for option in ("\\-startup", "\\-\\-report", "\\-\\-headless", "\\-\\-setup", "\\-\\-config",
+                   "snr_low_db", "listen", "Verdalin_Events.csv", "Verdalin_Report.html"):
         expect(option in manual, "the manual page tells of %s" % option)
     doc = os.path.join(usr, "share", "doc", "verdalin")
     copyright_text = open(os.path.join(doc, "copyright"), encoding="utf-8").read()
@@ -67,7 +67,8 @@ def check_files(root, version):
                     "GNU LESSER GENERAL"):
         expect(library in notices, "the notices name %s" % library)
     expect("(%s)" % version in unzipped(os.path.join(doc, "changelog.gz")), "the changelog")
-    expect(os.path.isfile(os.path.join(doc, "README.md.gz")), "the README")
+    expect(unzipped(os.path.join(doc, "README.md.gz")).startswith("# Verdalin user guide"),
+           "the README is the user guide")
     for unit in glob.glob(os.path.join(SOURCE, "resources", "*.service")):
         name = os.path.basename(unit)
         place = (os.path.join(doc, "examples") if name.endswith("-system.service")

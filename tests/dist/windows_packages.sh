@@ -26,6 +26,10 @@ if [ "$got" != "$want" ]; then
   exit 1
 fi
 unzip -q "$zip" -d "$work"
+if ! head -n 1 "$work/verdalin-$3-win64/README.txt" | grep -q '^# Verdalin user guide'; then
+  echo "The zip's README.txt is not the user guide."
+  exit 1
+fi
 export VERDALIN_SETUP="$setup"
 export VERDALIN_PORTABLE="$work/verdalin-$3-win64/verdalin.exe"
 "$here/../../tools/wine-run.sh" "$build" "$driver"

@@ -50,7 +50,10 @@ if(TARGET verdalin)
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/headless_test.py ${CMAKE_BINARY_DIR})
   add_test(NAME program_headless_prometheus
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/prometheus_test.py ${CMAKE_BINARY_DIR})
-  set_tests_properties(program_headless_server program_headless_prometheus PROPERTIES TIMEOUT 120)
+  add_test(NAME program_setup
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/linux/setup_test.py ${CMAKE_BINARY_DIR})
+  set_tests_properties(program_headless_server program_headless_prometheus program_setup
+    PROPERTIES TIMEOUT 120)
 endif()
 
 # The fake devices (TR-064, telnet and SSH consoles, ubus) that the device kinds' tests talk to.
