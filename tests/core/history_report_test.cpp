@@ -199,6 +199,60 @@ TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
   EXPECT_EQ(html.find("href=\"http"), std::string::npos);
 }
 
+// The cells of each row of the table opening with `open`, joined by "|".
+std::vector<std::string> TableRows(const std::string& html, std::string_view open) {
+  std::vector<std::string> rows;
+  const std::size_t end = html.find("</table>", html.find(open));
+  for (std::size_t at = html.find("<tr><td>", html.find(open)); at < end;
+       at = html.find("<tr><td>", at + 1)) {
+    std::string row = html.substr(at, html.find("</tr>", at) - at);
+    for (const std::string_view tag : {"<tr><td>", "</td><td>", "</td>"}) {
+      for (std::size_t t = row.find(tag); t != std::string::npos; t = row.find(tag))
+        row.replace(t, tag.size(), tag == "</td><td>" ? "|" : "");
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(HistoryReport, EventsAreGroupedByDayAndKindWithEachOneFolded) {
+  using enum LineEventKind;
+  const int64_t at = LogStart();  // 2026/12/07 10:00:09
+  ReportRequest request = HandMadeRequest();
+  request.events.emplace({{kSnrLow, at + 60, ""},
+                          {kSnrOk, at + 660, ""},
+                          {kSnrLow, at + 13 * 3600, ""},
+                          {kSnrOk, at + 30, ""},
+                          {kSnrLow, at + 14 * 3600, ""},
+                          {kSyncLost, at + 14 * 3600 + 60, "a=1"}});
+  const std::string html = BuildHistoryReport(std::move(request));
+  const std::vector<std::string> grouped = {
+      "2026/12/07|SNR_OK|2|10:00:39|10:11:09", "2026/12/07|SNR_LOW|2|10:01:09|23:00:09",
+      "2026/12/08|SNR_LOW|1|00:00:09|00:00:09", "2026/12/08|SYNC_LOST|1|00:01:09|00:01:09"};
+  EXPECT_EQ(TableRows(html, "<table class=\"event-days\">"), grouped);
+  const std::vector<std::string> each = TableRows(html, "<details class=\"event-list\">");
+  ASSERT_EQ(each.size(), 6u);
+  EXPECT_EQ(each.back(), "2026/12/08 00:01:09|SYNC_LOST|a=1");
+}
+
+TEST(HistoryReport, TheSubscribedLineIsDrawnOnlyForARateTheUserSet) {
+  const struct {
+    int32_t kbps;
+    bool drawn;
+  } cases[] = {
+      {0, false}, {-1, false}, {kUntouchedSubscribedKbps, false}, {18000, true}, {8191, true}};
+  for (const auto& c : cases) {
+    ReportRequest request = HandMadeRequest();
+    request.subscribed_kbps = c.kbps;
+    const std::string html = BuildHistoryReport(std::move(request));
+    const std::string line = ",\"subscribed_line_kbps\":" + std::to_string(c.kbps) + ",";
+    EXPECT_EQ(html.find(line) != std::string::npos, c.drawn) << c.kbps;
+    EXPECT_EQ(html.find("and the subscribed maximum") != std::string::npos, c.drawn) << c.kbps;
+    const std::string kept = "\"subscribed_kbps\":" + std::to_string(c.kbps) + ",";
+    EXPECT_NE(SummaryOf(html).find(kept), std::string::npos) << c.kbps;
+  }
+}
+
 class FakeReportHost : public ReportHost {
  public:
   FileSystem& Files() override { return fs; }
