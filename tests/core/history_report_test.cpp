@@ -219,12 +219,10 @@ TEST(HistoryReport, EventsAreGroupedByDayAndKindWithEachOneFolded) {
   using enum LineEventKind;
   const int64_t at = LogStart();  // 2026/12/07 10:00:09
   ReportRequest request = HandMadeRequest();
-  request.events.emplace({{kSnrLow, at + 60, ""},
-                          {kSnrOk, at + 660, ""},
-                          {kSnrLow, at + 13 * 3600, ""},
-                          {kSnrOk, at + 30, ""},
-                          {kSnrLow, at + 14 * 3600, ""},
-                          {kSyncLost, at + 14 * 3600 + 60, "a=1"}});
+  request.events = std::vector<LineEvent>{
+      {kSnrLow, at + 60, ""},        {kSnrOk, at + 660, ""},
+      {kSnrLow, at + 13 * 3600, ""}, {kSnrOk, at + 30, ""},
+      {kSnrLow, at + 14 * 3600, ""}, {kSyncLost, at + 14 * 3600 + 60, "a=1"}};
   const std::string html = BuildHistoryReport(std::move(request));
   const std::vector<std::string> grouped = {
       "2026/12/07|SNR_OK|2|10:00:39|10:11:09", "2026/12/07|SNR_LOW|2|10:01:09|23:00:09",
