@@ -73,10 +73,10 @@ struct EventGroup {
 
 // The events grouped by day and kind: days in order, kinds in the order of their first event.
 std::vector<EventGroup> GroupEvents(const std::vector<LineEvent>& events) {
-  std::map<std::pair<std::string, LineEventKind>, std::size_t> index;
+  std::map<std::pair<int64_t, LineEventKind>, std::size_t> index;
   std::vector<EventGroup> groups;
   for (const LineEvent& event : events) {
-    const auto [at, added] = index.try_emplace({DayText(event.time), event.kind}, groups.size());
+    const auto [at, added] = index.try_emplace({DayStart(event.time), event.kind}, groups.size());
     if (added) groups.push_back({event.kind, 0, event.time, event.time});
     EventGroup& group = groups[at->second];
     ++group.count;
