@@ -1,8 +1,11 @@
-// The history report page: its summary JSON, the period, texts from the gateway that try to end
-// the script, and the command's options, errors and files through fakes.
+// The history report page: its summary JSON, the period, the events by day and kind, when the
+// subscribed rate is drawn, texts from the gateway that try to end the script, and the command's
+// options, errors and files through fakes.
 #include "report/history_report.h"
 
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include "app/report_command.h"
 #include "base/ini_store.h"
@@ -201,17 +204,12 @@ TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
 
 // The cells of each row of the table opening with `open`, joined by "|".
 std::vector<std::string> TableRows(const std::string& html, std::string_view open) {
+  const std::size_t from = html.find(open);
+  const std::string table = html.substr(from, html.find("</table>", from) - from);
+  const std::regex row("<tr><td>(.*?)</td></tr>"), between("</td><td>");
   std::vector<std::string> rows;
-  const std::size_t end = html.find("</table>", html.find(open));
-  for (std::size_t at = html.find("<tr><td>", html.find(open)); at < end;
-       at = html.find("<tr><td>", at + 1)) {
-    std::string row = html.substr(at, html.find("</tr>", at) - at);
-    for (const std::string_view tag : {"<tr><td>", "</td><td>", "</td>"}) {
-      for (std::size_t t = row.find(tag); t != std::string::npos; t = row.find(tag))
-        row.replace(t, tag.size(), tag == "</td><td>" ? "|" : "");
-    }
-    rows.push_back(row);
-  }
+  for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it)
+    rows.push_back(std::regex_replace((*it)[1].str(), between, "|"));
   return rows;
 }
 
