@@ -2,6 +2,7 @@
 #include "report/history_report.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "base/date_format.h"
@@ -60,6 +61,32 @@ void AppendCountsJson(std::string& out, const HistoryCounts& counts) {
   AppendNumber(out, "crc_errors", counts.crc_errors);
   AppendDecibels(out, "lowest_snr_down_db", counts.lowest_snr[0]);
   AppendDecibels(out, "lowest_snr_up_db", counts.lowest_snr[1]);
+}
+
+// The events of one kind on one day.
+struct EventGroup {
+  LineEventKind kind;
+  int64_t count = 0;
+  int64_t first = 0;
+  int64_t last = 0;
+};
+
+// The events grouped by day and kind: days in order, kinds in the order of their first event.
+std::vector<EventGroup> GroupEvents(const std::vector<LineEvent>& events) {
+  std::map<std::pair<int64_t, LineEventKind>, std::size_t> index;
+  std::vector<EventGroup> groups;
+  for (const LineEvent& event : events) {
+    const auto [at, added] = index.try_emplace({DayStart(event.time), event.kind}, groups.size());
+    if (added) groups.push_back({event.kind, 0, event.time, event.time});
+    EventGroup& group = groups[at->second];
+    ++group.count;
+    group.first = std::min(group.first, event.time);
+    group.last = std::max(group.last, event.time);
+  }
+  // A group's first event falls on its day: its time orders the days, then the kinds of a day.
+  std::stable_sort(groups.begin(), groups.end(),
+                   [](const EventGroup& a, const EventGroup& b) { return a.first < b.first; });
+  return groups;
 }
 
 class ReportWriter {
@@ -178,7 +205,9 @@ class ReportWriter {
     Html("see the whole period. Times are those of the log. Gaps are polls that did not ");
     Html("reach the gateway or a line out of sync; dashed lines mark resyncs.</p>\n");
     Html("<noscript><p>The charts need JavaScript.</p></noscript>\n");
-    Chart("chart-rates", "Sync rates (kbit/s) and the subscribed maximum");
+    Chart("chart-rates", SubscribedRateSet(request_.subscribed_kbps)
+                             ? "Sync rates (kbit/s) and the subscribed maximum"
+                             : "Sync rates (kbit/s)");
     Chart("chart-snr", "SNR margins (dB) and the alert thresholds");
     Chart("chart-attenuation", "Attenuation (dB)");
     Chart("chart-crc", "CRC errors per minute");
@@ -213,12 +242,36 @@ class ReportWriter {
     Html("</tbody>\n</table>\n</section>\n");
   }
 
+  // One row per day and kind of event, with how many and when the first and last came; then the
+  // latest events one by one, folded away.
   void EventTable() {
     Html("<section id=\"events\">\n<h2>Events</h2>\n<p>");
     Html(request_.events ? "From the event log." : "Found in the data rows (no event log).");
+    Html("</p>\n<table class=\"event-days\">\n<thead><tr><th>Day</th><th>Event</th>");
+    Html("<th>Count</th><th>First</th><th>Last</th></tr></thead>\n<tbody>\n");
+    for (const EventGroup& group : GroupEvents(events_)) {
+      Html("<tr>");
+      Cell(DayText(group.first));
+      Cell(std::string(LineEventName(group.kind)));
+      Cell(std::to_string(group.count));
+      Cell(FormatDate("%hh:%ii:%ss", group.first));
+      Cell(FormatDate("%hh:%ii:%ss", group.last));
+      Html("</tr>\n");
+    }
+    Html("</tbody>\n</table>\n");
+    EventList();
+    Html("</section>\n</main>\n<footer>Made by Verdalin ");
+    Escaped(request_.version + " on " + TimestampText(request_.made_at));
+    Html(".</footer>\n");
+  }
+
+  void EventList() {
     const std::size_t first = events_.size() - std::min(events_.size(), kMostListedEvents);
-    if (first > 0) Html(" " + std::to_string(first) + " earlier events are counted, not listed.");
-    Html("</p>\n<table>\n<thead><tr><th>Time</th><th>Event</th><th>Detail</th></tr></thead>\n");
+    Html("<details class=\"event-list\"><summary>Each event (" +
+         std::to_string(events_.size() - first) + " listed)</summary>\n");
+    if (first > 0)
+      Html("<p>" + std::to_string(first) + " earlier events are counted, not listed.</p>\n");
+    Html("<table>\n<thead><tr><th>Time</th><th>Event</th><th>Detail</th></tr></thead>\n");
     Html("<tbody>\n");
     for (std::size_t i = first; i < events_.size(); ++i) {
       const LineEvent& event = events_[i];
@@ -228,9 +281,7 @@ class ReportWriter {
       Cell(event.detail);
       Html("</tr>\n");
     }
-    Html("</tbody>\n</table>\n</section>\n</main>\n<footer>Made by Verdalin ");
-    Escaped(request_.version + " on " + TimestampText(request_.made_at));
-    Html(".</footer>\n");
+    Html("</tbody>\n</table>\n</details>\n");
   }
 
   void SummaryJson() {
@@ -296,7 +347,8 @@ class ReportWriter {
     AppendNumber(out_, "bucket_s", chart.bucket_seconds);
     AppendNumber(out_, "full_from", chart.full_from);
     AppendNumber(out_, "interval_s", history_.interval);
-    AppendNumber(out_, "subscribed_kbps", request_.subscribed_kbps);
+    if (SubscribedRateSet(request_.subscribed_kbps))
+      AppendNumber(out_, "subscribed_line_kbps", request_.subscribed_kbps);
     AppendDecimal(out_, "snr_low_db", request_.thresholds.snr_low_db, 2);
     AppendDecimal(out_, "snr_rearm_db", request_.thresholds.snr_rearm_db, 2);
     Html("}</script>\n");
@@ -416,6 +468,10 @@ class StreamedCount {
 };
 
 }  // namespace
+
+bool SubscribedRateSet(int32_t kbps) {
+  return kbps > 0 && kbps != kUntouchedSubscribedKbps;
+}
 
 std::string BuildHistoryReport(ReportRequest request) {
   KeepRowsInPeriod(request.log, request.period);

@@ -34,6 +34,15 @@ struct ReportRequest {
   int64_t odd_dates = -1;
 };
 
+// The subscribed rate the window shows and the settings file holds until the user types one (the
+// settings' default downstream rate). The program writes it back at each exit, so it says nothing
+// of the line.
+inline constexpr int32_t kUntouchedSubscribedKbps = 8192;
+
+// Whether the subscribed rate is one the user set: neither none (0 or less) nor the untouched
+// default, which the program stores whether or not the user typed it. Only such a rate is drawn.
+bool SubscribedRateSet(int32_t kbps);
+
 // The page, UTF-8. It fetches nothing: the library, styles, script and data are all inside.
 std::string BuildHistoryReport(ReportRequest request);
 

@@ -8,13 +8,12 @@
 
 namespace verdalin {
 
-namespace {
-
-// The midnight of the day of `time`, rounding down before 1970 too.
 int64_t DayStart(int64_t time) {
   const int64_t day = time / kDaySeconds - (time % kDaySeconds < 0 ? 1 : 0);
   return day * kDaySeconds;
 }
+
+namespace {
 
 bool IsZero(int32_t value) {
   return value == 0 || value == kNoValue;

@@ -15,6 +15,9 @@ namespace verdalin {
 
 inline constexpr int32_t kDaySeconds = 86400;
 
+// The midnight of the day of `time`, rounding down before 1970 too.
+int64_t DayStart(int64_t time);
+
 // Dates from `from` to `to`, both included.
 struct HistoryPeriod {
   int64_t from = std::numeric_limits<int64_t>::min();

@@ -19,23 +19,30 @@
   // Times in the log are the gateway's wall clock: show them as they are, in no time zone.
   const wallClock = (seconds) => uPlot.tzDate(new Date(seconds * 1e3), 'Etc/UTC');
 
-  // Horizontal lines at fixed values of a scale, each with its label.
+  // Horizontal lines at fixed values of a scale; their labels go in the chart's caption, clear of
+  // the data and kept on paper.
   function levelLines(lines) {
-    return { hooks: { draw: [(u) => {
+    const key = (u) => {
+      const caption = u.root.closest('figure').querySelector('figcaption');
+      for (const line of lines) {
+        const item = document.createElement('span');
+        item.className = 'level';
+        item.style.setProperty('--colour', line.colour);
+        item.textContent = line.label;
+        caption.append(' ', item);
+      }
+    };
+    return { hooks: { init: [key], draw: [(u) => {
       const ctx = u.ctx;
       const { left, top, width, height } = u.bbox;
       ctx.save();
-      ctx.font = `${11 * devicePixelRatio}px sans-serif`;
-      ctx.textAlign = 'left';
-      ctx.textBaseline = 'bottom';
       for (const line of lines) {
         const y = Math.round(u.valToPos(line.value, line.scale, true));
         if (y < top || y > top + height) continue;
-        ctx.strokeStyle = ctx.fillStyle = line.colour;
+        ctx.strokeStyle = line.colour;
         ctx.lineWidth = devicePixelRatio;
         ctx.setLineDash([6 * devicePixelRatio, 4 * devicePixelRatio]);
         ctx.beginPath(); ctx.moveTo(left, y); ctx.lineTo(left + width, y); ctx.stroke();
-        ctx.fillText(line.label, left + 4 * devicePixelRatio, y - 3 * devicePixelRatio);
       }
       ctx.restore();
     }] } };
@@ -79,7 +86,17 @@
     grid: { show: side === 3, stroke: '#e6e9ee' } });
   // The same scale on both sides, so that every chart's plot spans the same width.
   const axes = (scale, unit) => [axis(scale, 3, unit), axis(scale, 1, unit)];
-  const timeAxis = { grid: { stroke: '#e6e9ee' } };
+  // Ticks as the rest of the page writes times: whole days as YYYY/MM/DD, times of day as 24-hour
+  // HH:MM with the day below the first tick and where the day changes. Each row: the least step
+  // in seconds, the tick's text, then the text added when the year, month, day, hour, minute or
+  // second changes, and 1 (added to the tick's text).
+  const DATE = '{YYYY}/{MM}/{DD}';
+  const timeTicks = [
+    [DAY, DATE, null, null, null, null, null, null, 1],
+    [60, '{HH}:{mm}', `\n${DATE}`, null, `\n${DATE}`, null, null, null, 1],
+    [1, '{HH}:{mm}:{ss}', `\n${DATE}`, null, `\n${DATE}`, null, null, null, 1],
+  ];
+  const timeAxis = { grid: { stroke: '#e6e9ee' }, values: timeTicks, space: 80 };
 
   function makeChart(id, series, columns, axes, scales, plugins) {
     const element = document.querySelector(`#${id} .plot`);
@@ -96,13 +113,14 @@
     charts.push(chart);
   }
 
+  const subscribed = data.subscribed_line_kbps;  // only a rate the user set
   const reach = (extra) => (u, min, max) => [Math.min(0, min ?? 0), Math.max(max ?? 1, extra) * 1.05];
   makeChart('chart-rates',
     [line('Down', '#1f5fbf', 'kbps', 'kbit/s'), line('Up', '#d9681a', 'up', 'kbit/s')],
     [DOWN, UP], [axis('kbps', 3, 'down kbit/s'), axis('up', 1, 'up kbit/s')],
-    { kbps: { range: reach(data.subscribed_kbps) }, up: { range: reach(1) } },
-    [levelLines([{ value: data.subscribed_kbps, scale: 'kbps', colour: '#2e7d32',
-      label: `subscribed ${data.subscribed_kbps} kbit/s` }])]);
+    { kbps: { range: reach(subscribed || 1) }, up: { range: reach(1) } },
+    subscribed ? [levelLines([{ value: subscribed, scale: 'kbps', colour: '#2e7d32',
+      label: `subscribed ${subscribed} kbit/s` }])] : []);
   makeChart('chart-snr',
     [line('Down', '#1f5fbf', 'db', 'dB'), line('Up', '#d9681a', 'db', 'dB')],
     [SNR_DOWN, SNR_UP], axes('db', 'dB'),
@@ -161,6 +179,7 @@
       summary, charts: charts.length, points: xs.length, drawMs: performance.now() - started,
       visibleRange: () => [charts[0].scales.x.min, charts[0].scales.x.max],
       rangeOf: (i) => [charts[i].scales.x.min, charts[i].scales.x.max],
+      timeTicks: (i) => charts[i].axes[0]._values,
     };
     document.documentElement.dataset.ready = 'true';
   });

@@ -1,8 +1,11 @@
-// The history report page: its summary JSON, the period, texts from the gateway that try to end
-// the script, and the command's options, errors and files through fakes.
+// The history report page: its summary JSON, the period, the events by day and kind, when the
+// subscribed rate is drawn, texts from the gateway that try to end the script, and the command's
+// options, errors and files through fakes.
 #include "report/history_report.h"
 
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include "app/report_command.h"
 #include "base/ini_store.h"
@@ -197,6 +200,53 @@ TEST(HistoryReport, GatewayTextsCannotEndTheScriptOrBreakTheJson) {
   EXPECT_NE(html.find("Content-Security-Policy"), std::string::npos);
   EXPECT_EQ(html.find("src=\"http"), std::string::npos);
   EXPECT_EQ(html.find("href=\"http"), std::string::npos);
+}
+
+// The cells of each row of the table opening with `open`, joined by "|".
+std::vector<std::string> TableRows(const std::string& html, std::string_view open) {
+  const std::size_t from = html.find(open);
+  const std::string table = html.substr(from, html.find("</table>", from) - from);
+  const std::regex row("<tr><td>(.*?)</td></tr>"), between("</td><td>");
+  std::vector<std::string> rows;
+  for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it)
+    rows.push_back(std::regex_replace((*it)[1].str(), between, "|"));
+  return rows;
+}
+
+TEST(HistoryReport, EventsAreGroupedByDayAndKindWithEachOneFolded) {
+  using enum LineEventKind;
+  const int64_t at = LogStart();  // 2026/12/07 10:00:09
+  ReportRequest request = HandMadeRequest();
+  request.events = std::vector<LineEvent>{
+      {kSnrLow, at + 60, ""},        {kSnrOk, at + 660, ""},
+      {kSnrLow, at + 13 * 3600, ""}, {kSnrOk, at + 30, ""},
+      {kSnrLow, at + 14 * 3600, ""}, {kSyncLost, at + 14 * 3600 + 60, "a=1"}};
+  const std::string html = BuildHistoryReport(std::move(request));
+  const std::vector<std::string> grouped = {
+      "2026/12/07|SNR_OK|2|10:00:39|10:11:09", "2026/12/07|SNR_LOW|2|10:01:09|23:00:09",
+      "2026/12/08|SNR_LOW|1|00:00:09|00:00:09", "2026/12/08|SYNC_LOST|1|00:01:09|00:01:09"};
+  EXPECT_EQ(TableRows(html, "<table class=\"event-days\">"), grouped);
+  const std::vector<std::string> each = TableRows(html, "<details class=\"event-list\">");
+  ASSERT_EQ(each.size(), 6u);
+  EXPECT_EQ(each.back(), "2026/12/08 00:01:09|SYNC_LOST|a=1");
+}
+
+TEST(HistoryReport, TheSubscribedLineIsDrawnOnlyForARateTheUserSet) {
+  const struct {
+    int32_t kbps;
+    bool drawn;
+  } cases[] = {
+      {0, false}, {-1, false}, {kUntouchedSubscribedKbps, false}, {18000, true}, {8191, true}};
+  for (const auto& c : cases) {
+    ReportRequest request = HandMadeRequest();
+    request.subscribed_kbps = c.kbps;
+    const std::string html = BuildHistoryReport(std::move(request));
+    const std::string line = ",\"subscribed_line_kbps\":" + std::to_string(c.kbps) + ",";
+    EXPECT_EQ(html.find(line) != std::string::npos, c.drawn) << c.kbps;
+    EXPECT_EQ(html.find("and the subscribed maximum") != std::string::npos, c.drawn) << c.kbps;
+    const std::string kept = "\"subscribed_kbps\":" + std::to_string(c.kbps) + ",";
+    EXPECT_NE(SummaryOf(html).find(kept), std::string::npos) << c.kbps;
+  }
 }
 
 class FakeReportHost : public ReportHost {

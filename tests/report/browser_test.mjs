@@ -43,6 +43,19 @@ async function openReport(context, html) {
   return { page, problems, openMs: Date.now() - start };
 }
 
+// The time axis's tick texts of every chart: whole days as YYYY/MM/DD, times of day as 24-hour
+// HH:MM (the day beneath where it changes), never a month name or am/pm.
+const DAY_TEXT = String.raw`20\d\d/(0[1-9]|1[0-2])/(0[1-9]|[12]\d|3[01])`;
+const TICK = new RegExp(String.raw`^(${DAY_TEXT}|([01]\d|2[0-3]):[0-5]\d(:[0-5]\d)?(\n${DAY_TEXT})?)$`);
+async function checkTimeTicks(page, shape) {
+  const ticks = await page.evaluate(() => [0, 1, 2, 3].map((i) => window.verdalinReport.timeTicks(i)));
+  for (const chart of ticks) {
+    assert.ok(chart.length > 1, `too few ticks: ${chart}`);
+    for (const tick of chart) assert.match(tick, TICK);
+    assert.ok(chart.some((tick) => shape.test(tick)), `no tick like ${shape}: ${chart}`);
+  }
+}
+
 // Painted pixels of each chart's canvas: an empty chart has only its axes.
 const paintedPixels = (page) => page.$$eval('.plot canvas', (canvases) => canvases.map((canvas) => {
   const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
@@ -70,6 +83,7 @@ async function checkYear(context) {
   const whole = await page.evaluate(() => window.verdalinReport.visibleRange());
   await page.click('button[data-days="7"]');
   const week = await page.evaluate(() => window.verdalinReport.visibleRange());
+  await checkTimeTicks(page, new RegExp(`^${DAY_TEXT}$`));
   assert.ok(Math.abs(week[1] - week[0] - 7 * 86400) < 120, `7 days shows ${week}`);
   await page.locator('#chart-snr').scrollIntoViewIfNeeded();
   const box = await page.locator('#chart-snr .u-over').boundingBox();
@@ -85,12 +99,14 @@ async function checkYear(context) {
   assert.ok(dragged[1] - dragged[0] < closer[1] - closer[0], `the drag did not zoom: ${dragged}`);
   const rangeOf = (id) => page.evaluate((i) => window.verdalinReport.rangeOf(i), id);
   assert.deepEqual(await rangeOf(3), dragged, 'the charts do not share the zoom');
+  await checkTimeTicks(page, /^\d\d:\d\d/);
   await page.click('button[data-days="0"]');
   assert.deepEqual(await page.evaluate(() => window.verdalinReport.visibleRange()), whole);
 
   await page.setViewportSize({ width: 1280, height: 1800 });
   await page.evaluate(() => window.scrollTo(0, 0));
   await page.screenshot({ path: join(work, 'report.png') });
+  await page.evaluate(() => window.dispatchEvent(new Event('beforeprint')));  // as a print does
   await page.pdf({ path: join(work, 'report.pdf'), format: 'A4' });
   console.log(`screenshot ${join(work, 'report.png')}, printed ${join(work, 'report.pdf')}`);
   assert.deepEqual(problems, []);
