@@ -270,6 +270,10 @@ void DesktopController::EditSettings() {
   stored_.alerts = ReadAlerts(file);
   stored_.exports = ReadExport(file);
   monitor_->ApplyAlerts(stored_.alerts.settings);
+  MqttLoaded mqtt = ReadMqtt(file, host_.Process().HostName());
+  const bool mqtt_changed = mqtt.stored != stored_.mqtt.stored;
+  stored_.mqtt = std::move(mqtt);
+  if (mqtt_changed) monitor_->RestartMqtt(stored_.mqtt.settings);
   if (const auto note = monitor_->RestartEndpoint(stored_.exports, ""))
     ShowStatus("METRICS ENDPOINT: " + *note, kCentred | kRaised);
 }

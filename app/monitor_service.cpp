@@ -127,6 +127,11 @@ void MonitorService::StartMqtt(const MqttSettings& settings) {
                                           [&loop] { loop.Post({EventKind::kMqttFailed}); });
 }
 
+void MonitorService::RestartMqtt(const MqttSettings& settings) {
+  mqtt_.reset();  // waits a moment for its thread, a thread stuck connecting left to end alone
+  StartMqtt(settings);
+}
+
 std::optional<PollResult> MonitorService::Finish() {
   std::optional<PollResult> result = session_.Finish();
   if (!result) return result;

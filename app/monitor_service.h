@@ -63,6 +63,8 @@ class MonitorService {
   // The MQTT publisher for [MQTT] (nothing when its broker is empty); its failures are posted to
   // the loop as kMqttFailed.
   void StartMqtt(const MqttSettings& settings);
+  // The publisher stopped ("offline" published) and started again with new settings.
+  void RestartMqtt(const MqttSettings& settings);
 
   // The end of the poll's reading: the session's result, sent on to the webhook and the MQTT
   // broker and published to the endpoint. Nothing when no poll was reading.

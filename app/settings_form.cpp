@@ -8,6 +8,7 @@
 #include "base/scramble.h"
 #include "base/text_ops.h"
 #include "export/export_server.h"
+#include "export/mqtt_messages.h"
 #include "monitor/alerts.h"
 
 namespace verdalin {
@@ -72,6 +73,19 @@ std::string PasswordCheck(const SettingsForm& form, const std::string& text) {
   return text.empty() && login ? "needed with a login" : "";
 }
 
+// The broker and the topics: the rules the [MQTT] reader applies, an empty text allowed.
+std::string BrokerCheck(const SettingsForm&, const std::string& text) {
+  const std::string broker = TrimBlanks(text);
+  return broker.empty() || ParseBroker(broker)
+             ? ""
+             : "mqtt://HOST[:PORT] or mqtts://HOST[:PORT], or nothing (off)";
+}
+
+std::string TopicCheck(const SettingsForm&, const std::string& text) {
+  const std::string topic = TrimBlanks(text);
+  return topic.empty() || UsableTopic(topic) ? "" : "no + or #, no / at either end";
+}
+
 // The texts of a field that a settings file line can hold.
 std::string LineCheck(const std::string& text) {
   return text.find_first_of("\r\n") == std::string::npos ? "" : "one line";
@@ -81,8 +95,9 @@ constexpr std::string_view kInterface = "Interface";
 constexpr std::string_view kAlerts = "Alerts";
 constexpr std::string_view kWebhook = "Webhook";
 constexpr std::string_view kEndpoint = "Metrics endpoint";
+constexpr std::string_view kMqtt = "MQTT";
 
-const std::array<FieldSpec, 10> kFields = {{
+const std::array<FieldSpec, 16> kFields = {{
     {kInterface, kSettingsGroup, kLanguageKey, "Language (at the next start)", FieldKind::kChoice,
      "fr", nullptr, kLanguages},
     {kAlerts, kAlertsGroup, "snr_low_db", "Low SNR margin below (dB)", FieldKind::kText, "6.0",
@@ -107,6 +122,15 @@ const std::array<FieldSpec, 10> kFields = {{
     {kEndpoint, kExportGroup, "user", "Login", FieldKind::kText, "", LoginCheck},
     {kEndpoint, kExportGroup, "crypted_password", "Password", FieldKind::kSecret, "",
      PasswordCheck},
+    {kMqtt, kMqttGroup, "broker", "Broker (mqtt:// or mqtts://)", FieldKind::kText, "",
+     BrokerCheck},
+    {kMqtt, kMqttGroup, "user", "Login", FieldKind::kText, ""},
+    {kMqtt, kMqttGroup, "crypted_password", "Password", FieldKind::kSecret, ""},
+    {kMqtt, kMqttGroup, "ca_file", "CA certificates file (mqtts)", FieldKind::kText, ""},
+    {kMqtt, kMqttGroup, "topic", "Topic (empty: verdalin/PC name)", FieldKind::kText, "",
+     TopicCheck},
+    {kMqtt, kMqttGroup, "discovery_prefix", "Discovery prefix (empty: off)", FieldKind::kText,
+     kDefaultDiscoveryPrefix, TopicCheck},
 }};
 
 bool IsChoice(const FieldSpec& field, const std::string& text) {

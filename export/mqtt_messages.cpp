@@ -22,12 +22,6 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kMissing = "\x01";
 
-// A topic level or topic: no wildcard, no empty level at either end.
-bool UsableTopic(std::string_view topic) {
-  return !topic.empty() && topic.find_first_of("+#") == std::string_view::npos &&
-         topic.front() != '/' && topic.back() != '/';
-}
-
 std::optional<int> PortOf(std::string_view text) {
   int port = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
@@ -171,6 +165,11 @@ std::string Dump(const Json& json) {
 
 }  // namespace
 
+bool UsableTopic(std::string_view topic) {
+  return !topic.empty() && topic.find_first_of("+#") == std::string_view::npos &&
+         topic.front() != '/' && topic.back() != '/';
+}
+
 std::optional<MqttBroker> ParseBroker(std::string_view text) {
   MqttBroker broker;
   const std::size_t scheme_end = text.find("://");
@@ -246,8 +245,8 @@ MqttLoaded ReadMqtt(const IniFile& file, std::string_view host_name) {
   s.ca_file = read("ca_file");
   if (s.ca_file == kMissing) s.ca_file.clear();
   s.topic = read("topic");
-  if (s.topic == kMissing || !UsableTopic(s.topic)) {
-    if (s.topic != kMissing) said("topic", "the default");
+  if (s.topic == kMissing || s.topic.empty() || !UsableTopic(s.topic)) {
+    if (s.topic != kMissing && !s.topic.empty()) said("topic", "the default");
     s.topic = "verdalin/" + NodeId(host_name);
   }
   s.node = NodeId(s.topic.substr(s.topic.rfind('/') + 1));

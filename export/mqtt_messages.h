@@ -30,7 +30,7 @@ struct MqttSettings {
 };
 
 // [MQTT] as read: the settings, the texts to store back (bad ones fallen back to the defaults,
-// the base topic filled in on first use) and the fallbacks to say once.
+// the base topic filled in when missing or empty) and the fallbacks to say once.
 struct MqttLoaded {
   MqttSettings settings;
   std::vector<std::pair<std::string_view, std::string>> stored;
@@ -39,6 +39,8 @@ struct MqttLoaded {
 MqttLoaded ReadMqtt(const IniFile& settings_file, std::string_view host_name);
 void StoreMqtt(IniFile& settings_file, const MqttLoaded& loaded);
 
+// A topic or topic prefix: no wildcard, no empty level at either end.
+bool UsableTopic(std::string_view topic);
 // "mqtt://HOST[:PORT]" (1883) or "mqtts://HOST[:PORT]" (8883); nothing when it does not read.
 std::optional<MqttBroker> ParseBroker(std::string_view text);
 // The host name in lower case with every other character than [a-z0-9_] as '_'; "verdalin" when

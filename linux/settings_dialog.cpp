@@ -19,8 +19,9 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// "prefix" + group + "_" + key in lower case, spaces as '_': two groups may share a key.
 QString Name(std::string_view prefix, const FieldSpec& field) {
-  return Text(prefix) + Text(field.key);
+  return (Text(prefix) + Text(field.group) + '_' + Text(field.key)).toLower().replace(' ', '_');
 }
 
 }  // namespace

@@ -39,6 +39,14 @@ const Edit kEdits[] = {
     {"Export", "listen", "[::1]:9469", ""},
     {"Export", "listen", "127.0.0.1:99999", "host:port"},
     {"Export", "listen", "example.org:80", "host:port"},
+    {"MQTT", "broker", " mqtts://broker.lan:8884 ", ""},
+    {"MQTT", "broker", "mqtt://[::1]", ""},
+    {"MQTT", "broker", "http://broker.lan", "mqtts://HOST"},
+    {"MQTT", "broker", "mqtt://broker.lan:0", "mqtts://HOST"},
+    {"MQTT", "topic", "home/dsl", ""},
+    {"MQTT", "topic", "home/#", "no + or #"},
+    {"MQTT", "discovery_prefix", "", ""},
+    {"MQTT", "discovery_prefix", "ha/", "no + or #"},
     {"Settings", "language", "de", "not a choice"},
     {"Settings", "language", "en", ""},
 };
@@ -94,10 +102,12 @@ TEST(SettingsForm, LoadsWhatTheFileHoldsAndStoresThePasswordScrambled) {
   EXPECT_EQ(form.Check()[FieldOf("Export", "crypted_password")], "needed with a login");
   EXPECT_FALSE(form.Store(file));
   form.SetValue(FieldOf("Export", "crypted_password"), "s3cret");
+  form.SetValue(FieldOf("MQTT", "crypted_password"), "s3cret too");
   ASSERT_TRUE(form.Store(file));
   ASSERT_TRUE(file.Save());
   const std::string text = disk.files["s.ini"];
   EXPECT_NE(text.find("crypted_password=" + StorePassword("s3cret")), std::string::npos) << text;
+  EXPECT_NE(text.find("crypted_password=" + StorePassword("s3cret too")), std::string::npos);
   EXPECT_EQ(text.find("s3cret"), std::string::npos);
 }
 

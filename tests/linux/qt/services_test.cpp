@@ -92,8 +92,8 @@ TEST(Dialogs, SettingsWindowRefusesABadValueAndKeepsAGoodOne) {
   QString message, test_result;
   bool open_after_bad = false;
   WhenShown<SettingsDialog>([&](SettingsDialog* dialog) {
-    auto* low = dialog->findChild<QLineEdit*>(QStringLiteral("field_snr_low_db"));
-    auto* hook = dialog->findChild<QLineEdit*>(QStringLiteral("field_webhook"));
+    auto* low = dialog->findChild<QLineEdit*>(QStringLiteral("field_alerts_snr_low_db"));
+    auto* hook = dialog->findChild<QLineEdit*>(QStringLiteral("field_alerts_webhook"));
     hook->setText(QStringLiteral("http://127.0.0.1:9/hook"));
     dialog->findChild<QAbstractButton*>(QStringLiteral("send_test"))->click();
     auto* result = dialog->findChild<QLabel*>(QStringLiteral("test_result"));
@@ -101,7 +101,7 @@ TEST(Dialogs, SettingsWindowRefusesABadValueAndKeepsAGoodOne) {
     test_result = result->text();
     low->setText(QStringLiteral("-3"));
     QTest::keyClick(low, Qt::Key_Return);
-    message = dialog->findChild<QLabel*>(QStringLiteral("message_snr_low_db"))->text();
+    message = dialog->findChild<QLabel*>(QStringLiteral("message_alerts_snr_low_db"))->text();
     open_after_bad = dialog->isVisible();
     low->setText(QStringLiteral("4.5"));
     QTest::keyClick(low, Qt::Key_Return);
@@ -114,7 +114,7 @@ TEST(Dialogs, SettingsWindowRefusesABadValueAndKeepsAGoodOne) {
   EXPECT_EQ(form.ValueOf("Alerts", "snr_low_db"), "4.5");
 
   WhenShown<SettingsDialog>([](SettingsDialog* dialog) {
-    dialog->findChild<QLineEdit*>(QStringLiteral("field_snr_low_db"))->setText("1");
+    dialog->findChild<QLineEdit*>(QStringLiteral("field_alerts_snr_low_db"))->setText("1");
     QTest::keyClick(dialog, Qt::Key_Escape);
   });
   EXPECT_FALSE(dialogs.EditSettings(form));
