@@ -41,7 +41,7 @@ TEST(Mqtt, BrokerAddresses) {
   }
 }
 
-// Bad values fall back and are stored so; a missing topic comes from the host name.
+// Bad values fall back and are stored so; a missing or empty topic comes from the host name.
 TEST(Mqtt, SettingsFallBackAndAreStoredBack) {
   FakeFileSystem disk;
   disk.files["s.ini"] =
@@ -67,6 +67,9 @@ TEST(Mqtt, SettingsFallBackAndAreStoredBack) {
   EXPECT_EQ(std::tie(good.broker->host, good.user, good.password, good.node),
             std::tie("b", "u", "pw", "dsl_box"));
   EXPECT_EQ(good.discovery_prefix, "homeassistant");
+  disk.files["s.ini"] = "[MQTT]\r\ntopic=\r\n";  // empty as missing: the default, unsaid
+  const MqttLoaded empty = ReadMqtt(IniFile(disk, "s.ini"), "pc");
+  EXPECT_EQ(empty.settings.topic + empty.problem, "verdalin/pc");
 }
 
 LineSnapshot Polled(PollOutcome outcome) {
