@@ -32,13 +32,19 @@ endif()
 # GoogleTest and GoogleMock: Debian's libgtest-dev and libgmock-dev, or the cross-built ones.
 find_package(GTest 1.12 REQUIRED)
 
+# verdalin_found_library(TARGET HEADER NAME...): an interface target over a C library found where
+# the toolchain looks (Debian's development package, or the MinGW dependency cache).
+function(verdalin_found_library target header)
+  find_path(${target}_include ${header} REQUIRED)
+  find_library(${target}_library NAMES ${ARGN} REQUIRED)
+  add_library(${target} INTERFACE)
+  target_include_directories(${target} SYSTEM INTERFACE ${${target}_include})
+  target_link_libraries(${target} INTERFACE ${${target}_library})
+endfunction()
+
 # GNU libmicrohttpd, the endpoint's HTTP server (net/): Debian's libmicrohttpd-dev, linked
 # dynamically, or the cross-built static library.
-find_path(VERDALIN_MHD_INCLUDE microhttpd.h REQUIRED)
-find_library(VERDALIN_MHD_LIBRARY microhttpd REQUIRED)
-add_library(verdalin_microhttpd INTERFACE)
-target_include_directories(verdalin_microhttpd SYSTEM INTERFACE ${VERDALIN_MHD_INCLUDE})
-target_link_libraries(verdalin_microhttpd INTERFACE ${VERDALIN_MHD_LIBRARY})
+verdalin_found_library(verdalin_microhttpd microhttpd.h microhttpd)
 if(WIN32)
   target_compile_definitions(verdalin_microhttpd INTERFACE MHD_W32LIB)
   target_link_libraries(verdalin_microhttpd INTERFACE ws2_32)
@@ -46,11 +52,7 @@ endif()
 
 # libmosquitto, the MQTT client (net/): Debian's libmosquitto-dev, linked dynamically, or the
 # cross-built static library (without TLS).
-find_path(VERDALIN_MOSQUITTO_INCLUDE mosquitto.h REQUIRED)
-find_library(VERDALIN_MOSQUITTO_LIBRARY NAMES mosquitto mosquitto_static REQUIRED)
-add_library(verdalin_mosquitto INTERFACE)
-target_include_directories(verdalin_mosquitto SYSTEM INTERFACE ${VERDALIN_MOSQUITTO_INCLUDE})
-target_link_libraries(verdalin_mosquitto INTERFACE ${VERDALIN_MOSQUITTO_LIBRARY})
+verdalin_found_library(verdalin_mosquitto mosquitto.h mosquitto mosquitto_static)
 if(WIN32)
   target_compile_definitions(verdalin_mosquitto INTERFACE LIBMOSQUITTO_STATIC)
   target_link_libraries(verdalin_mosquitto INTERFACE ws2_32)
@@ -58,11 +60,7 @@ endif()
 
 # libssh2, the command-line kinds' SSH client (net/): Debian's libssh2-1-dev, linked dynamically,
 # or the static library cross-built with the WinCNG back end.
-find_path(VERDALIN_SSH2_INCLUDE libssh2.h REQUIRED)
-find_library(VERDALIN_SSH2_LIBRARY NAMES ssh2 libssh2 REQUIRED)
-add_library(verdalin_ssh2 INTERFACE)
-target_include_directories(verdalin_ssh2 SYSTEM INTERFACE ${VERDALIN_SSH2_INCLUDE})
-target_link_libraries(verdalin_ssh2 INTERFACE ${VERDALIN_SSH2_LIBRARY})
+verdalin_found_library(verdalin_ssh2 libssh2.h ssh2 libssh2)
 if(WIN32)
   target_link_libraries(verdalin_ssh2 INTERFACE bcrypt crypt32 ws2_32)
 endif()

@@ -193,6 +193,16 @@ HttpError ReadBody(HINTERNET request, Clock::time_point deadline, std::size_t li
   return HttpError::kNone;
 }
 
+// Bytes as lower-case hexadecimal digits.
+std::string Hex(const unsigned char* bytes, std::size_t size) {
+  std::string hex;
+  for (std::size_t i = 0; i < size; ++i) {
+    hex += "0123456789abcdef"[bytes[i] >> 4];
+    hex += "0123456789abcdef"[bytes[i] & 15];
+  }
+  return hex;
+}
+
 // The MD5 digest in hexadecimal, by the system's cryptography (CNG).
 std::string Md5(std::string_view bytes) {
   BCRYPT_ALG_HANDLE algorithm = nullptr;
@@ -205,21 +215,14 @@ std::string Md5(std::string_view bytes) {
               BCryptFinishHash(hash, digest, sizeof digest, 0) == 0;
   if (hash != nullptr) BCryptDestroyHash(hash);
   if (algorithm != nullptr) BCryptCloseAlgorithmProvider(algorithm, 0);
-  std::string hex;
-  for (const unsigned char byte : digest) {
-    hex += "0123456789abcdef"[byte >> 4];
-    hex += "0123456789abcdef"[byte & 15];
-  }
-  return done ? hex : std::string();
+  return done ? Hex(digest, sizeof digest) : std::string();
 }
 
 // A fresh client nonce from the system's random generator.
 std::string ClientNonce() {
   unsigned char random[16] = {};
   BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
-  std::string hex;
-  for (const unsigned char byte : random) hex += "0123456789abcdef"[byte & 15];
-  return hex;
+  return Hex(random, sizeof random);
 }
 
 class WinInetTransport : public HttpTransport {
